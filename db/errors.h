@@ -6,7 +6,9 @@
 // Numbers follow what users of the desktop database engines of the past
 // would recognise where such a number exists:
 //    6  Overflow                      (a 16-bit id or counter ran past 32767)
+//    7  Out of memory
 //   13  Type mismatch                 (a value that does not convert)
+//   51  Internal error                (an unexpected failure inside the application)
 // 3024  Could not find file           (the database file is missing)
 // 3031  Not a valid password          (the key does not open the file)
 // 3043  Disk or network error         (I/O failure while reading or writing)
@@ -24,7 +26,9 @@ namespace merivex {
 
 namespace ErrorNumber {
 constexpr int Overflow = 6;
+constexpr int OutOfMemory = 7;
 constexpr int TypeMismatch = 13;
+constexpr int InternalError = 51;
 constexpr int ReservedError = 3000;
 constexpr int NoCurrentRecord = 3021;
 constexpr int FileNotFound = 3024;

@@ -1,0 +1,15 @@
+#include "app/application.h"
+
+#include "app/fonts.h"
+
+#include <QApplication>
+
+void InitApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("MerivexDemo"));
+    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    // The run ends when the main window and the About box have both gone,
+    // which Module1 decides, not Qt's last-window rule.
+    QApplication::setQuitOnLastWindowClosed(false);
+    SetFontSubstitutions();
+}

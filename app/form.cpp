@@ -1,0 +1,197 @@
+#include "app/form.h"
+
+#include "app/forms.h"
+#include "app/frmMain.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QWidget>
+
+namespace
+{
+constexpr double TwipsPerPixel = 15.0;
+
+bool flag(const QWidget *w, const char *name, bool fallback)
+{
+    const QVariant v = w->property(name);
+    return v.isValid() ? v.toBool() : fallback;
+}
+
+QString text(const QWidget *w, const char *name, const QString &fallback)
+{
+    const QVariant v = w->property(name);
+    return v.isValid() ? v.toString() : fallback;
+}
+} // namespace
+
+Form::~Form()
+{
+    Discard();
+}
+
+QWidget *Form::window() const
+{
+    if (m_sub)
+        return m_sub;
+    return m_client;
+}
+
+QString Form::Caption() const
+{
+    return window() ? window()->windowTitle() : QString();
+}
+
+void Form::setCaption(const QString &caption)
+{
+    if (!IsLoaded())
+        return;
+    m_client->setWindowTitle(caption);
+    if (m_sub)
+        m_sub->setWindowTitle(caption);
+}
+
+double Form::ScaleWidth() const
+{
+    return m_client ? m_client->width() * TwipsPerPixel : 0;
+}
+double Form::ScaleHeight() const
+{
+    return m_client ? m_client->height() * TwipsPerPixel : 0;
+}
+
+bool Form::load()
+{
+    std::unique_ptr<QWidget> built = build();
+    const bool mdiChild = flag(built.get(), "MDIChild", true);
+    const QString border = text(built.get(), "BorderStyle", "Sizable");
+    const bool fixed = border != "Sizable";
+    const QIcon icon(QStringLiteral(":/icons/handshake.ico"));
+    built->setWindowIcon(icon);
+    if (fixed)
+        built->setFixedSize(built->size());
+
+    if (mdiChild) {
+        Qt::WindowFlags flags = Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        if (flag(built.get(), "MinButton", true))
+            flags |= Qt::WindowMinimizeButtonHint;
+        if (flag(built.get(), "MaxButton", true))
+            flags |= Qt::WindowMaximizeButtonHint;
+        QMdiArea *workspace = Forms::get<frmMain>().workspace();
+        m_client = built.get();
+        m_sub = workspace->addSubWindow(built.release(), flags);
+        m_sub->setWindowIcon(icon);
+        m_sub->adjustSize();
+        m_sub->move(0, 0);
+        m_sub->installEventFilter(this);
+    } else {
+        if (border == "FixedDialog")
+            built->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                  Qt::WindowCloseButtonHint);
+        if (text(built.get(), "StartUpPosition", "") == "CenterScreen") {
+            const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+            QRect frame(QPoint(), built->size());
+            frame.moveCenter(screen.center());
+            built->move(frame.topLeft());
+        }
+        m_client = built.release();
+    }
+    m_client->installEventFilter(this);
+    m_reportedSize = QSize();
+    m_firstShow = true;
+
+    connectHandlers();
+    if (!Guarded([this] { Form_Load(); })) {
+        // A window whose load failed is not shown half-built.
+        destroyWindow(true);
+        return false;
+    }
+    return true;
+}
+
+void Form::Show()
+{
+    if (Forms::shuttingDown())
+        return;
+    if (!IsLoaded() && !load())
+        return;
+    QWidget *frame = window();
+    const bool maximized = text(m_client, "WindowState", "Normal") == "Maximized";
+    if (m_firstShow && maximized)
+        frame->showMaximized();
+    else if (!frame->isVisible() || frame->isMinimized())
+        frame->showNormal();
+    m_firstShow = false;
+    frame->raise();
+    if (m_sub)
+        m_sub->mdiArea()->setActiveSubWindow(m_sub);
+    else
+        frame->activateWindow();
+}
+
+bool Form::unloadConfirmed()
+{
+    int cancel = 0;
+    Guarded([&] { Form_Unload(cancel); });
+    return cancel == 0;
+}
+
+void Form::Unload()
+{
+    if (IsLoaded() && unloadConfirmed())
+        destroyWindow(true);
+}
+
+void Form::destroyWindow(bool deferred)
+{
+    QPointer<QWidget> frame = window();
+    m_client.clear();
+    m_sub.clear();
+    teardown();
+    if (!frame)
+        return;
+    frame->removeEventFilter(this);
+    if (deferred) {
+        // The caller may be a handler of a control inside this window.
+        frame->hide();
+        frame->deleteLater();
+    } else {
+        delete frame.data();
+    }
+}
+
+void Form::Discard()
+{
+    if (IsLoaded())
+        destroyWindow(false);
+}
+
+void Form::Terminate()
+{
+    Discard();
+    Guarded([this] { Form_Terminate(); });
+}
+
+bool Form::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Close && watched == window()) {
+        if (unloadConfirmed())
+            destroyWindow(true);
+        else
+            event->ignore();
+        return true;
+    }
+    if (event->type() == QEvent::Resize && watched == m_client) {
+        const QSize size = m_client->size();
+        if (size != m_reportedSize) {
+            m_reportedSize = size;
+            Guarded([this] { Form_Resize(); });
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}

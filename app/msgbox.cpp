@@ -1,0 +1,85 @@
+#include "app/msgbox.h"
+
+#include "db/errors.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <new>
+
+namespace
+{
+MsgBoxRecorder *recorder = nullptr;
+
+QMessageBox::Icon iconOf(int buttons)
+{
+    switch (buttons & 0x70) {
+    case vbCritical:
+        return QMessageBox::Critical;
+    case vbExclamation:
+        return QMessageBox::Warning;
+    case vbInformation:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+} // namespace
+
+QString AppTitle()
+{
+    return QStringLiteral("MerivexDemo");
+}
+
+void MsgBox(const QString &prompt, int buttons, const QString &title)
+{
+    const QString caption = title.isEmpty() ? AppTitle() : title;
+    if (recorder) {
+        recorder->m_messages.append({prompt, buttons, caption});
+        return;
+    }
+    QMessageBox box(iconOf(buttons), caption, prompt, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+void ReportError(const merivex::Error &error)
+{
+    MsgBox(
+        QStringLiteral("Run-time error '%1':\n\n%2").arg(error.number()).arg(error.description()),
+        vbCritical);
+}
+
+bool Guarded(const std::function<void()> &action)
+{
+    try {
+        action();
+        return true;
+    } catch (const merivex::Error &error) {
+        ReportError(error);
+    } catch (const std::bad_alloc &) {
+        ReportError(
+            merivex::Error(merivex::ErrorNumber::OutOfMemory, QStringLiteral("Out of memory")));
+    } catch (const std::exception &failure) {
+        ReportError(merivex::Error(
+            merivex::ErrorNumber::InternalError,
+            QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(failure.what()))));
+    }
+    return false;
+}
+
+MsgBoxRecorder::MsgBoxRecorder() : m_previous(recorder)
+{
+    recorder = this;
+}
+MsgBoxRecorder::~MsgBoxRecorder()
+{
+    recorder = m_previous;
+}
+
+QStringList MsgBoxRecorder::prompts() const
+{
+    QStringList list;
+    for (const ShownMessage &m : m_messages)
+        list.append(m.prompt);
+    return list;
+}

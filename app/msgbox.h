@@ -1,0 +1,54 @@
+#pragma once
+// Every message of the application goes through here: prompt, icon style,
+// one OK button, caption "MerivexDemo" unless one is given. Tests record what
+// would have been shown instead of blocking on a modal dialog.
+#include <QList>
+#include <QString>
+#include <functional>
+
+namespace merivex
+{
+class Error;
+}
+
+constexpr int vbOKOnly = 0;
+constexpr int vbCritical = 16;
+constexpr int vbExclamation = 48;
+constexpr int vbInformation = 64;
+
+// The application's title, the caption of every message box without its own.
+QString AppTitle();
+
+void MsgBox(const QString &prompt, int buttons = vbOKOnly, const QString &title = QString());
+
+// A failure ends only the action that raised it: it is reported as a critical
+// message naming the error's number and description.
+void ReportError(const merivex::Error &error);
+
+// Runs an action; a failure is reported and false returned.
+bool Guarded(const std::function<void()> &action);
+
+struct ShownMessage {
+    QString prompt;
+    int buttons = vbOKOnly;
+    QString title;
+};
+
+// While one exists, message boxes are recorded instead of shown.
+class MsgBoxRecorder
+{
+public:
+    MsgBoxRecorder();
+    ~MsgBoxRecorder();
+    MsgBoxRecorder(const MsgBoxRecorder &) = delete;
+    MsgBoxRecorder &operator=(const MsgBoxRecorder &) = delete;
+
+    const QList<ShownMessage> &messages() const { return m_messages; }
+    QStringList prompts() const;
+    void clear() { m_messages.clear(); }
+
+private:
+    friend void MsgBox(const QString &, int, const QString &);
+    QList<ShownMessage> m_messages;
+    MsgBoxRecorder *m_previous;
+};
