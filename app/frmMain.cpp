@@ -6,6 +6,7 @@
 #include "app/workspace.h"
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
@@ -80,7 +81,10 @@ void frmMain::Form_Unload(int &cancel)
     // The children close with the frame; none may reopen another meanwhile.
     Forms::setShuttingDown(true);
     m_ui->workspace->closeAllSubWindows();
-    if (!m_ui->workspace->subWindowList().isEmpty()) {
+    const QList<QMdiSubWindow *> children = m_ui->workspace->subWindowList();
+    // Closed children are hidden at once and deleted later.
+    if (std::any_of(children.begin(), children.end(),
+                    [](QMdiSubWindow *child) { return child->isVisible(); })) {
         cancel = 1;
         Forms::setShuttingDown(false);
         return;
