@@ -86,7 +86,13 @@ bool Form::load()
         m_client = built.get();
         m_sub = workspace->addSubWindow(built.release(), flags);
         m_sub->setWindowIcon(icon);
+        // A designer widget without layouts has no size hint: the frame is
+        // fitted around its designed size instead.
+        const QSize designed = m_client->size();
+        const QSize minimum = m_client->minimumSize();
+        m_client->setMinimumSize(designed);
         m_sub->adjustSize();
+        m_client->setMinimumSize(minimum);
         m_sub->move(0, 0);
         m_sub->installEventFilter(this);
     } else {

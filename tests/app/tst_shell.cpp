@@ -193,6 +193,7 @@ private slots:
         QCOMPARE(form.loads, 1);
         QVERIFY(form.window()->isVisible());
         QCOMPARE(form.window()->pos(), QPoint(0, 0));
+        QCOMPARE(form.client()->size(), QSize(200, 100)); // the designed client area
         QWidget *first = form.client();
         form.Show();
         QCOMPARE(form.loads, 1);
