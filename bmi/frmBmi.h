@@ -18,6 +18,7 @@ public:
     void cmdCalculate_Click();
 
 protected:
+    std::unique_ptr<QWidget> build() override;
     void connectHandlers() override;
     void Form_Load() override;
     void Form_Resize() override;
