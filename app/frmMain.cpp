@@ -5,6 +5,8 @@
 #include "app/module1.h"
 #include "app/workspace.h"
 #include "bmi/frmBmi.h"
+#include "patients/frmNew.h"
+#include "patients/frmOpen.h"
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -53,9 +55,15 @@ void frmMain::MDIForm_Load()
     setCaption("Merivex Demo" + Module1::CurrentUserName);
 }
 
-void frmMain::mnuBaru_Click() {}
+void frmMain::mnuBaru_Click()
+{
+    Forms::get<frmNew>().Show();
+}
 
-void frmMain::mnuBuka_Click() {}
+void frmMain::mnuBuka_Click()
+{
+    Forms::get<frmOpen>().Show();
+}
 
 void frmMain::mnuBMI_Click()
 {

@@ -1,0 +1,111 @@
+#include "patients/frmNew.h"
+
+#include "app/forms.h"
+#include "app/frmMain.h"
+#include "app/module1.h"
+#include "app/msgbox.h"
+#include "bmi/frmBmi.h"
+#include "db/dao.h"
+#include "db/database_file.h"
+#include "db/dates.h"
+#include "db/statements.h"
+
+#include <QDate>
+
+namespace
+{
+// The birth date is stored in the patients' date pattern when it reads as a
+// date; anything else the user typed is kept as it is rather than refused.
+QString birthDateText(const QString &typed)
+{
+    const QDate date = merivex::readDate(typed);
+    return date.isValid() ? merivex::formatDate(date, QStringLiteral("dd/mm/yyyy")) : typed;
+}
+} // namespace
+
+void frmNew::connectHandlers()
+{
+    on(m_ui->OptMale, &QRadioButton::toggled, [this] { OptMale_Click(); });
+    on(m_ui->OptFemale, &QRadioButton::toggled, [this] { OptFemale_Click(); });
+    on(m_ui->cmdEnter, &QPushButton::clicked, [this] { cmdEnter_Click(); });
+    on(m_ui->cmdCancel, &QPushButton::clicked, [this] { cmdCancel_Click(); });
+}
+
+void frmNew::Form_Load()
+{
+    if (Module1::BmiWindowLoaded)
+        Forms::get<frmBmi>().Unload();
+    Module1::PatientDatabase = merivex::openPatientDatabase();
+}
+
+void frmNew::OptMale_Click()
+{
+    if (m_ui->OptMale->isChecked()) {
+        m_ui->OptFemale->setChecked(false);
+        Sex = QStringLiteral("Male");
+    }
+}
+
+void frmNew::OptFemale_Click()
+{
+    if (m_ui->OptFemale->isChecked()) {
+        m_ui->OptMale->setChecked(false);
+        Sex = QStringLiteral("Female");
+    }
+}
+
+void frmNew::cmdEnter_Click()
+{
+    chkDb = true;
+    check();
+    if (chkDb)
+        enterDB();
+}
+
+void frmNew::check()
+{
+    // Only the empty text is missing: blanks are a name as far as this goes.
+    if (m_ui->txtNama->text().isEmpty()) {
+        MsgBox(QStringLiteral("Please Enter Your Name"), vbOKOnly);
+        chkDb = false;
+    } else if (!m_ui->OptMale->isChecked() && !m_ui->OptFemale->isChecked()) {
+        MsgBox(QStringLiteral("Please Click Your Gender"), vbOKOnly);
+        chkDb = false;
+    } else if (m_ui->txtTL->text().isEmpty()) {
+        MsgBox(QStringLiteral("Please Input Your BirtDate"), vbOKOnly);
+        chkDb = false;
+    }
+}
+
+void frmNew::enterDB()
+{
+    using namespace merivex;
+    // A failing append must leave the current patient as it was: the id read
+    // back from the new row only becomes current once the row is stored.
+    auto &rs = Module1::PatientRecordset;
+    rs = Module1::PatientDatabase->OpenRecordset(Sql::A(), dbOpenDynaset);
+    qint16 lastId = 0;
+    if (rs->RecordCount() != 0) {
+        rs->MoveLast(0);
+        lastId = toInt16(rs->Fields(QStringLiteral("IdPatient")).Value());
+    }
+    rs->AddNew();
+    rs->Fields(QStringLiteral("IdPatient")).setValue(addInt16(lastId, 1));
+    const QString newPatientId = displayText(rs->Fields(QStringLiteral("IdPatient")).Value());
+    rs->Fields(QStringLiteral("Name")).setValue(m_ui->txtNama->text());
+    rs->Fields(QStringLiteral("Sex")).setValue(Sex);
+    rs->Fields(QStringLiteral("DateRegister"))
+        .setValue(formatDate(QDate::currentDate(), QStringLiteral("dd/mm/yyyy")));
+    rs->Fields(QStringLiteral("BirthDate")).setValue(birthDateText(m_ui->txtTL->text()));
+    rs->Update(1, false);
+    rs->Close();
+    Module1::CurrentPatientId = newPatientId;
+    Module1::CurrentUserName = m_ui->txtNama->text();
+    Forms::get<frmMain>().setCaption("Merivex Demo -" + Module1::CurrentUserName);
+    Unload();
+}
+
+void frmNew::cmdCancel_Click()
+{
+    Unload();
+}

@@ -1,0 +1,87 @@
+#include "patients/frmOpen.h"
+
+#include "app/forms.h"
+#include "app/frmMain.h"
+#include "app/module1.h"
+#include "app/msgbox.h"
+#include "bmi/frmBmi.h"
+#include "db/dao.h"
+#include "db/database_file.h"
+#include "db/statements.h"
+
+namespace
+{
+// Header captions and widths; the name column is widened with blanks.
+const QString PatientListFormat = QStringLiteral("No |Name") + QString(58, QLatin1Char(' ')) +
+                                  QStringLiteral("|Date of Register|");
+} // namespace
+
+void frmOpen::connectHandlers()
+{
+    on(m_ui->cmdSelect, &QPushButton::clicked,
+       [this] { cmdSelect_Click(m_ui->cmdSelect->property("Index").toInt()); });
+    on(m_ui->cmdCancel, &QPushButton::clicked, [this] { cmdCancel_Click(); });
+}
+
+void frmOpen::Form_Load()
+{
+    if (Module1::BmiWindowLoaded)
+        Forms::get<frmBmi>().Unload();
+    Module1::PatientDatabase = merivex::openPatientDatabase();
+    search();
+}
+
+void frmOpen::search()
+{
+    using namespace merivex;
+    FlexGrid *grid = m_ui->MSFlexGrid1;
+    grid->setRows(2);
+    grid->setFixedRows(1);
+    grid->setFixedCols(1);
+    grid->setCols(1);
+    grid->setFormatString(PatientListFormat);
+
+    auto &rs = Module1::PatientRecordset;
+    rs = Module1::PatientDatabase->OpenRecordset(Sql::B(), dbOpenSnapshot, dbSQLPassThrough);
+    if (rs->RecordCount() == 0)
+        return;
+    rs->MoveFirst();
+    qint16 counter = 0;
+    while (!rs->AtEOF()) {
+        grid->setCol(0);
+        counter = addInt16(counter, 1);
+        grid->setText(QString::number(counter));
+        for (int i = 0; i <= 1; ++i) {
+            grid->setCol(i + 1);
+            grid->setText(displayText(rs->Fields(i).Value()));
+        }
+        rs->MoveNext();
+        grid->setRows(grid->Rows() + 1);
+        grid->setRow(grid->Rows() - 1);
+    }
+    rs->Close();
+}
+
+void frmOpen::cmdSelect_Click(int Index)
+{
+    Q_UNUSED(Index);
+    FlexGrid *grid = m_ui->MSFlexGrid1;
+    const long r = grid->RowSel();
+    // The empty last row (or no row at all) names no patient: choosing it
+    // would leave the other windows with an empty id.
+    const bool inList = r >= grid->FixedRows() && r < grid->Rows();
+    const QString patientId = inList ? grid->TextMatrix(r, 0) : QString();
+    if (patientId.isEmpty()) {
+        MsgBox(QStringLiteral("Please click your name first"), vbOKOnly);
+        return;
+    }
+    Module1::CurrentUserName = grid->TextMatrix(r, 1);
+    Module1::CurrentPatientId = patientId;
+    Unload();
+    Forms::get<frmMain>().setCaption("Merivex Demo - " + Module1::CurrentUserName);
+}
+
+void frmOpen::cmdCancel_Click()
+{
+    Unload();
+}

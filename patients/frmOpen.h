@@ -1,0 +1,25 @@
+#pragma once
+#include "app/form.h"
+#include "ui_frmOpen.h"
+
+#include <QWidget>
+
+// The list of registered patients; the one chosen becomes the current patient.
+// The search criteria below the list are shown but do nothing.
+class frmOpen : public DesignedForm<Ui::frmOpen, QWidget>
+{
+    Q_OBJECT
+public:
+    Ui::frmOpen &ui() { return *m_ui; }
+
+    // Index is the member of the Select button array; there is only member 0.
+    void cmdSelect_Click(int Index);
+    void cmdCancel_Click();
+
+protected:
+    void connectHandlers() override;
+    void Form_Load() override;
+
+private:
+    void search();
+};

@@ -1,0 +1,261 @@
+// Registration against a real patient file: the checks, what is stored, the
+// current patient and caption afterwards, and failures that must store nothing.
+#include "patientfile.h"
+#include "testapp.h"
+
+#include "app/forms.h"
+#include "app/frmMain.h"
+#include "app/module1.h"
+#include "app/msgbox.h"
+#include "bmi/frmBmi.h"
+#include "db/dates.h"
+#include "patients/frmNew.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QtTest>
+#include <optional>
+
+class TestFrmNew : public QObject
+{
+    Q_OBJECT
+
+    std::optional<testapp::FreshDatabase> m_file;
+    std::optional<testapp::Session> m_session;
+
+    frmNew &form() { return Forms::get<frmNew>(); }
+    Ui::frmNew &ui() { return form().ui(); }
+
+    void open()
+    {
+        Forms::get<frmMain>().ui().mnuBaru->trigger();
+        QVERIFY(form().IsLoaded());
+    }
+    void fill(const QString &name, QRadioButton *sex, const QString &birthDate)
+    {
+        ui().txtNama->setText(name);
+        if (sex)
+            QTest::mouseClick(sex, Qt::LeftButton);
+        ui().txtTL->setText(birthDate);
+    }
+    void enter() { QTest::mouseClick(ui().cmdEnter, Qt::LeftButton); }
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        m_file.emplace();
+        m_session.emplace();
+    }
+    void cleanup()
+    {
+        m_session.reset();
+        m_file.reset();
+    }
+
+    void opensEmptyWithNoDefaultButton()
+    {
+        open();
+        QCOMPARE(form().Caption(), QStringLiteral("New Biodata"));
+        QVERIFY(ui().txtNama->text().isEmpty() && ui().txtTL->text().isEmpty());
+        QVERIFY(!ui().OptMale->isChecked() && !ui().OptFemale->isChecked());
+        QCOMPARE(form().ScaleWidth(), 4785.0);
+        QCOMPARE(form().ScaleHeight(), 2355.0);
+
+        // Neither key presses a button: only a click registers.
+        MsgBoxRecorder rec;
+        ui().cmdEnter->setFocus();
+        QTest::keyClick(ui().cmdEnter, Qt::Key_Return);
+        QTest::keyClick(ui().cmdEnter, Qt::Key_Enter);
+        QTest::keyClick(ui().cmdCancel, Qt::Key_Escape);
+        QVERIFY(rec.messages().isEmpty());
+        QVERIFY(form().IsLoaded());
+    }
+
+    void tabOrderStartsOnCancel()
+    {
+        QApplication::setActiveWindow(Forms::get<frmMain>().client());
+        open();
+        QCOMPARE(QApplication::focusWidget(), ui().cmdCancel);
+        // The option group is one tab stop, entered at Male; arrows move within.
+        const QList<QWidget *> order = {ui().OptMale, ui().txtTL, ui().cmdEnter, ui().txtNama,
+                                        ui().cmdCancel};
+        for (QWidget *expected : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), expected);
+        }
+        ui().OptMale->setFocus();
+        QTest::keyClick(ui().OptMale, Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), ui().OptFemale);
+    }
+
+    void checksReportOneMissingEntryAtATime()
+    {
+        open();
+        MsgBoxRecorder rec;
+        enter();
+        ui().txtNama->setText(QStringLiteral("Aminah"));
+        enter();
+        QTest::mouseClick(ui().OptFemale, Qt::LeftButton);
+        enter();
+        QCOMPARE(rec.prompts(), QStringList({"Please Enter Your Name", "Please Click Your Gender",
+                                             "Please Input Your BirtDate"}));
+        for (const ShownMessage &m : rec.messages()) {
+            QCOMPARE(m.buttons, vbOKOnly);
+            QCOMPARE(m.title, QStringLiteral("MerivexDemo"));
+        }
+        // Nothing stored, nothing changed, everything typed is still there.
+        QVERIFY(form().IsLoaded());
+        QCOMPARE(ui().txtNama->text(), QStringLiteral("Aminah"));
+        QVERIFY(ui().OptFemale->isChecked());
+        QVERIFY(PatientFile::rows().isEmpty());
+        QCOMPARE(Module1::CurrentUserName, Module1::NoUser);
+        QVERIFY(Module1::CurrentPatientId.isEmpty());
+    }
+
+    void firstPatientIsStoredAndBecomesCurrent()
+    {
+        open();
+        fill(QStringLiteral("Aminah"), ui().OptMale, QStringLiteral("5/1/1970"));
+        QTest::mouseClick(ui().OptFemale, Qt::LeftButton);
+        QVERIFY(!ui().OptMale->isChecked());
+        MsgBoxRecorder rec;
+        enter();
+        QVERIFY(rec.messages().isEmpty());
+
+        const QList<PatientRow> rows = PatientFile::rows();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].id.toInt(), 1);
+        QCOMPARE(rows[0].name.toString(), QStringLiteral("Aminah"));
+        QCOMPARE(rows[0].sex.toString(), QStringLiteral("Female"));
+        QCOMPARE(rows[0].dateRegister.toString(),
+                 merivex::formatDate(QDate::currentDate(), QStringLiteral("dd/mm/yyyy")));
+        QCOMPARE(rows[0].birthDate.toString(), QStringLiteral("05/01/1970"));
+
+        QCOMPARE(Module1::CurrentPatientId, QStringLiteral("1"));
+        QCOMPARE(Module1::CurrentUserName, QStringLiteral("Aminah"));
+        QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo -Aminah"));
+        QVERIFY(!form().IsLoaded());
+    }
+
+    void namesAreStoredExactlyAsTyped_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("three blanks") << QStringLiteral("   ");
+        QTest::newRow("apostrophe") << QStringLiteral("Mat O'Neil");
+        QTest::newRow("quote and semicolon") << QStringLiteral("Ali\"; drop table Biodata; --");
+        QTest::newRow("blanks around") << QStringLiteral("  Siti  ");
+    }
+    void namesAreStoredExactlyAsTyped()
+    {
+        QFETCH(QString, name);
+        open();
+        fill(name, ui().OptMale, QStringLiteral("1/1/1980"));
+        enter();
+        const QList<PatientRow> rows = PatientFile::rows();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].name.toString(), name);
+        QCOMPARE(Module1::CurrentUserName, name);
+        QCOMPARE(Forms::get<frmMain>().Caption(), "Merivex Demo -" + name);
+    }
+
+    void nextIdFollowsTheLastRow()
+    {
+        PatientFile::append({{5, "A", "Male", "01/01/2001", "01/01/1990"},
+                             {7, "B", "Female", "02/01/2001", "02/01/1990"}});
+        open();
+        fill(QStringLiteral("C"), ui().OptMale, QStringLiteral("3/4/1975"));
+        enter();
+        const QList<PatientRow> rows = PatientFile::rows();
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[2].id.toInt(), 8);
+        QCOMPARE(Module1::CurrentPatientId, QStringLiteral("8"));
+    }
+
+    void birthDateIsRewrittenOnlyWhenItIsADate_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("d/m/yyyy") << "5/1/1970"
+                                  << "05/01/1970";
+        QTest::newRow("dd/mm/yyyy") << "31/12/1999"
+                                    << "31/12/1999";
+        QTest::newRow("not a date") << "sometime in 1970"
+                                    << "sometime in 1970";
+        QTest::newRow("no such day") << "31/2/1970"
+                                     << "31/2/1970";
+        QTest::newRow("blanks") << "  "
+                                << "  ";
+    }
+    void birthDateIsRewrittenOnlyWhenItIsADate()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        open();
+        fill(QStringLiteral("D"), ui().OptFemale, typed);
+        enter();
+        QVERIFY(!form().IsLoaded());
+        QCOMPARE(PatientFile::rows().value(0).birthDate.toString(), stored);
+    }
+
+    void overflowStoresNothingAndKeepsTheWindow()
+    {
+        PatientFile::append({{32767, "Last", "Male", "01/01/2001", "01/01/1990"}});
+        open();
+        fill(QStringLiteral("One Too Many"), ui().OptMale, QStringLiteral("1/1/1990"));
+        MsgBoxRecorder rec;
+        enter();
+        QCOMPARE(rec.messages().size(), 1);
+        QCOMPARE(rec.messages()[0].buttons, vbCritical);
+        QVERIFY(rec.messages()[0].prompt.contains(QStringLiteral("'6'")));
+
+        QVERIFY(form().IsLoaded());
+        QCOMPARE(ui().txtNama->text(), QStringLiteral("One Too Many"));
+        QCOMPARE(PatientFile::rows().size(), 1);
+        QVERIFY(Module1::CurrentPatientId.isEmpty());
+        QCOMPARE(Module1::CurrentUserName, Module1::NoUser);
+        QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo - No User"));
+
+        // The window is still usable: Cancel closes it as ever.
+        QTest::mouseClick(ui().cmdCancel, Qt::LeftButton);
+        QVERIFY(!form().IsLoaded());
+    }
+
+    void cancelStoresNothingAndReopensEmpty()
+    {
+        open();
+        fill(QStringLiteral("E"), ui().OptMale, QStringLiteral("1/1/1990"));
+        QTest::mouseClick(ui().cmdCancel, Qt::LeftButton);
+        QVERIFY(!form().IsLoaded());
+        QVERIFY(PatientFile::rows().isEmpty());
+        QCOMPARE(Module1::CurrentUserName, Module1::NoUser);
+        open();
+        QVERIFY(ui().txtNama->text().isEmpty());
+        QVERIFY(!ui().OptMale->isChecked());
+    }
+
+    void openingClosesALoadedBmiWindow()
+    {
+        Forms::get<frmBmi>().Show();
+        QVERIFY(Module1::BmiWindowLoaded);
+        QVERIFY(Forms::get<frmBmi>().IsLoaded());
+        open();
+        QVERIFY(!Forms::get<frmBmi>().IsLoaded());
+        QTest::mouseClick(ui().cmdCancel, Qt::LeftButton);
+        QVERIFY(!Forms::get<frmBmi>().IsLoaded());
+    }
+
+    void missingFileIsReportedAndNoWindowOpens()
+    {
+        m_file.reset();
+        MsgBoxRecorder rec;
+        Forms::get<frmMain>().ui().mnuBaru->trigger();
+        QVERIFY(!form().IsLoaded());
+        QCOMPARE(rec.messages().size(), 1);
+        QVERIFY(rec.messages()[0].prompt.contains(QStringLiteral("3024")));
+    }
+};
+
+MERIVEX_TEST_MAIN(TestFrmNew)
+
+#include "tst_frmnew.moc"

@@ -1,0 +1,198 @@
+// The patient list against a real patient file: what the grid shows, what
+// Select makes current, and that Select on no patient changes nothing.
+#include "patientfile.h"
+#include "testapp.h"
+
+#include "app/flexgrid.h"
+#include "app/forms.h"
+#include "app/frmMain.h"
+#include "app/module1.h"
+#include "app/msgbox.h"
+#include "bmi/frmBmi.h"
+#include "patients/frmNew.h"
+#include "patients/frmOpen.h"
+
+#include <QtTest>
+#include <optional>
+
+class TestFrmOpen : public QObject
+{
+    Q_OBJECT
+
+    std::optional<testapp::FreshDatabase> m_file;
+    std::optional<testapp::Session> m_session;
+
+    frmOpen &form() { return Forms::get<frmOpen>(); }
+    FlexGrid *grid() { return form().ui().MSFlexGrid1; }
+
+    void open()
+    {
+        Forms::get<frmMain>().ui().mnuBuka->trigger();
+        QVERIFY(form().IsLoaded());
+    }
+    // A click on a grid row as the user does it (row 1 is the first patient).
+    void clickRow(int row)
+    {
+        grid()->Refresh();
+        const QModelIndex cell = grid()->model()->index(row - grid()->FixedRows(), 0);
+        QVERIFY(cell.isValid());
+        grid()->scrollTo(cell);
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
+                          grid()->visualRect(cell).center());
+        QCOMPARE(grid()->RowSel(), row);
+    }
+    void select() { QTest::mouseClick(form().ui().cmdSelect, Qt::LeftButton); }
+    void seedThree()
+    {
+        PatientFile::append({{1, "Aminah", "Female", "01/02/2003", "1/1/1970"},
+                             {2, "  Ben Tan  ", "Male", "02/02/2003", "1/1/1971"},
+                             {3, "Chong", "Male", QVariant(), "1/1/1972"}});
+    }
+
+private slots:
+    void init()
+    {
+        m_file.emplace();
+        m_session.emplace();
+    }
+    void cleanup()
+    {
+        m_session.reset();
+        m_file.reset();
+    }
+
+    void emptyTableShowsHeaderAndOneEmptyRow()
+    {
+        open();
+        QCOMPARE(form().Caption(), QStringLiteral("Open Biodata"));
+        QCOMPARE(form().ScaleWidth(), 6240.0);
+        QCOMPARE(form().ScaleHeight(), 3810.0);
+        QCOMPARE(grid()->FormatString().size(), 84);
+        QCOMPARE(grid()->Rows(), 2);
+        QCOMPARE(grid()->TextMatrix(0, 0), QStringLiteral("No "));
+        QCOMPARE(grid()->TextMatrix(0, 1), "Name" + QString(58, ' '));
+        QCOMPARE(grid()->TextMatrix(0, 2), QStringLiteral("Date of Register"));
+        for (int c = 0; c < grid()->Cols(); ++c)
+            QVERIFY(grid()->TextMatrix(1, c).isEmpty());
+    }
+
+    void patientsAreListedWithRunningNumbers()
+    {
+        seedThree();
+        open();
+        QCOMPARE(grid()->Rows(), 5);
+        const QStringList names = {"Aminah", "Ben Tan", "Chong"};
+        const QStringList dates = {"01/02/2003", "02/02/2003", ""};
+        for (int r = 1; r <= 3; ++r) {
+            QCOMPARE(grid()->TextMatrix(r, 0), QString::number(r));
+            QCOMPARE(grid()->TextMatrix(r, 1), names[r - 1]);
+            QCOMPARE(grid()->TextMatrix(r, 2), dates[r - 1]);
+        }
+        for (int c = 0; c < grid()->Cols(); ++c)
+            QVERIFY(grid()->TextMatrix(4, c).isEmpty());
+    }
+
+    void selectMakesTheClickedPatientCurrent()
+    {
+        seedThree();
+        open();
+        clickRow(2);
+        MsgBoxRecorder rec;
+        select();
+        QVERIFY(rec.messages().isEmpty());
+        QCOMPARE(Module1::CurrentPatientId, QStringLiteral("2"));
+        QCOMPARE(Module1::CurrentUserName, QStringLiteral("Ben Tan"));
+        QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo - Ben Tan"));
+        QVERIFY(!form().IsLoaded());
+    }
+
+    void selectOnNoPatientKeepsTheCurrentOne_data()
+    {
+        QTest::addColumn<bool>("seeded");
+        QTest::addColumn<bool>("clickEmptyRow");
+        QTest::newRow("empty list") << false << false;
+        QTest::newRow("nothing clicked") << true << false;
+        QTest::newRow("empty last row clicked") << true << true;
+    }
+    void selectOnNoPatientKeepsTheCurrentOne()
+    {
+        QFETCH(bool, seeded);
+        QFETCH(bool, clickEmptyRow);
+        if (seeded)
+            seedThree();
+        Module1::CurrentUserName = QStringLiteral("Aminah");
+        Module1::CurrentPatientId = QStringLiteral("1");
+        Forms::get<frmMain>().setCaption(QStringLiteral("Merivex Demo - Aminah"));
+        open();
+        if (clickEmptyRow)
+            clickRow(grid()->Rows() - 1);
+        MsgBoxRecorder rec;
+        select();
+        QCOMPARE(rec.messages().size(), 1);
+        QCOMPARE(rec.messages()[0].buttons, vbOKOnly);
+        QCOMPARE(rec.messages()[0].title, QStringLiteral("MerivexDemo"));
+        QVERIFY(form().IsLoaded());
+        QCOMPARE(Module1::CurrentPatientId, QStringLiteral("1"));
+        QCOMPARE(Module1::CurrentUserName, QStringLiteral("Aminah"));
+        QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo - Aminah"));
+
+        // A patient can still be chosen afterwards.
+        if (seeded) {
+            clickRow(3);
+            select();
+            QCOMPARE(Module1::CurrentPatientId, QStringLiteral("3"));
+            QVERIFY(!form().IsLoaded());
+        }
+    }
+
+    void cancelAndTheSearchSectionChangeNothing()
+    {
+        seedThree();
+        open();
+        Ui::frmOpen &ui = form().ui();
+        QTest::keyClicks(ui.cmbSearchName, QStringLiteral("Chong"));
+        QTest::mouseClick(ui.Command3, Qt::LeftButton);
+        QTest::mouseClick(ui.Command4, Qt::LeftButton);
+        QCOMPARE(grid()->Rows(), 5);
+        QCOMPARE(ui.cmbSearchName->count(), 0);
+        QCOMPARE(ui.Label4->text(), QStringLiteral("Date of register egister"));
+        QTest::mouseClick(ui.cmdCancel, Qt::LeftButton);
+        QVERIFY(!form().IsLoaded());
+        QCOMPARE(Module1::CurrentUserName, Module1::NoUser);
+        QVERIFY(Module1::CurrentPatientId.isEmpty());
+        QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo - No User"));
+    }
+
+    void openingClosesALoadedBmiWindow()
+    {
+        Forms::get<frmBmi>().Show();
+        QVERIFY(Forms::get<frmBmi>().IsLoaded());
+        open();
+        QVERIFY(!Forms::get<frmBmi>().IsLoaded());
+        QTest::mouseClick(form().ui().cmdCancel, Qt::LeftButton);
+        QVERIFY(!Forms::get<frmBmi>().IsLoaded());
+    }
+
+    void aRegisteredPatientIsListedUnderItsId()
+    {
+        seedThree();
+        Forms::get<frmMain>().ui().mnuBaru->trigger();
+        Ui::frmNew &reg = Forms::get<frmNew>().ui();
+        reg.txtNama->setText(QStringLiteral("Dewi"));
+        QTest::mouseClick(reg.OptFemale, Qt::LeftButton);
+        reg.txtTL->setText(QStringLiteral("1/1/1990"));
+        QTest::mouseClick(reg.cmdEnter, Qt::LeftButton);
+        QCOMPARE(Module1::CurrentPatientId, QStringLiteral("4"));
+
+        open();
+        QCOMPARE(grid()->TextMatrix(4, 1), QStringLiteral("Dewi"));
+        clickRow(4);
+        select();
+        QCOMPARE(Module1::CurrentPatientId, QStringLiteral("4"));
+        QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo - Dewi"));
+    }
+};
+
+MERIVEX_TEST_MAIN(TestFrmOpen)
+
+#include "tst_frmopen.moc"
