@@ -261,31 +261,28 @@ private:
     QString m_text;
 };
 
-int writePatients(sqlite3 *db, const QString &path)
+QByteArray patientsCsv(sqlite3 *db, int *rows)
 {
     CsvWriter csv;
     csv.row(biodata.columns);
     engine::Statement stmt(db, sql::patientsForExport());
-    int rows = 0;
     while (stmt.step()) {
         QStringList fields;
         for (int i = 0; i < 5; ++i)
             fields.append(cellText(stmt.get(), i));
         csv.row(fields);
-        ++rows;
+        ++*rows;
     }
-    writeFileAtomically(path, csv.bytes());
-    return rows;
+    return csv.bytes();
 }
 
-int writeHistory(sqlite3 *db, const QString &path)
+QByteArray historyCsv(sqlite3 *db, int *rows)
 {
     CsvWriter csv;
     csv.row({QStringLiteral("IdBMI"), QStringLiteral("IdPatient"), QStringLiteral("Name"),
              QStringLiteral("Date"), QStringLiteral("DateStored"), QStringLiteral("Height"),
              QStringLiteral("Weight"), QStringLiteral("BMI")});
     engine::Statement stmt(db, sql::historyForExport());
-    int rows = 0;
     while (stmt.step()) {
         sqlite3_stmt *s = stmt.get();
         const QString stored = cellText(s, 3);
@@ -296,10 +293,9 @@ int writeHistory(sqlite3 *db, const QString &path)
         }
         csv.row({cellText(s, 0), cellText(s, 1), cellText(s, 2), isoDate(stored), stored,
                  cellText(s, 4), cellText(s, 5), bmi});
-        ++rows;
+        ++*rows;
     }
-    writeFileAtomically(path, csv.bytes());
-    return rows;
+    return csv.bytes();
 }
 
 void bindText(sqlite3 *db, sqlite3_stmt *stmt, int index, const QString &text)
@@ -387,9 +383,13 @@ ExportCounts exportCsv(const QString &path, const QString &dir, bool overwrite)
     const auto db = openStandard(path);
     if (!QDir().mkpath(dir))
         fail::diskIo(QStringLiteral("Could not create the folder '%1'.").arg(dir));
+    // Both are read before either is written: a file that fails to read
+    // leaves the earlier export as it was.
     ExportCounts counts;
-    counts.patients = writePatients(db->nativeHandle(), patients);
-    counts.measurements = writeHistory(db->nativeHandle(), history);
+    const QByteArray patientRows = patientsCsv(db->nativeHandle(), &counts.patients);
+    const QByteArray historyRows = historyCsv(db->nativeHandle(), &counts.measurements);
+    writeFileAtomically(patients, patientRows);
+    writeFileAtomically(history, historyRows);
     return counts;
 }
 

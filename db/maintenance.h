@@ -28,8 +28,9 @@ struct ExportCounts {
     int measurements = 0;
 };
 
-// Writes dir/patients.csv and dir/history.csv (RFC 4180, UTF-8, CRLF), each
-// through a temporary file renamed into place. Refuses with Error 3204 when
+// Writes dir/patients.csv and dir/history.csv (RFC 4180, UTF-8, CRLF), both
+// read in full first, each written through a temporary file renamed into
+// place. Refuses with Error 3204 when
 // either exists unless overwrite is set; creates dir when missing.
 ExportCounts exportCsv(const QString &path, const QString &dir, bool overwrite);
 

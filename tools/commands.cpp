@@ -4,6 +4,7 @@
 #include "db/maintenance.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <functional>
@@ -84,7 +85,8 @@ QString usage()
         "        Existing files are replaced only with --force.\n"
         "backup  Writes a consistent copy, encrypted with the same password, to DEST\n"
         "        through a temporary file, so a failed backup leaves nothing behind.\n"
-        "        An existing DEST is never overwritten.\n"
+        "        An existing DEST is never overwritten; a folder as DEST receives\n"
+        "        Merivex.mdb.\n"
         "\n"
         "Exit status:\n"
         "  0  success; for check, no problem found\n"
@@ -169,7 +171,9 @@ int backup(const QStringList &args)
     if (args.isEmpty() || args.size() > 2)
         return usageError(QStringLiteral("backup takes [PATH] DEST."));
     const QString path = args.size() == 2 ? args.first() : databasePath();
-    const QString dest = args.last();
+    QString dest = args.last();
+    if (QFileInfo(dest).isDir())
+        dest = QDir(dest).filePath(QStringLiteral("Merivex.mdb"));
     return run(path, QStringLiteral("%1 not backed up").arg(native(path)), [&] {
         backupPatientDatabase(path, dest);
         print(stdout, QStringLiteral("Backed up %1 to %2, encrypted with the same password.")

@@ -268,6 +268,14 @@ private slots:
         QCOMPARE(forced.exitCode, 0);
         QVERIFY(readText(patients).startsWith(QStringLiteral("IdPatient,")));
         QCOMPARE(QDir(csv).entryList(QDir::Files).size(), 2); // no temporary file left
+
+        // A file whose history cannot be read leaves the earlier export whole.
+        const QByteArray earlier = hashOf(patients);
+        rawSql(path, "DROP TABLE BMIHistory");
+        const Run broken = runTool({QStringLiteral("export"), path, QStringLiteral("--csv"), csv,
+                                    QStringLiteral("--force")});
+        QCOMPARE(broken.exitCode, 1);
+        QCOMPARE(hashOf(patients), earlier);
     }
 
     void backupIsAnEncryptedCopy()
@@ -295,6 +303,16 @@ private slots:
         QCOMPARE(dbtest::readAll(*backup, Sql::B()), dbtest::readAll(*original, Sql::B()));
         QCOMPARE(dbtest::appendPatient(*backup, QStringLiteral("Next")), qint16(3));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+
+        // A folder as destination receives the application's file name.
+        const QString folder = dir.filePath(QStringLiteral("backups"));
+        QVERIFY(QDir().mkpath(folder));
+        backup.reset();
+        original.reset(); // the tool is refused while this process holds the file
+        QCOMPARE(runTool({QStringLiteral("backup"), path, folder}).exitCode, 0);
+        original = dbtest::open(path);
+        auto inFolder = dbtest::open(QDir(folder).filePath(QStringLiteral("Merivex.mdb")));
+        QCOMPARE(dbtest::readAll(*inFolder, Sql::B()), dbtest::readAll(*original, Sql::B()));
     }
 
     void backupNeverOverwritesNorLeavesAHalfFile()
