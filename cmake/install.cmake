@@ -24,7 +24,8 @@ endforeach()
 # goes into the package (see below).
 install(CODE "set(MERIVEX_DESKTOP_TEMPLATE \"${CMAKE_SOURCE_DIR}/resources/merivex.desktop\")")
 install(CODE [[
-  set(MERIVEX_FOLDER "${CMAKE_INSTALL_PREFIX}")
+  # A prefix given as a relative path is relative to where the install runs.
+  file(REAL_PATH "${CMAKE_INSTALL_PREFIX}" MERIVEX_FOLDER BASE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}")
   if(DEFINED ENV{MERIVEX_PACKAGE_PREFIX})
     set(MERIVEX_FOLDER "$ENV{MERIVEX_PACKAGE_PREFIX}")
   endif()

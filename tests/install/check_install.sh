@@ -40,4 +40,8 @@ before=$(sha256sum <"$db")
 cmake --install "$build" --prefix "$prefix" >"$tmp/install2.log"
 [ "$(sha256sum <"$db")" = "$before" ] || fail "a second install replaced Merivex.mdb"
 grep -q "Kept: $db" "$tmp/install2.log" || fail "the second install did not say it kept the database"
+# A prefix given relative to the current folder still gives absolute paths.
+(cd "$tmp" && cmake --install "$build" --prefix relative >"$tmp/install3.log")
+grep -qx "Exec=\"$(cd "$tmp/relative" && pwd -P)/MerivexDemo\"" "$tmp/relative/share/applications/merivex.desktop" ||
+    fail "a relative prefix gives a desktop entry without an absolute path"
 echo "install layout: 1 passed, 0 failed"
