@@ -423,7 +423,7 @@ void backupPatientDatabase(const QString &path, const QString &dest)
     // Only a copy that opens with the password and reads both tables is kept.
     {
         const auto check =
-            DBEngine::instance().OpenDatabase(copy.fileName(), true, false, connectString());
+            DBEngine::instance().OpenDatabase(copy.fileName(), true, true, connectString());
         check->OpenRecordset(Sql::A(), dbOpenSnapshot, dbSQLPassThrough);
         check->OpenRecordset(Sql::C(), dbOpenSnapshot, dbSQLPassThrough);
     }
