@@ -19,6 +19,12 @@
 // 3265  Item not found in collection  (a field name or position that does not exist)
 // 3027  Cannot update, read-only      (writing to a read-only result)
 // 3000  Reserved error                (any other failure of the engine)
+// 3001  Invalid argument              (an unknown recordset type or option)
+// 3020  Update without AddNew         (writing a field or storing without AddNew)
+// 3022  Duplicate key                 (an id that is already stored)
+// 3142  Characters after end of SQL   (more than one statement in a text)
+// 3204  Database already exists       (the tool refuses to overwrite a file)
+// 3420  Object invalid                (a recordset used after Close)
 #include <QString>
 #include <stdexcept>
 
@@ -39,6 +45,12 @@ constexpr int DiskIoError = 3043;
 constexpr int FileInUse = 3045;
 constexpr int CannotOpen = 3049;
 constexpr int ItemNotFound = 3265;
+constexpr int InvalidArgument = 3001;
+constexpr int UpdateWithoutAddNew = 3020;
+constexpr int DuplicateKey = 3022;
+constexpr int CharactersAfterEnd = 3142;
+constexpr int DatabaseExists = 3204;
+constexpr int ObjectInvalid = 3420;
 } // namespace ErrorNumber
 
 class Error : public std::runtime_error {

@@ -1,0 +1,27 @@
+#pragma once
+// Dates as the file stores them: day, month, year always in that order,
+// joined by the system's date separator. "System" means QLocale(), the
+// default locale, so that tests can switch it with QLocale::setDefault.
+#include <QChar>
+#include <QDate>
+#include <QString>
+
+namespace merivex
+{
+
+// The first of "/", ".", "-" in the locale's short date format, else "/".
+QChar dateSeparator();
+
+// pattern is "dd/mm/yyyy", "dd/mm/yy" or "dd/mm"; "/" stands for
+// dateSeparator(). An invalid date gives "".
+QString formatDate(const QDate &d, const QString &pattern);
+
+// A date typed by the user, in the locale's day/month/year order
+// (5/1/1970 is 5 January 1970 under a d/m/y locale); invalid when not a date.
+QDate readDate(const QString &text);
+
+// A date written with formatDate(pattern); two-digit years are read in a
+// window around today's year, a missing year is this year.
+QDate readDate(const QString &text, const QString &pattern);
+
+} // namespace merivex
