@@ -4,6 +4,7 @@
 #include "app/frmAbout.h"
 #include "app/module1.h"
 #include "app/workspace.h"
+#include "bmi/frmBmi.h"
 
 #include <QGuiApplication>
 #include <QMdiSubWindow>
@@ -55,7 +56,10 @@ void frmMain::mnuBaru_Click() {}
 
 void frmMain::mnuBuka_Click() {}
 
-void frmMain::mnuBMI_Click() {}
+void frmMain::mnuBMI_Click()
+{
+    Forms::get<frmBmi>().Show();
+}
 
 void frmMain::mnuGraf_Click()
 {

@@ -1,0 +1,303 @@
+#include "app/flexgrid.h"
+
+#include "db/errors.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QEvent>
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyleOptionHeader>
+
+namespace
+{
+// The numbers and texts the grid controls of the platform used for a cell
+// outside the grid; a handler that asks for one ends with this error.
+constexpr int InvalidRow = 30009;
+constexpr int InvalidCol = 30010;
+
+constexpr int StandardColWidth = 64; // 960 twips
+constexpr int RowHeight = 16;        // 240 twips
+
+} // namespace
+
+FlexGridModel::FlexGridModel(const FlexGrid &grid, QObject *parent)
+    : QAbstractTableModel(parent), m_grid(grid)
+{
+}
+
+int FlexGridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows - m_headerRow;
+}
+
+int FlexGridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_cols - m_headerCol;
+}
+
+QVariant FlexGridModel::data(const QModelIndex &index, int role) const
+{
+    const int row = index.row() + m_headerRow;
+    const int col = index.column() + m_headerCol;
+    switch (role) {
+    case Qt::DisplayRole:
+        return m_grid.TextMatrix(row, col);
+    case Qt::BackgroundRole:
+        // Fixed rows and columns beyond the headers still look fixed.
+        if (row < m_grid.FixedRows() || col < m_grid.FixedCols())
+            return QBrush(QApplication::palette().color(QPalette::Button));
+        return QBrush(QApplication::palette().color(QPalette::Base));
+    case Qt::TextAlignmentRole: {
+        // Numbers to the right, other texts to the left.
+        bool number = false;
+        m_grid.TextMatrix(row, col).toDouble(&number);
+        return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignVCenter | Qt::AlignLeft);
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (orientation == Qt::Horizontal)
+        return m_headerRow ? m_grid.TextMatrix(0, section + m_headerCol) : QString();
+    return m_headerCol ? m_grid.TextMatrix(section + m_headerRow, 0) : QString();
+}
+
+void FlexGridModel::publish()
+{
+    beginResetModel();
+    m_rows = m_grid.Rows();
+    m_cols = m_grid.Cols();
+    m_headerRow = m_grid.FixedRows() > 0 && m_rows > 0 ? 1 : 0;
+    m_headerCol = m_grid.FixedCols() > 0 && m_cols > 0 ? 1 : 0;
+    endResetModel();
+}
+
+FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new FlexGridModel(*this, this))
+{
+    resizeStorage(m_rows, m_cols);
+    setModel(m_model);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
+    setCornerButtonEnabled(false);
+    setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(192, 192, 192); }"));
+
+    // The area outside the cells is dark gray; each cell paints its own
+    // background.
+    QPalette outside = viewport()->palette();
+    outside.setColor(QPalette::Base, QColor(128, 128, 128));
+    viewport()->setPalette(outside);
+
+    for (QHeaderView *header : {horizontalHeader(), verticalHeader()}) {
+        header->setSectionResizeMode(QHeaderView::Fixed);
+        header->setMinimumSectionSize(1);
+        header->setHighlightSections(false);
+        header->setDefaultAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    }
+    verticalHeader()->setDefaultSectionSize(RowHeight);
+    horizontalHeader()->setFixedHeight(RowHeight);
+    horizontalHeader()->setDefaultSectionSize(StandardColWidth);
+
+    if (auto *corner = findChild<QAbstractButton *>())
+        corner->installEventFilter(this);
+
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) { userMoved(current); });
+    Refresh();
+}
+
+void FlexGrid::Clear()
+{
+    std::fill(m_cells.begin(), m_cells.end(), QString());
+    changed();
+}
+
+void FlexGrid::resizeStorage(int rows, int cols)
+{
+    if (cols != m_cols) {
+        std::vector<QString> cells(size_t(rows) * size_t(cols));
+        for (int r = 0; r < std::min(rows, m_rows); ++r)
+            for (int c = 0; c < std::min(cols, m_cols); ++c)
+                cells[size_t(r) * cols + c] = std::move(m_cells[index(r, c)]);
+        m_cells.swap(cells);
+    } else {
+        m_cells.resize(size_t(rows) * size_t(cols));
+    }
+    m_widths.resize(size_t(cols), 0);
+    m_rows = rows;
+    m_cols = cols;
+    m_fixedRows = std::min(m_fixedRows, rows);
+    m_fixedCols = std::min(m_fixedCols, cols);
+    m_row = std::clamp(m_row, 0, std::max(rows - 1, 0));
+    m_col = std::clamp(m_col, 0, std::max(cols - 1, 0));
+    m_rowSel = std::clamp(m_rowSel, 0, std::max(rows - 1, 0));
+}
+
+void FlexGrid::setRows(int rows)
+{
+    if (rows < 0)
+        throw merivex::Error(InvalidRow, QStringLiteral("Invalid Row value"));
+    resizeStorage(rows, m_cols);
+    changed();
+}
+
+void FlexGrid::setCols(int cols)
+{
+    if (cols < 0)
+        throw merivex::Error(InvalidCol, QStringLiteral("Invalid Col value"));
+    resizeStorage(m_rows, cols);
+    changed();
+}
+
+void FlexGrid::setFixedRows(int rows)
+{
+    if (rows < 0 || rows > m_rows)
+        throw merivex::Error(InvalidRow, QStringLiteral("Invalid FixedRows value"));
+    m_fixedRows = rows;
+    changed();
+}
+
+void FlexGrid::setFixedCols(int cols)
+{
+    if (cols < 0 || cols > m_cols)
+        throw merivex::Error(InvalidCol, QStringLiteral("Invalid FixedCols value"));
+    m_fixedCols = cols;
+    changed();
+}
+
+void FlexGrid::setFormatString(const QString &format)
+{
+    QStringList headers = format.split(QLatin1Char('|'));
+    if (headers.size() > 1 && headers.last().isEmpty())
+        headers.removeLast();
+    if (m_rows == 0)
+        resizeStorage(1, m_cols);
+    resizeStorage(m_rows, int(headers.size()));
+    const QFontMetrics metrics(font());
+    const int margins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    for (int c = 0; c < m_cols; ++c) {
+        m_cells[index(0, c)] = headers[c];
+        m_widths[c] = metrics.horizontalAdvance(headers[c]) + margins;
+    }
+    m_format = format;
+    changed();
+}
+
+void FlexGrid::checkCell(int row, int col) const
+{
+    if (row < 0 || row >= m_rows)
+        throw merivex::Error(InvalidRow, QStringLiteral("Invalid Row value"));
+    if (col < 0 || col >= m_cols)
+        throw merivex::Error(InvalidCol, QStringLiteral("Invalid Col value"));
+}
+
+void FlexGrid::setRow(int row)
+{
+    if (row < 0 || row >= m_rows)
+        throw merivex::Error(InvalidRow, QStringLiteral("Invalid Row value"));
+    m_row = row;
+    m_rowSel = row;
+}
+
+void FlexGrid::setCol(int col)
+{
+    if (col < 0 || col >= m_cols)
+        throw merivex::Error(InvalidCol, QStringLiteral("Invalid Col value"));
+    m_col = col;
+}
+
+void FlexGrid::setText(const QString &text)
+{
+    setTextMatrix(m_row, m_col, text);
+}
+
+QString FlexGrid::TextMatrix(int row, int col) const
+{
+    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
+        return QString();
+    return m_cells[index(row, col)];
+}
+
+void FlexGrid::setTextMatrix(int row, int col, const QString &text)
+{
+    checkCell(row, col);
+    m_cells[index(row, col)] = text;
+    changed();
+}
+
+int FlexGrid::ColWidth(int col) const
+{
+    if (col < 0 || col >= m_cols)
+        throw merivex::Error(InvalidCol, QStringLiteral("Invalid Col value"));
+    return m_widths[col] > 0 ? m_widths[col] : StandardColWidth;
+}
+
+void FlexGrid::changed()
+{
+    if (m_pending)
+        return;
+    m_pending = true;
+    QMetaObject::invokeMethod(this, &FlexGrid::Refresh, Qt::QueuedConnection);
+}
+
+void FlexGrid::Refresh()
+{
+    m_pending = false;
+    m_model->publish();
+    const int headerCol = m_model->headerCol();
+    horizontalHeader()->setVisible(m_model->headerRow() != 0);
+    verticalHeader()->setVisible(headerCol != 0);
+    for (int c = headerCol; c < m_cols; ++c)
+        horizontalHeader()->resizeSection(c - headerCol, ColWidth(c));
+    if (headerCol)
+        verticalHeader()->setFixedWidth(ColWidth(0));
+    viewport()->update();
+}
+
+void FlexGrid::userMoved(const QModelIndex &current)
+{
+    if (!current.isValid())
+        return;
+    const int row = current.row() + m_model->headerRow();
+    const int col = current.column() + m_model->headerCol();
+    if (row >= m_rows || col >= m_cols)
+        return;
+    m_row = row;
+    m_col = col;
+    m_rowSel = row;
+}
+
+bool FlexGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    // The corner is cell (0, 0): the numbering column's header.
+    if (event->type() == QEvent::Paint) {
+        if (auto *corner = qobject_cast<QWidget *>(watched)) {
+            paintCorner(corner);
+            return true;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void FlexGrid::paintCorner(QWidget *corner)
+{
+    QStyleOptionHeader option;
+    option.initFrom(corner);
+    option.rect = corner->rect();
+    option.state = QStyle::State_Raised | QStyle::State_Enabled;
+    option.position = QStyleOptionHeader::OnlyOneSection;
+    option.text = TextMatrix(0, 0);
+    option.textAlignment = Qt::AlignVCenter | Qt::AlignLeft;
+    QPainter painter(corner);
+    style()->drawControl(QStyle::CE_Header, &option, &painter, corner);
+}

@@ -1,0 +1,153 @@
+#include "bmi/frmBmi.h"
+
+#include "app/module1.h"
+#include "app/msgbox.h"
+#include "bmi/number.h"
+#include "db/dao.h"
+#include "db/statements.h"
+
+#include <limits>
+
+namespace
+{
+const QString HistoryFormat =
+    QStringLiteral("No |Date               |Height|Weight|BMI                             ");
+const QString InputMessage = QStringLiteral("Please enter your weight please ...");
+
+// Error 91: an object used before it was set.
+merivex::Error noConnection()
+{
+    return merivex::Error(91, QStringLiteral("Object variable or With block variable not set"));
+}
+
+// Height and weight as the calculation takes them: present, a number, and
+// not zero.
+std::optional<double> usable(const QString &text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    const std::optional<double> value = readNumber(text);
+    if (!value || *value == 0)
+        return std::nullopt;
+    return value;
+}
+} // namespace
+
+void frmBmi::connectHandlers()
+{
+    on(m_ui->cmdCalculate, &QPushButton::clicked, [this] { cmdCalculate_Click(); });
+}
+
+void frmBmi::Form_Load()
+{
+    Module1::BmiWindowLoaded = true;
+    m_ui->MSFlexGrid1->Clear();
+    m_ui->lblNasihat->setText(QString());
+    search();
+}
+
+void frmBmi::Form_Resize()
+{
+    search();
+}
+
+void frmBmi::search()
+{
+    if (Module1::CurrentPatientId.isEmpty())
+        return;
+    // The id goes into the statement's text, so one that is not a whole
+    // number is refused before anything changes; the grid keeps its rows.
+    QString sql;
+    try {
+        sql = merivex::Sql::D(Module1::CurrentPatientId);
+    } catch (const merivex::Error &) {
+        return;
+    }
+    if (!Module1::PatientDatabase)
+        throw noConnection();
+
+    FlexGrid &grid = *m_ui->MSFlexGrid1;
+    grid.setRows(2);
+    grid.setFixedRows(1);
+    grid.setFixedCols(1);
+    grid.setCols(1);
+    grid.setFormatString(HistoryFormat);
+
+    Module1::PatientRecordset = Module1::PatientDatabase->OpenRecordset(
+        sql, merivex::dbOpenSnapshot, merivex::dbSQLPassThrough);
+    merivex::Recordset &records = *Module1::PatientRecordset;
+    if (records.RecordCount() == 0)
+        return;
+    records.MoveFirst();
+    qint16 n = 0;
+    grid.setRow(1);
+    while (!records.AtEOF()) {
+        grid.setCol(0);
+        n = merivex::addInt16(n, 1);
+        grid.setText(QString::number(n));
+        for (int i = 0; i <= 3; ++i) {
+            grid.setCol(i + 1);
+            grid.setText(merivex::displayText(records.Fields(i).Value()));
+        }
+        records.MoveNext();
+        grid.setRows(grid.Rows() + 1);
+        grid.setRow(grid.Rows() - 1);
+    }
+    records.Close();
+}
+
+void frmBmi::cmdCalculate_Click()
+{
+    const QString h = m_ui->txtHeight->text();
+    const QString w = m_ui->txtweight->text();
+    // Text that is no number, or a quotient the 16-bit BMI cannot hold, is
+    // rejected like an empty or zero entry.
+    std::optional<double> height = usable(h);
+    std::optional<double> weight = height ? usable(w) : std::nullopt;
+    std::optional<qint16> bmi;
+    if (height && weight) {
+        const double rounded = roundHalfEven(*weight / (*height * *height));
+        if (rounded >= std::numeric_limits<qint16>::min() &&
+            rounded <= std::numeric_limits<qint16>::max())
+            bmi = qint16(rounded);
+    }
+    if (bmi) {
+        m_ui->txtBmi->setText(QString::number(*bmi));
+        Nasihat_Hari_Ini();
+    } else {
+        MsgBox(InputMessage, vbOKOnly);
+    }
+    if (!Module1::CurrentPatientId.isEmpty())
+        m_ui->cmdSave->setEnabled(true);
+}
+
+void frmBmi::Nasihat_Hari_Ini()
+{
+    const int bmi = m_ui->txtBmi->text().toInt();
+    QLabel &label = *m_ui->lblNasihat;
+    QFont font = label.font();
+    font.setPointSizeF(10);
+    label.setFont(font);
+
+    QColor colour;
+    QString rating;
+    QString advice;
+    if (bmi <= 19) {
+        colour = QColor(255, 0, 0);
+        rating = QStringLiteral(" Do you know ... you lose your weight ");
+        advice = QStringLiteral(
+            " I think you should revise your diet .. if not your maybe have Bolemia Syndrome");
+    } else if (bmi <= 25) {
+        colour = QColor(0, 0, 255);
+        rating = QStringLiteral(" You are in good weight scale ");
+        advice = QStringLiteral(" I hope you can continue your regular diet and exercise ");
+    } else {
+        colour = QColor(255, 0, 0);
+        rating = QStringLiteral(" You are overweight");
+        advice = QStringLiteral(" You should start diet and exercise to avoid HPT and Diabetic");
+    }
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label.setPalette(palette);
+    label.setText(QStringLiteral(" Hai ") + Module1::CurrentUserName + rating + advice);
+}

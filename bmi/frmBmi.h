@@ -1,0 +1,27 @@
+#pragma once
+// The BMI window: the explanatory texts, the calculation with the advice of
+// the day, and the current patient's measurement history.
+#include "app/form.h"
+#include "ui_frmBmi.h"
+
+#include <QWidget>
+
+class frmBmi : public DesignedForm<Ui::frmBmi, QWidget>
+{
+    Q_OBJECT
+public:
+    Ui::frmBmi &ui() { return *m_ui; }
+
+    // Refills the history grid from the current patient's measurements.
+    void search();
+
+    void cmdCalculate_Click();
+
+protected:
+    void connectHandlers() override;
+    void Form_Load() override;
+    void Form_Resize() override;
+
+private:
+    void Nasihat_Hari_Ini();
+};

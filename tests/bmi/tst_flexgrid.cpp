@@ -1,0 +1,156 @@
+// The grid on its own: the operations the list windows fill it with, and
+// that the view sees one consistent picture only once the event is over.
+#include "app/application.h"
+#include "app/flexgrid.h"
+#include "db/errors.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestFlexGrid : public QObject
+{
+    Q_OBJECT
+private slots:
+    void formatStringMakesColumnsAsWideAsTheirHeaders();
+    void fillingLikeTheListsDo();
+    void clearEmptiesTextsButKeepsDimensions();
+    void viewIsResetOnceAfterAFill();
+    void clickingARowSelectsIt();
+    void cellsOutsideTheGridAreRefused();
+};
+
+void TestFlexGrid::formatStringMakesColumnsAsWideAsTheirHeaders()
+{
+    FlexGrid grid;
+    grid.setRows(2);
+    grid.setFixedRows(1);
+    grid.setFixedCols(1);
+    grid.setCols(1);
+    grid.setFormatString("No |Date               |Height|BMI   ");
+    QCOMPARE(grid.Cols(), 4);
+    QCOMPARE(grid.TextMatrix(0, 1), QString("Date               "));
+    const QFontMetrics metrics(grid.font());
+    // Blanks count: the padded header is wider than its bare word.
+    QVERIFY(grid.ColWidth(1) >
+            metrics.horizontalAdvance("Date") + metrics.horizontalAdvance("           "));
+    QCOMPARE(grid.ColWidth(3) - grid.ColWidth(2),
+             metrics.horizontalAdvance("BMI   ") - metrics.horizontalAdvance("Height"));
+
+    // A final bar adds no column.
+    grid.setFormatString("No |Name|Date of Register|");
+    QCOMPARE(grid.Cols(), 3);
+    grid.Refresh();
+    QCOMPARE(grid.horizontalHeader()->sectionSize(0), grid.ColWidth(1));
+    QCOMPARE(grid.verticalHeader()->width(), grid.ColWidth(0));
+}
+
+void TestFlexGrid::fillingLikeTheListsDo()
+{
+    FlexGrid grid;
+    grid.setRows(2);
+    grid.setFixedRows(1);
+    grid.setFixedCols(1);
+    grid.setCols(1);
+    grid.setFormatString("No |Name|Date");
+    QCOMPARE(grid.Row(), 1);
+    for (int n = 1; n <= 3; ++n) {
+        grid.setCol(0);
+        grid.setText(QString::number(n));
+        grid.setCol(1);
+        grid.setText(QString("name %1").arg(n));
+        grid.setRows(grid.Rows() + 1);
+        grid.setRow(grid.Rows() - 1);
+    }
+    QCOMPARE(grid.Rows(), 5);
+    QCOMPARE(grid.RowSel(), 4);
+    QCOMPARE(grid.TextMatrix(3, 0), QString("3"));
+    QCOMPARE(grid.TextMatrix(2, 1), QString("name 2"));
+    QCOMPARE(grid.TextMatrix(4, 0), QString());
+    grid.Refresh();
+    // The header row and numbering column are the view's headers.
+    QCOMPARE(grid.model()->rowCount(), 4);
+    QCOMPARE(grid.model()->columnCount(), 2);
+    QCOMPARE(grid.model()->headerData(1, Qt::Vertical).toString(), QString("2"));
+    QCOMPARE(grid.model()->headerData(0, Qt::Horizontal).toString(), QString("Name"));
+    QCOMPARE(grid.model()->index(2, 0).data().toString(), QString("name 3"));
+}
+
+void TestFlexGrid::clearEmptiesTextsButKeepsDimensions()
+{
+    FlexGrid grid;
+    grid.setRows(3);
+    grid.setCols(3);
+    grid.setTextMatrix(2, 2, "x");
+    grid.setTextMatrix(0, 1, "head");
+    grid.Clear();
+    QCOMPARE(grid.Rows(), 3);
+    QCOMPARE(grid.Cols(), 3);
+    QCOMPARE(grid.TextMatrix(2, 2), QString());
+    QCOMPARE(grid.TextMatrix(0, 1), QString());
+}
+
+void TestFlexGrid::viewIsResetOnceAfterAFill()
+{
+    FlexGrid grid;
+    QSignalSpy resets(grid.model(), &QAbstractItemModel::modelReset);
+    QSignalSpy changes(grid.model(), &QAbstractItemModel::dataChanged);
+    QCoreApplication::processEvents();
+    resets.clear();
+    grid.setCols(5);
+    for (int r = 1; r < 500; ++r) {
+        grid.setRows(grid.Rows() + 1);
+        grid.setRow(r);
+        grid.setCol(2);
+        grid.setText(QString::number(r));
+    }
+    QCOMPARE(resets.count(), 0);
+    QCOMPARE(grid.model()->rowCount(), 1); // the view still sees the old grid
+    QCoreApplication::processEvents();
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(grid.model()->rowCount(), grid.Rows() - 1);
+    QCOMPARE(grid.model()->index(498, 1).data().toString(), QString("499"));
+}
+
+void TestFlexGrid::clickingARowSelectsIt()
+{
+    FlexGrid grid;
+    grid.resize(300, 200);
+    grid.setRows(5);
+    grid.setCols(3);
+    grid.setRow(4);
+    grid.Refresh();
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    const QRect cell = grid.visualRect(grid.model()->index(1, 1));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(grid.RowSel(), 2);
+    QCOMPARE(grid.Col(), 2);
+    // Setting the row from code moves the selected row with it.
+    grid.setRow(3);
+    QCOMPARE(grid.RowSel(), 3);
+}
+
+void TestFlexGrid::cellsOutsideTheGridAreRefused()
+{
+    FlexGrid grid;
+    grid.setRows(2);
+    grid.setCols(2);
+    QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setRow(2));
+    QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setCol(-1));
+    QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setTextMatrix(5, 0, "x"));
+    QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setFixedRows(3));
+    QCOMPARE(grid.TextMatrix(9, 9), QString());
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    InitApplication();
+    TestFlexGrid test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_flexgrid.moc"

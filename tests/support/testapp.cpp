@@ -1,0 +1,56 @@
+#include "testapp.h"
+
+#include "app/application.h"
+#include "app/module1.h"
+#include "db/database_file.h"
+
+#include <QApplication>
+#include <QFile>
+
+namespace testapp
+{
+
+QString databaseFile()
+{
+    return merivex::databasePath();
+}
+
+FreshDatabase::FreshDatabase()
+{
+    const QString file = databaseFile();
+    if (QFile::exists(file) && !QFile::remove(file))
+        qFatal("cannot remove the old test database %s", qPrintable(file));
+    merivex::createPatientDatabase(file);
+}
+
+FreshDatabase::~FreshDatabase()
+{
+    QFile::remove(databaseFile());
+}
+
+Session::Session() : m_ends(std::make_shared<int>(0))
+{
+    Module1::Reset();
+    Module1::setEndHandler([ends = m_ends] { ++*ends; });
+    Module1::Main();
+}
+
+Session::~Session()
+{
+    Module1::Reset();
+    Module1::setEndHandler({});
+}
+
+void openPatientDatabase()
+{
+    Module1::PatientDatabase = merivex::openPatientDatabase();
+}
+
+int run(QObject &test, int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    InitApplication();
+    return QTest::qExec(&test, argc, argv);
+}
+
+} // namespace testapp
