@@ -276,7 +276,7 @@ void GraphLite::applySettings()
         pen.setWidth(s.lineWidth);
         for (QLineSeries *line : m_lines[k]) {
             line->setPen(pen);
-            line->setMarkerSize(s.lineWidth * 2 + 4);
+            line->setMarkerSize(s.lineWidth + 2); // the radius
         }
     }
     m_axisLabels.clear(); // the labels depend on the plot's width
@@ -301,8 +301,11 @@ void GraphLite::fitToPlotArea()
     double widest = metrics.horizontalAdvance(QStringLiteral("00/00"));
     for (int i = 0; i < qMin(n, 64); ++i)
         widest = qMax(widest, metrics.horizontalAdvance(m_shown.labels[i]));
-    const double room = widest + 2 * metrics.averageCharWidth();
-    const int step = qMax(1, int(std::ceil(room / spacing)));
+    // The axis gives each label an equal share of its width, one share more
+    // than there are labels, and cuts off a label that does not fit its share.
+    const double room = widest + 2 * metrics.averageCharWidth() + 4;
+    const int fit = qMax(1, int(width / room) - 1);
+    const int step = qMax(1, int(std::ceil(double(n) / fit)));
 
     QList<QPair<int, QString>> wanted;
     for (int i = 0; i < n; i += step)
