@@ -1,0 +1,130 @@
+#include "db/date_order.h"
+
+#include "db/sqlite.h"
+
+#include <QDate>
+
+#include <cstdint>
+#include <cstring>
+
+namespace merivex::dates
+{
+
+int expandYear(int yy, int thisYear)
+{
+    int year = thisYear - thisYear % 100 + yy;
+    if (year > thisYear + 19)
+        year -= 100;
+    else if (year < thisYear - 80)
+        year += 100;
+    return year;
+}
+
+namespace
+{
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isSeparator(char c)
+{
+    return c == '/' || c == '.' || c == '-';
+}
+
+// Reads up to maxDigits digits at text[*pos]; the count read, 0 if none.
+int readNumber(const char *text, std::size_t size, std::size_t *pos, int maxDigits, int *value)
+{
+    int digits = 0;
+    *value = 0;
+    while (*pos < size && isDigit(text[*pos])) {
+        if (++digits > maxDigits)
+            return 0;
+        *value = *value * 10 + (text[*pos] - '0');
+        ++*pos;
+    }
+    return digits;
+}
+
+int compareBytes(const char *a, std::size_t aSize, const char *b, std::size_t bSize)
+{
+    const int c = std::memcmp(a, b, aSize < bSize ? aSize : bSize);
+    if (c != 0)
+        return c;
+    return aSize < bSize ? -1 : (aSize > bSize ? 1 : 0);
+}
+
+int collate(void *context, int aSize, const void *a, int bSize, const void *b)
+{
+    const int thisYear = int(reinterpret_cast<std::intptr_t>(context));
+    return compareDates(static_cast<const char *>(a), std::size_t(aSize),
+                        static_cast<const char *>(b), std::size_t(bSize), thisYear);
+}
+
+} // namespace
+
+DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
+{
+    DayMonthYear result;
+    std::size_t pos = 0;
+    while (pos < size && isBlank(text[pos]))
+        ++pos;
+    int day = 0, month = 0, year = 0;
+    if (!readNumber(text, size, &pos, 2, &day))
+        return result;
+    if (pos >= size || !isSeparator(text[pos++]))
+        return result;
+    if (!readNumber(text, size, &pos, 2, &month))
+        return result;
+    if (pos >= size || !isSeparator(text[pos++]))
+        return result;
+    const int yearDigits = readNumber(text, size, &pos, 4, &year);
+    if (yearDigits == 0 || yearDigits == 3)
+        return result;
+    while (pos < size && isBlank(text[pos]))
+        ++pos;
+    if (pos != size || day < 1 || day > 31 || month < 1 || month > 12)
+        return result;
+    result.valid = true;
+    result.day = day;
+    result.month = month;
+    result.year = yearDigits <= 2 ? expandYear(year, thisYear) : year;
+    return result;
+}
+
+int compareDates(const char *a, std::size_t aSize, const char *b, std::size_t bSize, int thisYear)
+{
+    const DayMonthYear x = parseDayMonthYear(a, aSize, thisYear);
+    const DayMonthYear y = parseDayMonthYear(b, bSize, thisYear);
+    if (x.valid != y.valid)
+        return x.valid ? -1 : 1;
+    if (x.valid) {
+        const long kx = x.year * 10000L + x.month * 100 + x.day;
+        const long ky = y.year * 10000L + y.month * 100 + y.day;
+        if (kx != ky)
+            return kx < ky ? -1 : 1;
+    }
+    // Equal dates written differently still need a fixed order.
+    return compareBytes(a, aSize, b, bSize);
+}
+
+int currentYear()
+{
+    return QDate::currentDate().year();
+}
+
+void registerCollation(sqlite3 *db)
+{
+    // The year is fixed per connection so one sort never sees two windows.
+    void *context = reinterpret_cast<void *>(std::intptr_t(currentYear()));
+    const int rc =
+        sqlite3_create_collation_v2(db, collationName, SQLITE_UTF8, context, collate, nullptr);
+    if (rc != SQLITE_OK)
+        engine::raise(db, rc);
+}
+
+} // namespace merivex::dates

@@ -1,0 +1,23 @@
+#pragma once
+// The statements the layer itself sends: key check, connection settings,
+// transactions, appending a row, and the schema of a new file.
+#include <QString>
+#include <QStringList>
+
+namespace merivex::Sql::engine
+{
+
+QString keyCheck(); // the first read after keying
+QString setJournalMode();
+QString setSynchronous();
+QString journalMode();
+QString synchronous();
+QString begin();
+QString commit();
+QString rollback();
+QStringList schema();
+
+// INSERT INTO table (columns...) VALUES (?1, ...), identifiers quoted.
+QString insert(const QString &table, const QStringList &columns);
+
+} // namespace merivex::Sql::engine

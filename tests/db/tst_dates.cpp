@@ -1,0 +1,178 @@
+// Date texts: the separator and day/month/year order of the locale, reading
+// back with the two-digit year window, and the order the collation gives.
+#include "db/date_order.h"
+#include "db/dates.h"
+
+#include <QLocale>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace merivex;
+
+namespace
+{
+
+QLocale british()
+{
+    return QLocale(QLocale::English, QLocale::UnitedKingdom);
+}
+QLocale american()
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates);
+}
+QLocale german()
+{
+    return QLocale(QLocale::German, QLocale::Germany);
+}
+
+int compare(const QString &a, const QString &b)
+{
+    const QByteArray x = a.toUtf8(), y = b.toUtf8();
+    return dates::compareDates(x.constData(), std::size_t(x.size()), y.constData(),
+                               std::size_t(y.size()), dates::currentYear());
+}
+
+} // namespace
+
+class TestDates : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void separatorOfTheLocale()
+    {
+        QLocale::setDefault(british());
+        QCOMPARE(dateSeparator(), QLatin1Char('/'));
+        QLocale::setDefault(german());
+        QCOMPARE(dateSeparator(), QLatin1Char('.'));
+        QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+        QCOMPARE(dateSeparator(), QLatin1Char('-'));
+        QLocale::setDefault(QLocale::c()); // its short format has none
+        QCOMPARE(dateSeparator(), QLatin1Char('/'));
+    }
+
+    void formatAlwaysDayMonthYear()
+    {
+        const QDate saved(2026, 12, 6);
+        for (const QLocale &locale : {british(), american()}) {
+            QLocale::setDefault(locale);
+            QCOMPARE(formatDate(saved, QStringLiteral("dd/mm/yy")), QStringLiteral("06/12/26"));
+            QCOMPARE(formatDate(saved, QStringLiteral("dd/mm/yyyy")), QStringLiteral("06/12/2026"));
+            QCOMPARE(formatDate(saved, QStringLiteral("dd/mm")), QStringLiteral("06/12"));
+        }
+        QLocale::setDefault(german());
+        QCOMPARE(formatDate(QDate(2001, 1, 5), QStringLiteral("dd/mm/yy")),
+                 QStringLiteral("05.01.01"));
+        QCOMPARE(formatDate(QDate(), QStringLiteral("dd/mm/yy")), QString());
+    }
+
+    void readTypedDateInLocaleOrder()
+    {
+        QLocale::setDefault(british());
+        QCOMPARE(readDate(QStringLiteral("5/1/1970")), QDate(1970, 1, 5));
+        QCOMPARE(readDate(QStringLiteral(" 05-01-1970 ")), QDate(1970, 1, 5));
+        QCOMPARE(readDate(QStringLiteral("1970-01-05")), QDate(1970, 1, 5));
+        QCOMPARE(readDate(QStringLiteral("5/1")), QDate(QDate::currentDate().year(), 1, 5));
+        QLocale::setDefault(american());
+        QCOMPARE(readDate(QStringLiteral("5/1/1970")), QDate(1970, 5, 1));
+        QCOMPARE(readDate(QStringLiteral("1/31/1970")), QDate(1970, 1, 31));
+        QVERIFY(!readDate(QStringLiteral("31/1/1970")).isValid());
+        QLocale::setDefault(german());
+        QCOMPARE(readDate(QStringLiteral("05.01.1970")), QDate(1970, 1, 5));
+    }
+
+    void readTypedDateRejectsNonDates_data()
+    {
+        QTest::addColumn<QString>("text");
+        for (const char *text :
+             {"", "   ", "abc", "31/02/2000", "0/1/1970", "5/13/1970", "5//1970", "5/1/1970/2",
+              "5/1/", "5/1/19700", "5 Jan 1970", "5/1/1970x", "+5/1/1970"})
+            QTest::newRow(text) << QString::fromLatin1(text);
+    }
+    void readTypedDateRejectsNonDates()
+    {
+        QFETCH(QString, text);
+        QLocale::setDefault(british());
+        QVERIFY(!readDate(text).isValid());
+    }
+
+    void readBackWithPattern()
+    {
+        // Stored texts are day-first whatever the locale says.
+        QLocale::setDefault(american());
+        const QDate today = QDate::currentDate();
+        for (int days : {0, -1, -40, -400, -3650, -365 * 79}) {
+            const QDate d = today.addDays(days);
+            QCOMPARE(
+                readDate(formatDate(d, QStringLiteral("dd/mm/yy")), QStringLiteral("dd/mm/yy")), d);
+            QCOMPARE(
+                readDate(formatDate(d, QStringLiteral("dd/mm/yyyy")), QStringLiteral("dd/mm/yyyy")),
+                d);
+        }
+        QCOMPARE(readDate(QStringLiteral("05/01"), QStringLiteral("dd/mm")),
+                 QDate(today.year(), 1, 5));
+        QVERIFY(!readDate(QStringLiteral("05/01"), QStringLiteral("dd/mm/yy")).isValid());
+        QVERIFY(!readDate(QString(), QStringLiteral("dd/mm/yy")).isValid());
+    }
+
+    void twoDigitYearWindow()
+    {
+        const int year = QDate::currentDate().year();
+        const auto yy = [](int y) {
+            return QStringLiteral("%1").arg(y % 100, 2, 10, QLatin1Char('0'));
+        };
+        QCOMPARE(
+            readDate(QStringLiteral("01/01/") + yy(year + 19), QStringLiteral("dd/mm/yy")).year(),
+            year + 19);
+        QCOMPARE(
+            readDate(QStringLiteral("01/01/") + yy(year + 20), QStringLiteral("dd/mm/yy")).year(),
+            year - 80);
+        QCOMPARE(dates::expandYear(29, 2026), 2029);
+        QCOMPARE(dates::expandYear(30, 2026), 2030); // past the old 1930-2029 window
+        QCOMPARE(dates::expandYear(46, 2026), 1946);
+        QCOMPARE(dates::expandYear(45, 2026), 2045);
+        QCOMPARE(dates::expandYear(99, 2070), 1999);
+        QCOMPARE(dates::expandYear(89, 2070), 2089);
+    }
+
+    // Texts that sort differently as characters, across months and years.
+    void collationIsChronological()
+    {
+        const QDate today = QDate::currentDate();
+        QList<QDate> days;
+        for (int offset : {0, -1, -27, -31, -32, -300, -366, -700, -3000, -20000})
+            days.append(today.addDays(offset));
+        days.append(QDate(today.year() - 1, 2, 1));
+        days.append(QDate(today.year() - 1, 1, 2));
+        QStringList texts;
+        for (const QDate &d : days)
+            texts.append(formatDate(d, QStringLiteral("dd/mm/yy")));
+        std::sort(texts.begin(), texts.end(),
+                  [](const QString &a, const QString &b) { return compare(a, b) < 0; });
+        std::sort(days.begin(), days.end());
+        QStringList expected;
+        for (const QDate &d : days)
+            expected.append(formatDate(d, QStringLiteral("dd/mm/yy")));
+        QCOMPARE(texts, expected);
+    }
+
+    void collationIsATotalOrder()
+    {
+        // Same day written differently, other separators, and texts that are
+        // no dates: equal only when identical, non-dates after every date.
+        QVERIFY(compare(QStringLiteral("05/01/27"), QStringLiteral("5/1/27")) != 0);
+        QCOMPARE(compare(QStringLiteral("05/01/27"), QStringLiteral("05/01/27")), 0);
+        QVERIFY(compare(QStringLiteral("05.01.27"), QStringLiteral("06/01/27")) < 0);
+        QVERIFY(compare(QStringLiteral("31/12/2026"), QStringLiteral("01/01/2027")) < 0);
+        QVERIFY(compare(QStringLiteral("garbage"), QStringLiteral("01/01/27")) > 0);
+        QVERIFY(compare(QStringLiteral("01/01/27"), QStringLiteral("garbage")) < 0);
+        QVERIFY(compare(QString(), QStringLiteral("a")) < 0);
+        QVERIFY(compare(QStringLiteral("32/01/27"), QStringLiteral("01/01/99")) > 0);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestDates)
+#include "tst_dates.moc"

@@ -1,0 +1,212 @@
+// Opening the file: each failure with its own number, exclusive use against
+// other processes (also after one is killed), and the connection settings.
+#include "db/dao.h"
+#include "db/database_file.h"
+#include "db/statements.h"
+
+#include "db_test_support.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace merivex;
+using dbtest::errorNumber;
+
+namespace
+{
+
+// The helper process, started on path: "opened" or "error N".
+class OtherProcess
+{
+public:
+    explicit OtherProcess(const QString &path)
+    {
+        m_process.setProgram(QStringLiteral(LOCK_HOLDER));
+        m_process.setArguments({path});
+        m_process.start();
+        m_process.waitForStarted();
+        m_process.waitForReadyRead(10000);
+        m_answer = QString::fromLatin1(m_process.readLine()).trimmed();
+    }
+    ~OtherProcess()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+    const QString &answer() const { return m_answer; }
+    bool exitsAtEndOfInput()
+    {
+        m_process.closeWriteChannel();
+        return m_process.waitForFinished(10000) && m_process.exitCode() == 0;
+    }
+    void killHard() // SIGKILL: no destructor, no unlock
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+
+private:
+    QProcess m_process;
+    QString m_answer;
+};
+
+QString held()
+{
+    return QStringLiteral("opened");
+}
+QString inUse()
+{
+    return QStringLiteral("error %1").arg(ErrorNumber::FileInUse);
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+class TestOpen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void failuresHaveTheirOwnNumbers()
+    {
+        QTemporaryDir dir;
+        const QString good = dbtest::createDatabase(dir);
+        auto openWith = [](const QString &path, const QString &connect) {
+            return errorNumber(
+                [&] { DBEngine::instance().OpenDatabase(path, true, false, connect); });
+        };
+        QCOMPARE(openWith(good, connectString()), 0);
+        QCOMPARE(openWith(good, QStringLiteral(";PWD=Vexo")), ErrorNumber::InvalidPassword);
+        QCOMPARE(openWith(good, QString()), ErrorNumber::InvalidPassword);
+        QCOMPARE(openWith(dir.filePath(QStringLiteral("missing.mdb")), connectString()),
+                 ErrorNumber::FileNotFound);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("missing.mdb"))));
+        QCOMPARE(openWith(dir.path(), connectString()), ErrorNumber::CannotOpen);
+
+        const QString text = dir.filePath(QStringLiteral("notes.mdb"));
+        writeFile(text, "These are notes, not a database.\n");
+        QCOMPARE(openWith(text, connectString()), ErrorNumber::CannotOpen);
+
+        // An empty file would open as a new database and be given a schema.
+        const QString empty = dir.filePath(QStringLiteral("empty.mdb"));
+        writeFile(empty, QByteArray());
+        QCOMPARE(openWith(empty, connectString()), ErrorNumber::CannotOpen);
+        QCOMPARE(QFileInfo(empty).size(), 0);
+
+        // Cut inside page 1 of a real file.
+        QFile original(good);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QString cut = dir.filePath(QStringLiteral("cut.mdb"));
+        writeFile(cut, original.read(700));
+        QCOMPARE(openWith(cut, connectString()), ErrorNumber::CannotOpen);
+    }
+
+    void storedTextIsEncrypted()
+    {
+        QTemporaryDir dir;
+        const QString path = dbtest::createDatabase(dir);
+        {
+            auto db = dbtest::open(path);
+            dbtest::appendPatient(*db, QStringLiteral("Unmistakable Name"));
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(!bytes.contains("Unmistakable"));
+        QVERIFY(!bytes.contains("SQLite format 3"));
+        QVERIFY(!bytes.contains("Biodata"));
+    }
+
+    void secondOpenInSameProcess()
+    {
+        QTemporaryDir dir;
+        const QString path = dbtest::createDatabase(dir);
+        auto first = dbtest::open(path);
+        auto empty = first->OpenRecordset(Sql::B(), dbOpenSnapshot, dbSQLPassThrough);
+        auto second = dbtest::open(path);
+        QCOMPARE(dbtest::appendPatient(*second, QStringLiteral("Ann")), 1);
+        QCOMPARE(dbtest::appendPatient(*first, QStringLiteral("Bob")), 2);
+        QCOMPARE(dbtest::readAll(*second, Sql::B()).size(), 2);
+        QCOMPARE(empty->RecordCount(), 0); // an earlier result is not changed
+    }
+
+    void otherProcessRefusedWhileHeld()
+    {
+        QTemporaryDir dir;
+        const QString path = dbtest::createDatabase(dir);
+        auto first = dbtest::open(path);
+        auto second = dbtest::open(path);
+        {
+            QElapsedTimer timer;
+            timer.start();
+            OtherProcess other(path);
+            QCOMPARE(other.answer(), inUse());
+            QVERIFY2(timer.elapsed() < 3000, "refused at once, not after waiting");
+        }
+        first.reset(); // the second connection still holds the file
+        QCOMPARE(OtherProcess(path).answer(), inUse());
+        second.reset();
+        OtherProcess other(path);
+        QCOMPARE(other.answer(), held());
+        QVERIFY(other.exitsAtEndOfInput());
+    }
+
+    void heldByOtherProcessUntilItEnds()
+    {
+        QTemporaryDir dir;
+        const QString path = dbtest::createDatabase(dir);
+        {
+            OtherProcess other(path);
+            QCOMPARE(other.answer(), held());
+            QCOMPARE(errorNumber([&] { dbtest::open(path); }), ErrorNumber::FileInUse);
+            QVERIFY(other.exitsAtEndOfInput());
+        }
+        auto db = dbtest::open(path);
+        QCOMPARE(dbtest::appendPatient(*db, QStringLiteral("After exit")), 1);
+    }
+
+    void noStaleLockAfterKill()
+    {
+        QTemporaryDir dir;
+        const QString path = dbtest::createDatabase(dir);
+        {
+            auto db = dbtest::open(path);
+            dbtest::appendPatient(*db, QStringLiteral("Kept"));
+        }
+        OtherProcess other(path);
+        QCOMPARE(other.answer(), held());
+        QCOMPARE(errorNumber([&] { dbtest::open(path); }), ErrorNumber::FileInUse);
+        other.killHard();
+        auto db = dbtest::open(path);
+        QCOMPARE(dbtest::readAll(*db, Sql::B()),
+                 (QList<QStringList>{{QStringLiteral("Kept"), QStringLiteral("06/12/2026")}}));
+    }
+
+    // Every connection commits through a rollback journal synced in full.
+    void journalSettingsOnEveryConnection()
+    {
+        QTemporaryDir dir;
+        const QString path = dbtest::createDatabase(dir);
+        auto first = dbtest::open(path);
+        auto second = dbtest::open(path);
+        for (const auto &db : {first, second}) {
+            const JournalSettings settings = db->journalSettings();
+            QCOMPARE(settings.journalMode, QStringLiteral("delete"));
+            QCOMPARE(settings.synchronous, 2);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOpen)
+#include "tst_open.moc"

@@ -1,0 +1,305 @@
+// Recordsets on real files: the next id, the 16-bit limit, what is stored,
+// the BMI the history computes and the order it lists the dates in.
+#include "db/dao.h"
+#include "db/dates.h"
+#include "db/engine_sql.h"
+#include "db/statements.h"
+
+#include "db_test_support.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <limits>
+
+using namespace merivex;
+using dbtest::errorNumber;
+
+class TestRecordset : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::shared_ptr<Database> m_db;
+    int m_files = 0;
+
+    // A fresh file for every test; the old connection is released first.
+    Database &fresh()
+    {
+        m_db.reset();
+        m_db =
+            dbtest::open(dbtest::createDatabase(m_dir, QStringLiteral("t%1.mdb").arg(++m_files)));
+        return *m_db;
+    }
+
+    long count(const QString &sql)
+    {
+        return m_db->OpenRecordset(sql, dbOpenDynaset)->RecordCount();
+    }
+
+private slots:
+    void emptyTablesStartAtOne()
+    {
+        Database &db = fresh();
+        auto rs = db.OpenRecordset(Sql::A(), dbOpenDynaset);
+        QCOMPARE(rs->RecordCount(), 0);
+        QVERIFY(rs->AtEOF());
+        QCOMPARE(errorNumber([&] { rs->MoveLast(0); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(errorNumber([&] { rs->Fields(0).Value(); }), ErrorNumber::NoCurrentRecord);
+        rs->Close();
+        QCOMPARE(dbtest::appendPatient(db, QStringLiteral("Ann")), 1);
+        QCOMPARE(dbtest::appendMeasurement(db, 1, QStringLiteral("06/12/26"), 65.0, 1.7), 1);
+
+        auto stored = db.OpenRecordset(Sql::A(), dbOpenDynaset);
+        QCOMPARE(stored->RecordCount(), 1);
+        QCOMPARE(stored->Fields(QStringLiteral("IdPatient")).Value(), QVariant(qint64(1)));
+        QCOMPARE(stored->Fields(QStringLiteral("Name")).Value(), QVariant(QStringLiteral("Ann")));
+    }
+
+    void nextIdFollowsTheLastRow()
+    {
+        Database &db = fresh();
+        for (int i = 1; i <= 7; ++i)
+            dbtest::appendPatient(db, QStringLiteral("P%1").arg(i));
+        auto rs = db.OpenRecordset(Sql::A(), dbOpenDynaset);
+        rs->MoveLast(0);
+        const qint16 last = toInt16(rs->Fields(QStringLiteral("IdPatient")).Value());
+        QCOMPARE(last, 7);
+        rs->AddNew();
+        QVERIFY(rs->Fields(QStringLiteral("Name")).Value().isNull()); // an empty new row
+        rs->Fields(QStringLiteral("IdPatient")).setValue(addInt16(last, 1));
+        // Read back before storing, as registration does for the current id.
+        QCOMPARE(displayText(rs->Fields(QStringLiteral("idpatient")).Value()), QStringLiteral("8"));
+        rs->Fields(QStringLiteral("Name")).setValue(QStringLiteral("Eighth"));
+        rs->Update(1, false);
+        QCOMPARE(rs->RecordCount(), 8);
+        QCOMPARE(toInt16(rs->Fields(QStringLiteral("IdPatient")).Value()), 7); // current row stays
+        rs->Close();
+
+        const auto rows = dbtest::readAll(db, Sql::B());
+        QCOMPARE(rows.size(), 8);
+        QCOMPARE(rows.last().first(), QStringLiteral("Eighth"));
+        // Measurement ids run across patients.
+        for (int i = 0; i < 7; ++i)
+            dbtest::appendMeasurement(db, qint16(1 + i % 2), QStringLiteral("06/12/26"), 65, 1.7);
+        QCOMPARE(dbtest::appendMeasurement(db, 8, QStringLiteral("06/12/26"), 65, 1.7), 8);
+    }
+
+    void overflowAtTheLastIdStoresNothing()
+    {
+        Database &db = fresh();
+        dbtest::insertRow(db, Sql::A(), {{"IdPatient", 1}, {"Name", "First"}});
+        dbtest::insertRow(db, Sql::A(), {{"IdPatient", 32767}, {"Name", "Last"}});
+        dbtest::insertRow(db, Sql::C(), {{"IdBMI", 32767}, {"IdPt", 1}, {"Date", "06/12/26"}});
+        QCOMPARE(errorNumber([&] { dbtest::appendPatient(db, QStringLiteral("One too many")); }),
+                 ErrorNumber::Overflow);
+        QCOMPARE(errorNumber([&] {
+                     dbtest::appendMeasurement(db, 1, QStringLiteral("07/12/26"), 65, 1.7);
+                 }),
+                 ErrorNumber::Overflow);
+
+        // Writing 32768 fails at the assignment; storing the row regardless
+        // would let the engine number it 32768, which the file refuses too.
+        auto rs = db.OpenRecordset(Sql::A(), dbOpenDynaset);
+        rs->AddNew();
+        QCOMPARE(errorNumber([&] { rs->Fields(QStringLiteral("IdPatient")).setValue(32768); }),
+                 ErrorNumber::Overflow);
+        QVERIFY(rs->Fields(QStringLiteral("IdPatient")).Value().isNull());
+        rs->Fields(QStringLiteral("Name")).setValue(QStringLiteral("Numbered by the engine"));
+        QCOMPARE(errorNumber([&] { rs->Update(); }), ErrorNumber::Overflow);
+        rs->Close();
+
+        auto other = dbtest::open(m_dir.filePath(QStringLiteral("t%1.mdb").arg(m_files)));
+        QCOMPARE(other->OpenRecordset(Sql::A(), dbOpenDynaset)->RecordCount(), 2);
+        QCOMPARE(other->OpenRecordset(Sql::C(), dbOpenDynaset)->RecordCount(), 1);
+    }
+
+    void textsAreStoredUnchanged()
+    {
+        Database &db = fresh();
+        const QStringList names{QStringLiteral("O'Brien"),
+                                QStringLiteral("   "),
+                                QStringLiteral("\"; DROP TABLE Biodata; --"),
+                                QStringLiteral("Müller 王芳 \U0001F600"),
+                                QString(10000, 'x'),
+                                QStringLiteral(" padded ")};
+        for (const QString &name : names)
+            dbtest::appendPatient(db, name);
+        auto rs = db.OpenRecordset(Sql::B(), dbOpenSnapshot, dbSQLPassThrough);
+        QStringList stored;
+        for (rs->MoveFirst(); !rs->AtEOF(); rs->MoveNext())
+            stored.append(rs->Fields(0).Value().toString());
+        QCOMPARE(stored, names);
+        QCOMPARE(dbtest::readAll(db, Sql::B()).last().first(), QStringLiteral("padded"));
+    }
+
+    void measurementsTakeNumbersOnly()
+    {
+        Database &db = fresh();
+        const qint16 patient = dbtest::appendPatient(db, QStringLiteral("Ann"));
+        dbtest::appendMeasurement(db, patient, QStringLiteral("01/12/26"), QStringLiteral(" 65 "),
+                                  QStringLiteral("1.70"));
+        dbtest::appendMeasurement(db, patient, QStringLiteral("02/12/26"), qint64(90), qint64(2));
+        for (const QVariant &bad :
+             {QVariant(QString()), QVariant(QStringLiteral("abc")),
+              QVariant(QStringLiteral("1.7.0")), QVariant(QStringLiteral("nan")),
+              QVariant(QStringLiteral("inf")), QVariant(QStringLiteral("1e309")),
+              QVariant(QStringLiteral("0x10")),
+              QVariant(std::numeric_limits<double>::quiet_NaN())}) {
+            QCOMPARE(errorNumber([&] {
+                         dbtest::appendMeasurement(db, patient, QStringLiteral("03/12/26"), bad,
+                                                   1.7);
+                     }),
+                     ErrorNumber::TypeMismatch);
+        }
+        QCOMPARE(errorNumber([&] {
+                     dbtest::appendMeasurement(db, patient, QStringLiteral("03/12/26"), 65,
+                                               std::numeric_limits<double>::infinity());
+                 }),
+                 ErrorNumber::Overflow);
+        // An empty current patient id is no id.
+        QCOMPARE(errorNumber([&] {
+                     dbtest::appendWithNextId(db, Sql::C(), QStringLiteral("IdBMI"),
+                                              {{QStringLiteral("IdPt"), QString()}});
+                 }),
+                 ErrorNumber::TypeMismatch);
+        QCOMPARE(count(Sql::C()), 2);
+
+        // Numbers, not texts, so the BMI is a floating-point division.
+        QCOMPARE(dbtest::readAll(db, Sql::D(QString::number(patient))),
+                 (QList<QStringList>{{"01/12/26", "1.7", "65", "22.4913494809689"},
+                                     {"02/12/26", "2", "90", "22.5"}}));
+    }
+
+    // The statements spell the tables and columns in mixed case; only the
+    // chosen patient's rows come back, joined on the patient id.
+    void historyOfOnePatient()
+    {
+        Database &db = fresh();
+        const qint16 ann = dbtest::appendPatient(db, QStringLiteral("Ann"));
+        const qint16 bob = dbtest::appendPatient(db, QStringLiteral("Bob"));
+        const qint16 eve = dbtest::appendPatient(db, QStringLiteral("Eve"));
+        dbtest::appendMeasurement(db, ann, QStringLiteral("01/12/26"), 50.0, 1.6);
+        dbtest::appendMeasurement(db, bob, QStringLiteral("02/12/26"), 80.0, 2.0);
+        dbtest::appendMeasurement(db, ann, QStringLiteral("03/12/26"), 51.2, 1.6);
+
+        QCOMPARE(dbtest::readAll(db, Sql::D(QString::number(bob))),
+                 (QList<QStringList>{{"02/12/26", "2", "80", "20"}}));
+        QCOMPARE(dbtest::readAll(db, Sql::E(QString::number(ann))),
+                 (QList<QStringList>{{"01/12/26", "19.53125"}, {"03/12/26", "20"}}));
+        QCOMPARE(dbtest::readAll(db, Sql::E(QString::number(eve))), QList<QStringList>());
+        QCOMPARE(dbtest::readAll(db, Sql::D(QStringLiteral("9"))), QList<QStringList>());
+
+        auto rs = db.OpenRecordset(Sql::D(QString::number(ann)), dbOpenSnapshot, dbSQLPassThrough);
+        QCOMPARE(&rs->Fields(QStringLiteral("DATE")), &rs->Fields(QStringLiteral("date")));
+        QCOMPARE(&rs->Fields(QStringLiteral("height")), &rs->Fields(1));
+        QCOMPARE(errorNumber([&] { rs->Fields(QStringLiteral("BMI")); }),
+                 ErrorNumber::ItemNotFound);
+        QCOMPARE(errorNumber([&] { rs->Fields(-1); }), ErrorNumber::ItemNotFound);
+    }
+
+    void historyIsInDateOrder()
+    {
+        Database &db = fresh();
+        const qint16 patient = dbtest::appendPatient(db, QStringLiteral("Ann"));
+        const QDate today = QDate::currentDate();
+        QList<QDate> days;
+        for (int offset : {-32, -1, -400, 0, -31, -3000, -366, -27})
+            days.append(today.addDays(offset));
+        days.append(QDate(today.year() - 1, 2, 1)); // sorts before 02/01 as text
+        days.append(QDate(today.year() - 1, 1, 2));
+        for (const QDate &d : days)
+            dbtest::appendMeasurement(db, patient, formatDate(d, QStringLiteral("dd/mm/yy")), 60,
+                                      1.7);
+
+        std::sort(days.begin(), days.end());
+        QStringList expected;
+        for (const QDate &d : days)
+            expected.append(formatDate(d, QStringLiteral("dd/mm/yy")));
+        for (const QString &sql :
+             {Sql::D(QString::number(patient)), Sql::E(QString::number(patient))}) {
+            QStringList listed;
+            for (const QStringList &row : dbtest::readAll(db, sql))
+                listed.append(row.first());
+            QCOMPARE(listed, expected);
+        }
+    }
+
+    // The walk the trend graph does: count to the end, return, read again.
+    void walkToTheEndAndBack()
+    {
+        Database &db = fresh();
+        const qint16 patient = dbtest::appendPatient(db, QStringLiteral("Ann"));
+        for (const char *date : {"01/12/26", "02/12/26", "03/12/26"})
+            dbtest::appendMeasurement(db, patient, QString::fromLatin1(date), 60, 1.7);
+        auto rs =
+            db.OpenRecordset(Sql::E(QString::number(patient)), dbOpenSnapshot, dbSQLPassThrough);
+        int n = 0;
+        while (!rs->AtEOF()) {
+            rs->MoveNext();
+            ++n;
+        }
+        QCOMPARE(n, 3);
+        QCOMPARE(errorNumber([&] { rs->MoveNext(); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(errorNumber([&] { rs->Fields(0).Value(); }), ErrorNumber::NoCurrentRecord);
+        rs->MoveFirst();
+        QCOMPARE(displayText(rs->Fields(0).Value()), QStringLiteral("01/12/26"));
+        rs->MoveLast();
+        QCOMPARE(displayText(rs->Fields(0).Value()), QStringLiteral("03/12/26"));
+        rs->Close();
+        QCOMPARE(errorNumber([&] { rs->RecordCount(); }), ErrorNumber::ObjectInvalid);
+        QCOMPARE(errorNumber([&] { rs->Fields(0); }), ErrorNumber::ObjectInvalid);
+    }
+
+    void emptyReadStaysOpenUntilReplaced()
+    {
+        Database &db = fresh();
+        std::shared_ptr<Recordset> slot =
+            db.OpenRecordset(Sql::B(), dbOpenSnapshot, dbSQLPassThrough);
+        QCOMPARE(slot->RecordCount(), 0);
+        slot = db.OpenRecordset(Sql::A(), dbOpenDynaset); // replaces it without error
+        slot->AddNew();
+        slot->Fields(QStringLiteral("IdPatient")).setValue(qint16(1));
+        slot->Update();
+        QCOMPARE(count(Sql::A()), 1);
+    }
+
+    void misuseIsRefused()
+    {
+        Database &db = fresh();
+        dbtest::appendPatient(db, QStringLiteral("Ann"));
+        auto snapshot = db.OpenRecordset(Sql::B(), dbOpenSnapshot, dbSQLPassThrough);
+        QCOMPARE(errorNumber([&] { snapshot->AddNew(); }), ErrorNumber::ReadOnly);
+        QCOMPARE(errorNumber([&] { snapshot->Fields(0).setValue(QStringLiteral("x")); }),
+                 ErrorNumber::ReadOnly);
+        auto join = db.OpenRecordset(Sql::D(QStringLiteral("1")), dbOpenDynaset);
+        QCOMPARE(errorNumber([&] { join->AddNew(); }), ErrorNumber::ReadOnly);
+
+        auto dynaset = db.OpenRecordset(Sql::A(), dbOpenDynaset);
+        QCOMPARE(errorNumber([&] { dynaset->Fields(1).setValue(QStringLiteral("x")); }),
+                 ErrorNumber::UpdateWithoutAddNew);
+        QCOMPARE(errorNumber([&] { dynaset->Update(); }), ErrorNumber::UpdateWithoutAddNew);
+        dynaset->AddNew();
+        dynaset->Fields(0).setValue(1);
+        QCOMPARE(errorNumber([&] { dynaset->Update(); }), ErrorNumber::DuplicateKey);
+
+        QCOMPARE(errorNumber([&] { db.OpenRecordset(Sql::A(), 1); }), ErrorNumber::InvalidArgument);
+        QCOMPARE(errorNumber([&] { db.OpenRecordset(Sql::A(), dbOpenSnapshot, 8); }),
+                 ErrorNumber::InvalidArgument);
+        // Rows change only through AddNew and Update, one statement at a time.
+        const QString insert = Sql::engine::insert(QStringLiteral("Biodata"), {});
+        QCOMPARE(errorNumber([&] { db.OpenRecordset(insert, dbOpenDynaset); }),
+                 ErrorNumber::InvalidArgument);
+        QCOMPARE(
+            errorNumber([&] { db.OpenRecordset(Sql::A() + QStringLiteral("; ") + insert, 2); }),
+            ErrorNumber::CharactersAfterEnd);
+        const QString nowhere =
+            Sql::A().replace(QStringLiteral("Biodata"), QStringLiteral("Nowhere"));
+        QCOMPARE(errorNumber([&] { db.OpenRecordset(nowhere, 2); }), ErrorNumber::ReservedError);
+        QCOMPARE(count(Sql::A()), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordset)
+#include "tst_recordset.moc"

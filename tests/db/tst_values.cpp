@@ -1,0 +1,118 @@
+// Display text, 16-bit ids and the id check of the spliced statements.
+#include "db/dao.h"
+#include "db/statements.h"
+
+#include "db_test_support.h"
+
+#include <QTest>
+
+#include <limits>
+
+using namespace merivex;
+using dbtest::errorNumber;
+
+class TestValues : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void displayText_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("null") << QVariant() << QString();
+        QTest::newRow("null text") << QVariant(QMetaType::fromType<QString>()) << QString();
+        QTest::newRow("integer") << QVariant(qint64(8)) << "8";
+        QTest::newRow("negative integer") << QVariant(qint64(-32768)) << "-32768";
+        QTest::newRow("bmi 65/1.7^2") << QVariant(65 / (1.7 * 1.7)) << "22.4913494809689";
+        QTest::newRow("whole double") << QVariant(23.0) << "23";
+        QTest::newRow("half") << QVariant(22.5) << "22.5";
+        QTest::newRow("negative zero") << QVariant(-0.0) << "0";
+        QTest::newRow("tenth") << QVariant(0.1) << "0.1";
+        QTest::newRow("text with blanks") << QVariant(QStringLiteral("  Ann Lee  ")) << "Ann Lee";
+        QTest::newRow("blanks only") << QVariant(QStringLiteral("   ")) << "";
+        QTest::newRow("tab is no blank") << QVariant(QStringLiteral("\tX ")) << "\tX";
+        QTest::newRow("apostrophe") << QVariant(QStringLiteral("O'Brien")) << "O'Brien";
+    }
+    void displayText()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, text);
+        QCOMPARE(merivex::displayText(value), text);
+    }
+
+    void toInt16_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("error");
+        QTest::newRow("integer") << QVariant(qint64(7)) << 7 << 0;
+        QTest::newRow("largest") << QVariant(qint64(32767)) << 32767 << 0;
+        QTest::newRow("smallest") << QVariant(qint64(-32768)) << -32768 << 0;
+        QTest::newRow("whole double") << QVariant(8.0) << 8 << 0;
+        QTest::newRow("text") << QVariant(QStringLiteral(" 8 ")) << 8 << 0;
+        QTest::newRow("one past") << QVariant(qint64(32768)) << 0 << 6;
+        QTest::newRow("one below") << QVariant(qint64(-32769)) << 0 << 6;
+        QTest::newRow("unsigned past") << QVariant(quint64(40000)) << 0 << 6;
+        QTest::newRow("text past") << QVariant(QStringLiteral("32768")) << 0 << 6;
+        QTest::newRow("fraction") << QVariant(7.5) << 0 << 13;
+        QTest::newRow("null") << QVariant() << 0 << 13;
+        QTest::newRow("empty text") << QVariant(QString()) << 0 << 13;
+        QTest::newRow("letters") << QVariant(QStringLiteral("x")) << 0 << 13;
+        QTest::newRow("nan") << QVariant(std::numeric_limits<double>::quiet_NaN()) << 0 << 13;
+    }
+    void toInt16()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(int, expected);
+        QFETCH(int, error);
+        qint16 result = 0;
+        QCOMPARE(errorNumber([&] { result = merivex::toInt16(value); }), error);
+        QCOMPARE(int(result), expected);
+    }
+
+    void addInt16()
+    {
+        QCOMPARE(merivex::addInt16(0, 1), qint16(1));
+        QCOMPARE(merivex::addInt16(32766, 1), qint16(32767));
+        QCOMPARE(errorNumber([] { merivex::addInt16(32767, 1); }), 6);
+        QCOMPARE(errorNumber([] { merivex::addInt16(-32768, -1); }), 6);
+        QCOMPARE(errorNumber([] { merivex::addInt16(0, 70000); }), 6);
+    }
+
+    // An id is spliced into D and E: only a whole 16-bit number may pass.
+    void statementsRefuseBadIds_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<int>("error");
+        QTest::newRow("id") << "8" << 0;
+        QTest::newRow("negative") << "-3" << 0;
+        QTest::newRow("largest") << "32767" << 0;
+        QTest::newRow("empty") << "" << 13;
+        QTest::newRow("minus only") << "-" << 13;
+        QTest::newRow("letters") << "abc" << 13;
+        QTest::newRow("blank") << " 8" << 13;
+        QTest::newRow("decimal") << "8.0" << 13;
+        QTest::newRow("wildcard") << "%" << 13;
+        QTest::newRow("injection") << "1 or 1=1" << 13;
+        QTest::newRow("second statement") << "1; DROP TABLE Biodata" << 13;
+        QTest::newRow("arabic-indic digit") << QString(QChar(0x0664)) << 13;
+        QTest::newRow("too large") << "32768" << 6;
+        QTest::newRow("far too large") << "99999999999999999999999" << 6;
+    }
+    void statementsRefuseBadIds()
+    {
+        QFETCH(QString, id);
+        QFETCH(int, error);
+        QString d, e;
+        QCOMPARE(errorNumber([&] { d = Sql::D(id); }), error);
+        QCOMPARE(errorNumber([&] { e = Sql::E(id); }), error);
+        if (error == 0) {
+            QVERIFY(d.contains(QStringLiteral(" Like ") + id + QStringLiteral(" and ")));
+            QVERIFY(e.contains(QStringLiteral(" Like ") + id + QStringLiteral(" and ")));
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestValues)
+#include "tst_values.moc"
