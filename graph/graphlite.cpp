@@ -1,5 +1,7 @@
 #include "graph/graphlite.h"
 
+#include "graph/thinning.h"
+
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
@@ -121,11 +123,13 @@ QColor GraphLite::fromWindowsColour(qint32 colour)
 void GraphLite::setLineWidth(qint32 pixels)
 {
     m_pending.lineWidth = qMax(1, pixels);
+    m_settingsChanged = true;
 }
 
 void GraphLite::setBackgroundColour(qint32 colour)
 {
     m_pending.background = fromWindowsColour(colour);
+    m_settingsChanged = true;
 }
 
 void GraphLite::loadData(const PointTable &table)
@@ -148,16 +152,19 @@ void GraphLite::loadData(const PointTable &table)
 void GraphLite::setTitle(const QString &title)
 {
     m_pending.title = title;
+    m_settingsChanged = true;
 }
 
 void GraphLite::setScaleMinimum(double value)
 {
     m_pending.minimum = value;
+    m_settingsChanged = true;
 }
 
 void GraphLite::setScaleMaximum(double value)
 {
     m_pending.maximum = value;
+    m_settingsChanged = true;
 }
 
 void GraphLite::defineSeries(qint16 index, qint32 colour, const QString &caption)
@@ -174,31 +181,37 @@ void GraphLite::defineSeries(qint16 index, qint32 colour, const QString &caption
 void GraphLite::setScaleDivisions(qint16 divisions)
 {
     m_pending.divisions = qMax<int>(1, divisions);
+    m_settingsChanged = true;
 }
 
 void GraphLite::setMinorDivisions(qint16 parts)
 {
     m_pending.minorParts = qMax<int>(1, parts);
+    m_settingsChanged = true;
 }
 
 void GraphLite::setGridLines(bool on)
 {
     m_pending.gridLines = on;
+    m_settingsChanged = true;
 }
 
 void GraphLite::setPointMarkers(bool on)
 {
     m_pending.markers = on;
+    m_settingsChanged = true;
 }
 
 void GraphLite::redraw()
 {
-    const bool rebuild = m_dataChanged;
-    m_shown = m_pending;
-    m_dataChanged = false;
-    if (rebuild)
-        rebuildSeries();
-    applySettings();
+    // A redraw with nothing new, as on every resize, only repaints.
+    if (m_dataChanged || m_settingsChanged) {
+        m_shown = m_pending;
+        if (m_dataChanged)
+            rebuildSeries();
+        applySettings();
+        m_dataChanged = m_settingsChanged = false;
+    }
     m_view->viewport()->update();
 }
 
@@ -214,19 +227,26 @@ void GraphLite::rebuildSeries()
 {
     m_chart->removeAllSeries();
     m_lines.clear();
+    const int n = pointCount();
     for (int k = 0; k < m_shown.series.size(); ++k) {
-        const QList<double> &values = m_shown.series[k];
+        const SeriesDefinition def = definition(k);
+        QPen pen(def.colour);
+        pen.setWidth(m_shown.lineWidth);
         QList<QLineSeries *> runs;
         QList<QPointF> run;
+        // Styled before it joins the chart, so that its geometry is made once.
         auto flush = [&] {
             if (run.isEmpty() && !runs.isEmpty())
                 return;
             auto line = std::make_unique<QLineSeries>();
-            line->replace(run);
+            line->setName(def.caption);
+            line->setPen(pen);
+            line->replace(thinnedForDrawing(run, n));
             runs.append(line.get());
             m_chart->addSeries(line.release());
             run.clear();
         };
+        const QList<double> &values = m_shown.series[k];
         for (int i = 0; i < values.size(); ++i) {
             if (std::isnan(values[i]))
                 flush();
@@ -236,11 +256,9 @@ void GraphLite::rebuildSeries()
         if (!run.isEmpty() || runs.isEmpty())
             flush();
 
-        const SeriesDefinition def = definition(k);
         for (QLineSeries *line : runs) {
             line->attachAxis(m_labelAxis);
             line->attachAxis(m_valueAxis);
-            line->setName(def.caption);
         }
         // One legend entry per series, however often its line is broken.
         for (int r = 1; r < runs.size(); ++r)
@@ -294,8 +312,8 @@ void GraphLite::fitToPlotArea()
     // Markers only where they can be told apart; a lone point has no line.
     for (const QList<QLineSeries *> &runs : std::as_const(m_lines))
         for (QLineSeries *line : runs)
-            line->setPointsVisible(line->count() == 1 ||
-                                   (m_shown.markers && spacing >= MinMarkerSpacing));
+            line->setPointsVisible(line->count() == 1 || (m_shown.markers && n <= FullDetailLimit &&
+                                                          spacing >= MinMarkerSpacing));
 
     const QFontMetricsF metrics(m_font);
     double widest = metrics.horizontalAdvance(QStringLiteral("00/00"));
@@ -346,11 +364,22 @@ QColor GraphLite::seriesColour(int index) const
 QList<QPointF> GraphLite::seriesPoints(int index) const
 {
     QList<QPointF> points;
-    if (index < 0 || index >= m_lines.size())
+    if (index < 0 || index >= m_shown.series.size())
         return points;
-    for (const QLineSeries *line : m_lines[index])
-        points.append(line->points());
+    const QList<double> &values = m_shown.series[index];
+    for (int i = 0; i < values.size(); ++i)
+        if (!std::isnan(values[i]))
+            points.append(QPointF(i, values[i]));
     return points;
+}
+
+int GraphLite::drawnPointCount(int index) const
+{
+    int count = 0;
+    if (index >= 0 && index < m_lines.size())
+        for (const QLineSeries *line : m_lines[index])
+            count += line->count();
+    return count;
 }
 
 bool GraphLite::markersShown(int index) const

@@ -91,8 +91,11 @@ public:
     int seriesCount() const { return m_shown.series.size(); }
     QString seriesCaption(int index) const;
     QColor seriesColour(int index) const;
-    // The points drawn for a series: x is the point's index, y its value.
+    // The points of a series: x is the point's index, y its value; cells
+    // that draw no point are left out.
     QList<QPointF> seriesPoints(int index) const;
+    // How many of them the line is drawn through (long lines are thinned).
+    int drawnPointCount(int index) const;
     // Legend entries in order: caption and colour.
     QList<QPair<QString, QColor>> legendEntries() const;
     QString title() const;
@@ -142,6 +145,7 @@ private:
     State m_pending;
     State m_shown;
     bool m_dataChanged = true;
+    bool m_settingsChanged = true;
 
     ChartView *m_view = nullptr;
     QChart *m_chart = nullptr;

@@ -2,6 +2,7 @@
 // that fit, and its place in twips.
 #include "app/application.h"
 #include "graph/graphlite.h"
+#include "graph/thinning.h"
 
 #include <QApplication>
 #include <QChart>
@@ -52,6 +53,7 @@ private slots:
     void emptyTableStillShowsLegendAndScale();
     void repeatedLabelsAreAllShown();
     void manyPointsShowOnlyLabelsThatFit();
+    void longLinesAreThinnedWithoutLosingPeaks();
     void placementInTwipsNeverNegative();
     void designerFontsAndBorder();
 };
@@ -216,6 +218,43 @@ void TestGraphLite::manyPointsShowOnlyLabelsThatFit()
     // A wider chart has room for more labels.
     chart.resize(1200, 361);
     QTRY_VERIFY(chart.axisLabels().size() > shown.size());
+}
+
+void TestGraphLite::longLinesAreThinnedWithoutLosingPeaks()
+{
+    QList<QPointF> few;
+    for (int i = 0; i < FullDetailLimit; ++i)
+        few.append(QPointF(i, i % 7));
+    QCOMPARE(thinnedForDrawing(few, FullDetailLimit), few);
+
+    const int n = 32767;
+    QList<QPointF> many;
+    for (int i = 0; i < n; ++i)
+        many.append(QPointF(i, 20 + i % 10));
+    many[12345].setY(48);
+    many[20000].setY(1);
+    const QList<QPointF> drawn = thinnedForDrawing(many, n);
+    QVERIFY(drawn.size() <= 4 * FullDetailLimit);
+    QCOMPARE(drawn.first(), many.first());
+    QCOMPARE(drawn.last(), many.last());
+    QVERIFY(drawn.contains(many[12345]));
+    QVERIFY(drawn.contains(many[20000]));
+    for (int i = 1; i < drawn.size(); ++i)
+        QVERIFY(drawn[i].x() > drawn[i - 1].x());
+
+    // Level lines keep only their ends; the chart still knows every point.
+    GraphLite chart;
+    QStringList labels;
+    QList<QVariant> values;
+    for (int i = 0; i < n; ++i) {
+        labels.append("01/01");
+        values.append(i % 2 ? "21" : "23");
+    }
+    chart.loadData(table(labels, values));
+    chart.redraw();
+    QCOMPARE(chart.drawnPointCount(0), 2);
+    QVERIFY(chart.drawnPointCount(2) <= 4 * FullDetailLimit);
+    QCOMPARE(chart.seriesPoints(2).size(), n);
 }
 
 void TestGraphLite::placementInTwipsNeverNegative()
