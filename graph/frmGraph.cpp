@@ -5,22 +5,9 @@
 #include "bmi/frmBmi.h"
 #include "db/dao.h"
 #include "db/database_file.h"
-#include "db/dates.h"
 #include "db/statements.h"
+#include "graph/datelabels.h"
 #include "graph/pointtable.h"
-
-namespace
-{
-// The pattern measurement dates are stored with.
-const QString StoredDate = QStringLiteral("dd/mm/yy");
-
-// A date that cannot be read gives no label rather than ending the load.
-QString label(const QVariant &value)
-{
-    const QDate date = merivex::readDate(merivex::displayText(value), StoredDate);
-    return date.isValid() ? merivex::formatDate(date, QStringLiteral("dd/mm")) : QString();
-}
-} // namespace
 
 std::unique_ptr<QWidget> frmGraph::build()
 {
@@ -51,10 +38,11 @@ void frmGraph::Form_Load()
         n = 2;
 
     PointTable table(4, n);
+    DateLabels labels;
     if (n > 0) {
         result.MoveFirst();
         for (qint16 i = 0; i < n && !result.AtEOF(); ++i) {
-            table(0, i) = label(result.Fields(0).Value());
+            table(0, i) = labels.label(result.Fields(0).Value());
             table(1, i) = qint16(25);
             table(2, i) = qint16(20);
             table(3, i) = displayText(result.Fields(1).Value());
