@@ -108,7 +108,7 @@ FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new FlexGridMo
     horizontalHeader()->setFixedHeight(RowHeight);
     horizontalHeader()->setDefaultSectionSize(StandardColWidth);
 
-    if (auto *corner = findChild<QAbstractButton *>())
+    if (auto *corner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly))
         corner->installEventFilter(this);
 
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -125,11 +125,19 @@ void FlexGrid::Clear()
 void FlexGrid::resizeStorage(int rows, int cols)
 {
     if (cols != m_cols) {
-        std::vector<QString> cells(size_t(rows) * size_t(cols));
-        for (int r = 0; r < std::min(rows, m_rows); ++r)
-            for (int c = 0; c < std::min(cols, m_cols); ++c)
-                cells[size_t(r) * cols + c] = std::move(m_cells[index(r, c)]);
-        m_cells.swap(cells);
+        // Rebuilt in the same buffer: a grid refilled again and again (every
+        // resize searches anew) then allocates nothing once it has grown.
+        const int keepRows = std::min(rows, m_rows);
+        const int keepCols = std::min(cols, m_cols);
+        std::vector<QString> kept;
+        kept.reserve(size_t(keepRows) * size_t(keepCols));
+        for (int r = 0; r < keepRows; ++r)
+            for (int c = 0; c < keepCols; ++c)
+                kept.push_back(std::move(m_cells[index(r, c)]));
+        m_cells.assign(size_t(rows) * size_t(cols), QString());
+        for (int r = 0; r < keepRows; ++r)
+            for (int c = 0; c < keepCols; ++c)
+                m_cells[size_t(r) * cols + c] = std::move(kept[size_t(r) * keepCols + c]);
     } else {
         m_cells.resize(size_t(rows) * size_t(cols));
     }
@@ -293,6 +301,7 @@ void FlexGrid::paintCorner(QWidget *corner)
 {
     QStyleOptionHeader option;
     option.initFrom(corner);
+    option.palette = palette(); // the corner takes no clicks, yet reads as enabled
     option.rect = corner->rect();
     option.state = QStyle::State_Raised | QStyle::State_Enabled;
     option.position = QStyleOptionHeader::OnlyOneSection;

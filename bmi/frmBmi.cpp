@@ -36,7 +36,28 @@ std::optional<double> usable(const QString &text)
         return std::nullopt;
     return value;
 }
+// A client without layouts has no size of its own to offer, so the
+// workspace would restore the window at a token size; it offers the
+// designer size instead.
+class DesignedClient : public QWidget
+{
+public:
+    QSize sizeHint() const override { return m_designed; }
+    void keepDesignedSize() { m_designed = size(); }
+
+private:
+    QSize m_designed;
+};
 } // namespace
+
+std::unique_ptr<QWidget> frmBmi::build()
+{
+    m_ui = std::make_unique<Ui::frmBmi>();
+    auto client = std::make_unique<DesignedClient>();
+    m_ui->setupUi(client.get());
+    client->keepDesignedSize();
+    return client;
+}
 
 void frmBmi::connectHandlers()
 {

@@ -19,6 +19,7 @@ public:
     void cmdSave_Click();
 
 protected:
+    std::unique_ptr<QWidget> build() override;
     void connectHandlers() override;
     void Form_Load() override;
     void Form_Resize() override;

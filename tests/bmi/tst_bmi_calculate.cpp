@@ -1,0 +1,216 @@
+// Calculate and the advice of the day, typed and clicked on the real window.
+#include "app/module1.h"
+#include "app/msgbox.h"
+#include "bmiwindow.h"
+
+#include <QLabel>
+#include <QLocale>
+
+using namespace bmitest;
+
+namespace
+{
+const QString InputMessage = "Please enter your weight please ...";
+const QString Good = " You are in good weight scale "
+                     " I hope you can continue your regular diet and exercise ";
+const QString Under = " Do you know ... you lose your weight "
+                      " I think you should revise your diet .. if not your maybe have Bolemia "
+                      "Syndrome";
+const QString Over = " You are overweight"
+                     " You should start diet and exercise to avoid HPT and Diabetic";
+const QColor Red(255, 0, 0);
+const QColor Blue(0, 0, 255);
+
+QLabel &advice()
+{
+    return *window().ui().lblNasihat;
+}
+QColor adviceColour()
+{
+    return advice().palette().color(QPalette::WindowText);
+}
+} // namespace
+
+class TestBmiCalculate : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_fixture.start(); }
+    void cleanup()
+    {
+        m_fixture.stop();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void bmiAndAdvice_data();
+    void bmiAndAdvice();
+    void adviceNamesTheCurrentPatient();
+    void rejectedEntriesChangeNothing_data();
+    void rejectedEntriesChangeNothing();
+    void saveIsEnabledOnlyWithAPatient();
+    void localeDecimalSeparator();
+
+private:
+    Fixture m_fixture;
+};
+
+void TestBmiCalculate::bmiAndAdvice_data()
+{
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QString>("weight");
+    QTest::addColumn<QString>("bmi");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("1.70 m, 65 kg") << "1.70"
+                                   << "65"
+                                   << "22" << Good << Blue;
+    QTest::newRow("tie 22.5 to even") << "2"
+                                      << "90"
+                                      << "22" << Good << Blue;
+    QTest::newRow("tie 23.5 to even") << "1"
+                                      << "23.5"
+                                      << "24" << Good << Blue;
+    QTest::newRow("centimetres") << "170"
+                                 << "65"
+                                 << "0" << Under << Red;
+    QTest::newRow("band limit 19") << "1"
+                                   << "19"
+                                   << "19" << Under << Red;
+    QTest::newRow("band limit 20") << "1"
+                                   << "20"
+                                   << "20" << Good << Blue;
+    QTest::newRow("band limit 25") << "1"
+                                   << "25"
+                                   << "25" << Good << Blue;
+    QTest::newRow("band limit 26") << "1"
+                                   << "26"
+                                   << "26" << Over << Red;
+    QTest::newRow("negative weight") << "1"
+                                     << "-50"
+                                     << "-50" << Under << Red;
+    QTest::newRow("largest") << "0.1"
+                             << "327.67"
+                             << "32767" << Over << Red;
+}
+
+void TestBmiCalculate::bmiAndAdvice()
+{
+    QFETCH(QString, height);
+    QFETCH(QString, weight);
+    QFETCH(QString, bmi);
+    QFETCH(QString, text);
+    QFETCH(QColor, colour);
+    window().Show();
+    QCOMPARE(advice().text(), QString());
+    MsgBoxRecorder rec;
+    calculate(height, weight);
+    QCOMPARE(rec.messages().size(), 0);
+    QCOMPARE(window().ui().txtBmi->text(), bmi);
+    QCOMPARE(advice().text(), " Hai  - No User" + text);
+    QCOMPARE(adviceColour(), colour);
+    QCOMPARE(advice().font().pointSizeF(), 10.0);
+}
+
+void TestBmiCalculate::adviceNamesTheCurrentPatient()
+{
+    Module1::CurrentPatientId = addPatient("Siti Aminah");
+    Module1::CurrentUserName = "Siti Aminah";
+    window().Show();
+    calculate("1.70", "65");
+    QCOMPARE(advice().text(), " Hai Siti Aminah" + Good);
+    calculate("1.70", "95");
+    QCOMPARE(window().ui().txtBmi->text(), QString("33"));
+    QCOMPARE(advice().text(), " Hai Siti Aminah" + Over);
+    QCOMPARE(adviceColour(), Red);
+    QCOMPARE(advice().font().pointSizeF(), 10.0);
+}
+
+void TestBmiCalculate::rejectedEntriesChangeNothing_data()
+{
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QString>("weight");
+    QTest::newRow("empty height") << ""
+                                  << "65";
+    QTest::newRow("height 0") << "0"
+                              << "65";
+    QTest::newRow("height 0.0") << "0.0"
+                                << "65";
+    QTest::newRow("height 00") << "00"
+                               << "65";
+    QTest::newRow("empty weight") << "1.70"
+                                  << "";
+    QTest::newRow("weight 0") << "1.70"
+                              << "0";
+    QTest::newRow("both empty") << ""
+                                << "";
+    QTest::newRow("letters") << "abc"
+                             << "65";
+    QTest::newRow("weight letters") << "1.70"
+                                    << "sixty";
+    QTest::newRow("groups") << "1,7,0"
+                            << "65";
+    QTest::newRow("blanks only") << "   "
+                                 << "65";
+    QTest::newRow("hex") << "1.70"
+                         << "0x41";
+    QTest::newRow("quotient too large") << "0.01"
+                                        << "65";
+    QTest::newRow("quotient too small") << "0.01"
+                                        << "-65";
+}
+
+void TestBmiCalculate::rejectedEntriesChangeNothing()
+{
+    QFETCH(QString, height);
+    QFETCH(QString, weight);
+    window().Show();
+    calculate("1.70", "65");
+    const QString bmiBefore = window().ui().txtBmi->text();
+    const QString adviceBefore = advice().text();
+
+    MsgBoxRecorder rec;
+    calculate(height, weight);
+    QCOMPARE(rec.prompts(), QStringList{InputMessage});
+    QCOMPARE(rec.messages().first().buttons, vbOKOnly);
+    QCOMPARE(rec.messages().first().title, QString("MerivexDemo"));
+    QCOMPARE(window().ui().txtBmi->text(), bmiBefore);
+    QCOMPARE(advice().text(), adviceBefore);
+    QCOMPARE(adviceColour(), Blue);
+}
+
+void TestBmiCalculate::saveIsEnabledOnlyWithAPatient()
+{
+    MsgBoxRecorder rec;
+    window().Show();
+    Ui::frmBmi &ui = window().ui();
+    QVERIFY(!ui.cmdSave->isEnabled());
+    calculate("1.70", "65");
+    calculate("0", "65");
+    calculate("1.70", "65");
+    QVERIFY(!ui.cmdSave->isEnabled());
+
+    Module1::CurrentPatientId = addPatient("Ali");
+    Module1::CurrentUserName = "Ali";
+    window().Unload();
+    window().Show();
+    QVERIFY(!window().ui().cmdSave->isEnabled());
+    // Even a rejected entry lets the patient save.
+    calculate("", "65");
+    QVERIFY(window().ui().cmdSave->isEnabled());
+    QCOMPARE(rec.prompts().size(), 2);
+}
+
+void TestBmiCalculate::localeDecimalSeparator()
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    window().Show();
+    MsgBoxRecorder rec;
+    calculate("1,70", "65");
+    QCOMPARE(window().ui().txtBmi->text(), QString("22"));
+    calculate("1.70", "65,5");
+    QCOMPARE(window().ui().txtBmi->text(), QString("23"));
+    QVERIFY(rec.prompts().isEmpty());
+}
+
+MERIVEX_TEST_MAIN(TestBmiCalculate)
+#include "tst_bmi_calculate.moc"
