@@ -38,7 +38,7 @@ constexpr int dbUpdateRegular = 1;
 
 class Database;
 class Recordset;
-struct ResultTable;
+class RowSource;
 
 class Field
 {
@@ -54,9 +54,12 @@ private:
     int m_index;
 };
 
-// The rows of one statement, read in full when it is opened, so that no
-// statement or lock outlives OpenRecordset. Type 2 on a single table can
-// append rows; type 4 is read-only.
+// The rows of one statement, positioned on the first row when opened. A
+// query is stepped as the recordset moves (MoveFirst after moving runs it
+// again); a type-2 "Select * from" a table is a keyset cursor that fetches
+// one row per move. Type 2 on a single table can append rows; type 4 is
+// read-only. RecordCount is 0 exactly when there are no rows; otherwise it
+// counts the rows visited so far, as the old engines did, not all rows.
 class Recordset
 {
 public:
@@ -78,7 +81,7 @@ public:
     void Close();
 
     struct Token;
-    Recordset(const Token &, std::shared_ptr<Database> db, std::unique_ptr<ResultTable> rows,
+    Recordset(const Token &, std::shared_ptr<Database> db, std::unique_ptr<RowSource> rows,
               bool updatable);
 
 private:

@@ -3,7 +3,7 @@
 #include "db/connection.h"
 #include "db/engine_sql.h"
 #include "db/failures.h"
-#include "db/result_table.h"
+#include "db/row_source.h"
 #include "db/sqlite.h"
 #include "db/tokens.h"
 
@@ -27,9 +27,12 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const QString &sql, int type,
     // A recordset only reads; rows are added through AddNew and Update.
     if (!sqlite3_stmt_readonly(statement.get()))
         fail::invalidArgument();
-    auto rows = std::make_unique<ResultTable>();
-    rows->read(statement.get());
     const bool updatable = type == dbOpenDynaset && !(options & dbSQLPassThrough);
+    std::unique_ptr<RowSource> rows;
+    if (updatable)
+        rows = tableKeyset(m_handle, sql, statement.get());
+    if (!rows)
+        rows = statementRows(statement.release());
     return std::make_shared<Recordset>(Recordset::Token{}, shared_from_this(), std::move(rows),
                                        updatable);
 }

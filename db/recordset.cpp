@@ -2,7 +2,7 @@
 
 #include "db/engine_sql.h"
 #include "db/failures.h"
-#include "db/result_table.h"
+#include "db/row_source.h"
 #include "db/sqlite.h"
 #include "db/tokens.h"
 
@@ -11,11 +11,10 @@ namespace merivex
 
 struct Recordset::Private {
     std::shared_ptr<Database> db;
-    std::unique_ptr<ResultTable> rows;
+    std::unique_ptr<RowSource> rows; // null once closed
     QStringList names;
     bool updatable = false;
     bool closed = false;
-    qsizetype position = 0; // == row count at the end of the records
 
     // The row being added, from AddNew until Update.
     bool adding = false;
@@ -34,17 +33,17 @@ struct Recordset::Private {
     }
 };
 
-Recordset::Recordset(const Token &, std::shared_ptr<Database> db, std::unique_ptr<ResultTable> rows,
+Recordset::Recordset(const Token &, std::shared_ptr<Database> db, std::unique_ptr<RowSource> rows,
                      bool updatable)
     : d(std::make_unique<Private>())
 {
     d->db = std::move(db);
     d->rows = std::move(rows);
     d->updatable = updatable;
-    for (const ResultColumn &column : d->rows->columns)
+    for (const ResultColumn &column : d->rows->columns())
         d->names.append(column.name);
-    m_fields.reserve(d->rows->columns.size());
-    for (int i = 0; i < int(d->rows->columns.size()); ++i)
+    m_fields.reserve(d->rows->columns().size());
+    for (int i = 0; i < int(d->rows->columns().size()); ++i)
         m_fields.push_back(Field(this, i));
 }
 
@@ -62,40 +61,38 @@ void Recordset::checkOpen() const
 long Recordset::RecordCount() const
 {
     checkOpen();
-    return long(d->rows->rowCount());
+    return d->rows->count();
 }
 
 void Recordset::MoveFirst()
 {
     checkOpen();
     d->adding = false;
-    if (d->rows->rowCount() == 0)
+    if (!d->rows->moveFirst())
         fail::noCurrentRecord();
-    d->position = 0;
 }
 
 void Recordset::MoveLast(int)
 {
     checkOpen();
     d->adding = false;
-    if (d->rows->rowCount() == 0)
+    if (!d->rows->moveLast())
         fail::noCurrentRecord();
-    d->position = d->rows->rowCount() - 1;
 }
 
 void Recordset::MoveNext()
 {
     checkOpen();
     d->adding = false;
-    if (d->position >= d->rows->rowCount())
+    if (d->rows->atEnd())
         fail::noCurrentRecord();
-    ++d->position;
+    d->rows->moveNext();
 }
 
 bool Recordset::AtEOF() const
 {
     checkOpen();
-    return d->position >= d->rows->rowCount();
+    return d->rows->atEnd();
 }
 
 Field &Recordset::Fields(const QString &name)
@@ -138,7 +135,7 @@ void Recordset::Update(int type, bool)
     std::vector<const QVariant *> values;
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         if (d->assigned[i]) {
-            columns.append(d->rows->columns[i].origin);
+            columns.append(d->rows->columns()[i].origin);
             values.push_back(&d->buffer[i]);
         }
     }
@@ -182,7 +179,7 @@ void Recordset::Update(int type, bool)
         engine::raise(db, rc); // still adding: the row can be stored again
 
     // The stored row joins the end of the records; the current row stays.
-    d->rows->appendRow(d->buffer);
+    d->rows->appended(d->buffer);
     d->adding = false;
 }
 
@@ -193,7 +190,7 @@ void Recordset::Close()
     d->finalizeInsert();
     d->closed = true;
     d->adding = false;
-    d->rows = std::make_unique<ResultTable>();
+    d->rows.reset();
     d->db.reset();
 }
 
@@ -202,9 +199,9 @@ QVariant Recordset::fieldValue(int index) const
     checkOpen();
     if (d->adding)
         return d->buffer[std::size_t(index)];
-    if (d->position >= d->rows->rowCount())
+    if (d->rows->atEnd())
         fail::noCurrentRecord();
-    return d->rows->value(d->position, index);
+    return d->rows->value(index);
 }
 
 void Recordset::setFieldValue(int index, const QVariant &v)
@@ -215,7 +212,7 @@ void Recordset::setFieldValue(int index, const QVariant &v)
     if (!d->adding)
         fail::updateWithoutAddNew();
     // Converted now, so a value the column cannot take fails at the assignment.
-    const QVariant stored = convert::toColumn(v, d->rows->columns[std::size_t(index)].affinity);
+    const QVariant stored = convert::toColumn(v, d->rows->columns()[std::size_t(index)].affinity);
     d->buffer[std::size_t(index)] = stored;
     d->assigned[std::size_t(index)] = true;
 }

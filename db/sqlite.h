@@ -24,6 +24,12 @@ public:
     Statement &operator=(const Statement &) = delete;
 
     sqlite3_stmt *get() const { return m_stmt; }
+    sqlite3_stmt *release() // the caller finalizes it
+    {
+        sqlite3_stmt *stmt = m_stmt;
+        m_stmt = nullptr;
+        return stmt;
+    }
     bool hasTail() const { return m_hasTail; } // text left after the first statement
     bool step();                               // true while there is a row; raises on failure
 

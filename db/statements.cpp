@@ -76,11 +76,12 @@ QString keyCheck()
 {
     return QStringLiteral("SELECT count(*) FROM sqlite_master");
 }
-// A rollback journal, synced fully at every commit: a killed process or a
-// lost power supply leaves either the old or the new row, never a damaged file.
+// A write-ahead log, synced at every commit: a killed process or a lost power
+// supply leaves either the old or the new row, never a damaged file, and a
+// commit costs one sync where a rollback journal needs several.
 QString setJournalMode()
 {
-    return QStringLiteral("PRAGMA journal_mode=DELETE");
+    return QStringLiteral("PRAGMA journal_mode=WAL");
 }
 QString setSynchronous()
 {
@@ -123,6 +124,27 @@ QStringList schema()
                        "Date TEXT COLLATE %1, Weight REAL, Height REAL)")
             .arg(QLatin1String(dates::collationName)),
     };
+}
+
+QString explainPlan(const QString &sql)
+{
+    return QStringLiteral("EXPLAIN QUERY PLAN ") + sql;
+}
+
+QString firstRow(const QString &table)
+{
+    return QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid LIMIT 1").arg(quoted(table));
+}
+
+QString lastRow(const QString &table)
+{
+    return QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid DESC LIMIT 1").arg(quoted(table));
+}
+
+QString rowAfter(const QString &table)
+{
+    return QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid > ?1 ORDER BY rowid LIMIT 1")
+        .arg(quoted(table));
 }
 
 QString insert(const QString &table, const QStringList &columns)

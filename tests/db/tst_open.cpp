@@ -22,10 +22,10 @@ namespace
 class OtherProcess
 {
 public:
-    explicit OtherProcess(const QString &path)
+    explicit OtherProcess(const QString &path, const QString &patient = {})
     {
         m_process.setProgram(QStringLiteral(LOCK_HOLDER));
-        m_process.setArguments({path});
+        m_process.setArguments(patient.isEmpty() ? QStringList{path} : QStringList{path, patient});
         m_process.start();
         m_process.waitForStarted();
         m_process.waitForReadyRead(10000);
@@ -116,16 +116,24 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dbtest::createDatabase(dir);
+        const auto readable = [](const QString &file) {
+            QFile f(file);
+            if (!f.open(QIODevice::ReadOnly))
+                return false;
+            const QByteArray bytes = f.readAll();
+            return bytes.contains("Unmistakable") || bytes.contains("SQLite format 3") ||
+                   bytes.contains("Biodata");
+        };
         {
             auto db = dbtest::open(path);
             dbtest::appendPatient(*db, QStringLiteral("Unmistakable Name"));
+            // The log holds the new row until the last connection closes.
+            QVERIFY(QFile::exists(path + QStringLiteral("-wal")));
+            QVERIFY(!readable(path + QStringLiteral("-wal")));
         }
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        QVERIFY(!bytes.contains("Unmistakable"));
-        QVERIFY(!bytes.contains("SQLite format 3"));
-        QVERIFY(!bytes.contains("Biodata"));
+        QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+        QVERIFY(!readable(path));
+        QCOMPARE(dbtest::readAll(*dbtest::open(path), Sql::B()).size(), 1);
     }
 
     void secondOpenInSameProcess()
@@ -176,7 +184,7 @@ private slots:
         QCOMPARE(dbtest::appendPatient(*db, QStringLiteral("After exit")), 1);
     }
 
-    void noStaleLockAfterKill()
+    void noStaleLockAfterKillAndNothingLost()
     {
         QTemporaryDir dir;
         const QString path = dbtest::createDatabase(dir);
@@ -184,16 +192,20 @@ private slots:
             auto db = dbtest::open(path);
             dbtest::appendPatient(*db, QStringLiteral("Kept"));
         }
-        OtherProcess other(path);
+        // The killed process stored a row that only its log holds.
+        OtherProcess other(path, QStringLiteral("Stored before the kill"));
         QCOMPARE(other.answer(), held());
         QCOMPARE(errorNumber([&] { dbtest::open(path); }), ErrorNumber::FileInUse);
         other.killHard();
+        QVERIFY(QFile::exists(path + QStringLiteral("-wal")));
         auto db = dbtest::open(path);
         QCOMPARE(dbtest::readAll(*db, Sql::B()),
-                 (QList<QStringList>{{QStringLiteral("Kept"), QStringLiteral("06/12/2026")}}));
+                 (QList<QStringList>{
+                     {QStringLiteral("Kept"), QStringLiteral("06/12/2026")},
+                     {QStringLiteral("Stored before the kill"), QStringLiteral("06/12/2026")}}));
     }
 
-    // Every connection commits through a rollback journal synced in full.
+    // Every connection commits through a write-ahead log synced in full.
     void journalSettingsOnEveryConnection()
     {
         QTemporaryDir dir;
@@ -202,7 +214,7 @@ private slots:
         auto second = dbtest::open(path);
         for (const auto &db : {first, second}) {
             const JournalSettings settings = db->journalSettings();
-            QCOMPARE(settings.journalMode, QStringLiteral("delete"));
+            QCOMPARE(settings.journalMode, QStringLiteral("wal"));
             QCOMPARE(settings.synchronous, 2);
         }
     }

@@ -33,10 +33,8 @@ class TestRecordset : public QObject
         return *m_db;
     }
 
-    long count(const QString &sql)
-    {
-        return m_db->OpenRecordset(sql, dbOpenDynaset)->RecordCount();
-    }
+    // Rows of a statement, counted by walking them.
+    long count(const QString &sql) { return long(dbtest::readAll(*m_db, sql).size()); }
 
 private slots:
     void emptyTablesStartAtOne()
@@ -73,8 +71,11 @@ private slots:
         QCOMPARE(displayText(rs->Fields(QStringLiteral("idpatient")).Value()), QStringLiteral("8"));
         rs->Fields(QStringLiteral("Name")).setValue(QStringLiteral("Eighth"));
         rs->Update(1, false);
-        QCOMPARE(rs->RecordCount(), 8);
         QCOMPARE(toInt16(rs->Fields(QStringLiteral("IdPatient")).Value()), 7); // current row stays
+        rs->MoveNext(); // the stored row follows
+        QCOMPARE(rs->Fields(QStringLiteral("Name")).Value(), QVariant(QStringLiteral("Eighth")));
+        rs->MoveNext();
+        QVERIFY(rs->AtEOF());
         rs->Close();
 
         const auto rows = dbtest::readAll(db, Sql::B());
@@ -111,8 +112,8 @@ private slots:
         rs->Close();
 
         auto other = dbtest::open(m_dir.filePath(QStringLiteral("t%1.mdb").arg(m_files)));
-        QCOMPARE(other->OpenRecordset(Sql::A(), dbOpenDynaset)->RecordCount(), 2);
-        QCOMPARE(other->OpenRecordset(Sql::C(), dbOpenDynaset)->RecordCount(), 1);
+        QCOMPARE(dbtest::readAll(*other, Sql::A()).size(), 2);
+        QCOMPARE(dbtest::readAll(*other, Sql::C()).size(), 1);
     }
 
     void textsAreStoredUnchanged()
@@ -250,6 +251,28 @@ private slots:
         rs->Close();
         QCOMPARE(errorNumber([&] { rs->RecordCount(); }), ErrorNumber::ObjectInvalid);
         QCOMPARE(errorNumber([&] { rs->Fields(0); }), ErrorNumber::ObjectInvalid);
+    }
+
+    // A query read halfway keeps its statement; saving through another
+    // connection of the process must still work, and the walk goes on.
+    void halfReadQueryDoesNotBlockSaving()
+    {
+        Database &db = fresh();
+        const qint16 patient = dbtest::appendPatient(db, QStringLiteral("Ann"));
+        for (const char *date : {"01/12/26", "02/12/26", "03/12/26"})
+            dbtest::appendMeasurement(db, patient, QString::fromLatin1(date), 60, 1.7);
+        auto history =
+            db.OpenRecordset(Sql::D(QString::number(patient)), dbOpenSnapshot, dbSQLPassThrough);
+        QVERIFY(history->RecordCount() > 0);
+        history->MoveNext();
+        auto other = dbtest::open(m_dir.filePath(QStringLiteral("t%1.mdb").arg(m_files)));
+        QCOMPARE(dbtest::appendMeasurement(*other, patient, QStringLiteral("04/12/26"), 61, 1.7),
+                 qint16(4));
+        QCOMPARE(displayText(history->Fields(0).Value()), QStringLiteral("02/12/26"));
+        history->MoveNext();
+        history->MoveNext();
+        QVERIFY(history->AtEOF());
+        QCOMPARE(count(Sql::C()), 4);
     }
 
     void emptyReadStaysOpenUntilReplaced()
