@@ -5,6 +5,7 @@
 #include "app/module1.h"
 #include "app/workspace.h"
 #include "bmi/frmBmi.h"
+#include "graph/frmGraph.h"
 #include "patients/frmNew.h"
 #include "patients/frmOpen.h"
 
@@ -74,7 +75,8 @@ void frmMain::mnuGraf_Click()
 {
     if (Module1::CurrentUserName == Module1::NoUser) {
         MsgBox(QStringLiteral("No User Selected - No Graph"), vbCritical);
-        return;
+    } else {
+        Forms::get<frmGraph>().Show();
     }
 }
 

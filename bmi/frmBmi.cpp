@@ -1,10 +1,15 @@
 #include "bmi/frmBmi.h"
 
+#include "app/forms.h"
 #include "app/module1.h"
 #include "app/msgbox.h"
 #include "bmi/number.h"
+#include "bmi/today.h"
 #include "db/dao.h"
+#include "db/database_file.h"
+#include "db/dates.h"
 #include "db/statements.h"
+#include "graph/frmGraph.h"
 
 #include <limits>
 
@@ -36,6 +41,7 @@ std::optional<double> usable(const QString &text)
 void frmBmi::connectHandlers()
 {
     on(m_ui->cmdCalculate, &QPushButton::clicked, [this] { cmdCalculate_Click(); });
+    on(m_ui->cmdSave, &QPushButton::clicked, [this] { cmdSave_Click(); });
 }
 
 void frmBmi::Form_Load()
@@ -119,6 +125,43 @@ void frmBmi::cmdCalculate_Click()
     }
     if (!Module1::CurrentPatientId.isEmpty())
         m_ui->cmdSave->setEnabled(true);
+}
+
+void frmBmi::cmdSave_Click()
+{
+    // Save is enabled even after a rejected calculation, so the texts are
+    // checked again: an empty or unreadable one would be stored for good.
+    const std::optional<double> height = usable(m_ui->txtHeight->text());
+    const std::optional<double> weight = height ? usable(m_ui->txtweight->text()) : std::nullopt;
+    if (!height || !weight) {
+        MsgBox(InputMessage, vbOKOnly);
+        return;
+    }
+
+    // A failure from here on is reported by the caller; nothing is stored
+    // before Update, and Save stays enabled for another try.
+    Module1::PatientDatabase = merivex::openPatientDatabase();
+    Module1::PatientRecordset =
+        Module1::PatientDatabase->OpenRecordset(merivex::Sql::C(), merivex::dbOpenDynaset);
+    merivex::Recordset &records = *Module1::PatientRecordset;
+    qint16 last = 0;
+    if (records.RecordCount() != 0) {
+        records.MoveLast(0);
+        last = merivex::toInt16(records.Fields(QStringLiteral("IdBMI")).Value());
+    }
+    records.AddNew();
+    records.Fields(QStringLiteral("IdBMI")).setValue(merivex::addInt16(last, 1));
+    records.Fields(QStringLiteral("IdPt")).setValue(Module1::CurrentPatientId);
+    records.Fields(QStringLiteral("Date"))
+        .setValue(merivex::formatDate(Today::date(), QStringLiteral("dd/mm/yy")));
+    records.Fields(QStringLiteral("Weight")).setValue(*weight);
+    records.Fields(QStringLiteral("Height")).setValue(*height);
+    records.Update();
+    records.Close();
+
+    m_ui->cmdSave->setEnabled(false);
+    search();
+    Forms::get<frmGraph>().Show();
 }
 
 void frmBmi::Nasihat_Hari_Ini()

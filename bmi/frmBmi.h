@@ -16,6 +16,7 @@ public:
     void search();
 
     void cmdCalculate_Click();
+    void cmdSave_Click();
 
 protected:
     void connectHandlers() override;

@@ -1,0 +1,90 @@
+#include "graph/frmGraph.h"
+
+#include "app/forms.h"
+#include "app/module1.h"
+#include "bmi/frmBmi.h"
+#include "db/dao.h"
+#include "db/database_file.h"
+#include "db/statements.h"
+#include "graph/datelabels.h"
+#include "graph/pointtable.h"
+
+std::unique_ptr<QWidget> frmGraph::build()
+{
+    std::unique_ptr<QWidget> client = DesignedForm::build();
+    static_cast<GraphClient *>(client.get())->keepDesignSize();
+    return client;
+}
+
+void frmGraph::Form_Load()
+{
+    using namespace merivex;
+    GraphLite &chart = *m_ui->GraphLite1;
+    chart.setLineWidth(1);
+    chart.redraw();
+
+    Module1::PatientDatabase = openPatientDatabase();
+    Module1::PatientRecordset = Module1::PatientDatabase->OpenRecordset(
+        Sql::E(Module1::CurrentPatientId), dbOpenSnapshot, dbSQLPassThrough);
+    Recordset &result = *Module1::PatientRecordset;
+
+    // Walked twice so that the table is made once, at its final size.
+    qint16 n = 0;
+    while (!result.AtEOF()) {
+        result.MoveNext();
+        n = addInt16(n, 1);
+    }
+    if (n == 1)
+        n = 2;
+
+    PointTable table(4, n);
+    DateLabels labels;
+    if (n > 0) {
+        result.MoveFirst();
+        for (qint16 i = 0; i < n && !result.AtEOF(); ++i) {
+            table(0, i) = labels.label(result.Fields(0).Value());
+            table(1, i) = qint16(25);
+            table(2, i) = qint16(20);
+            table(3, i) = displayText(result.Fields(1).Value());
+            result.MoveNext();
+        }
+    }
+    result.Close();
+
+    chart.setBackgroundColour(0xFFFFFF);
+    chart.loadData(table);
+    chart.setTitle(QStringLiteral("Body Weight Index"));
+    chart.setScaleMinimum(0);
+    chart.setScaleMaximum(50);
+    chart.defineSeries(0, 0x0000FF, QStringLiteral("Ideal Weight"));
+    chart.defineSeries(1, 0xFF0000, QStringLiteral("UnderWeight"));
+    chart.defineSeries(2, 0x00FFFF, QStringLiteral("Your Weight"));
+    chart.setScaleDivisions(5);
+    chart.setMinorDivisions(1);
+    chart.setGridLines(true);
+    chart.setPointMarkers(true);
+    chart.redraw();
+    table = PointTable(); // the chart keeps its own copy
+}
+
+void frmGraph::Form_Resize()
+{
+    GraphLite &chart = *m_ui->GraphLite1;
+    const float width = float(ScaleWidth()) - 2 * chart.leftTwips();
+    const float height = float(ScaleHeight()) - (chart.topTwips() + 120);
+    // A minimised or tiny window leaves no room: the chart shrinks to nothing.
+    chart.setPlacementTwips(chart.leftTwips(), chart.topTwips(), qMax(0.0f, width),
+                            qMax(0.0f, height));
+    chart.redraw();
+}
+
+void frmGraph::Form_Unload(int &cancel)
+{
+    Q_UNUSED(cancel);
+    Forms::get<frmBmi>().Show();
+}
+
+void frmGraph::Form_Terminate()
+{
+    Forms::get<frmBmi>().Show();
+}

@@ -1,0 +1,486 @@
+#include "graph/graphlite.h"
+
+#include "graph/thinning.h"
+
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QLocale>
+#include <QResizeEvent>
+#include <QValueAxis>
+#include <cmath>
+#include <functional>
+#include <limits>
+
+namespace
+{
+constexpr double TwipsPerPixel = 15.0;
+// Points closer together than this are drawn as a line only.
+constexpr double MinMarkerSpacing = 6.0;
+// Keeps repeated labels apart for the axis, which needs each one unique.
+const QChar Invisible(0x200B);
+
+double cellValue(const QVariant &cell)
+{
+    constexpr double none = std::numeric_limits<double>::quiet_NaN();
+    if (cell.isNull())
+        return none;
+    if (cell.typeId() == QMetaType::QString) {
+        const QString text = cell.toString().trimmed();
+        bool ok = false;
+        double value = QLocale::c().toDouble(text, &ok);
+        if (!ok)
+            value = QLocale().toDouble(text, &ok);
+        return ok && std::isfinite(value) ? value : none;
+    }
+    bool ok = false;
+    const double value = cell.toDouble(&ok);
+    return ok && std::isfinite(value) ? value : none;
+}
+
+QFont fontFrom(const QString &text)
+{
+    QFont font;
+    if (!font.fromString(text))
+        return QFont();
+    return font;
+}
+
+int pixels(float twips)
+{
+    return qRound(qMax(0.0f, twips) / TwipsPerPixel);
+}
+} // namespace
+
+// The view counts its frames so that callers can wait for one.
+class ChartView : public QChartView
+{
+public:
+    ChartView(QChart *chart, QWidget *parent, std::function<void()> painted)
+        : QChartView(chart, parent), m_painted(std::move(painted))
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QChartView::paintEvent(event);
+        m_painted();
+    }
+
+private:
+    std::function<void()> m_painted;
+};
+
+GraphLite::GraphLite(QWidget *parent) : QWidget(parent)
+{
+    m_font = fontFrom(QStringLiteral("MS Sans Serif,8.25,-1,5,400,0,0,0,0,0,0,0,0,0,0,1"));
+    m_titleFont = m_font;
+
+    auto chart = std::make_unique<QChart>();
+    m_chart = chart.get();
+    m_chart->setDropShadowEnabled(false);
+    m_chart->setBackgroundRoundness(0);
+    m_chart->setAnimationOptions(QChart::NoAnimation);
+    m_chart->legend()->setAlignment(Qt::AlignBottom);
+
+    auto labelAxis = std::make_unique<QCategoryAxis>();
+    m_labelAxis = labelAxis.get();
+    m_labelAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    m_labelAxis->setGridLineVisible(false);
+    m_chart->addAxis(labelAxis.release(), Qt::AlignBottom);
+    auto valueAxis = std::make_unique<QValueAxis>();
+    m_valueAxis = valueAxis.get();
+    m_valueAxis->setLabelFormat(QStringLiteral("%g"));
+    m_chart->addAxis(valueAxis.release(), Qt::AlignLeft);
+
+    // The view takes the chart; OpenGL stays off so that painting is plain.
+    m_view = new ChartView(chart.release(), this, [this] {
+        ++m_frames;
+        emit framePainted();
+    });
+    m_view->setRenderHint(QPainter::Antialiasing, false);
+    m_view->setFrameShape(QFrame::Box);
+    connect(m_chart, &QChart::plotAreaChanged, this, [this] { fitToPlotArea(); });
+
+    m_pending.background = palette().color(QPalette::Window);
+    m_shown = m_pending;
+    applySettings();
+}
+
+GraphLite::~GraphLite() = default;
+
+QColor GraphLite::fromWindowsColour(qint32 colour)
+{
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+void GraphLite::setLineWidth(qint32 pixels)
+{
+    m_pending.lineWidth = qMax(1, pixels);
+    m_settingsChanged = true;
+}
+
+void GraphLite::setBackgroundColour(qint32 colour)
+{
+    m_pending.background = fromWindowsColour(colour);
+    m_settingsChanged = true;
+}
+
+void GraphLite::loadData(const PointTable &table)
+{
+    const int n = table.points();
+    m_pending.labels.clear();
+    m_pending.labels.reserve(n);
+    for (int i = 0; i < n; ++i)
+        m_pending.labels.append(table.columns() > 0 ? table(0, i).toString() : QString());
+    m_pending.series.clear();
+    for (int column = 1; column < table.columns(); ++column) {
+        QList<double> values(n);
+        for (int i = 0; i < n; ++i)
+            values[i] = cellValue(table(column, i));
+        m_pending.series.append(std::move(values));
+    }
+    m_dataChanged = true;
+}
+
+void GraphLite::setTitle(const QString &title)
+{
+    m_pending.title = title;
+    m_settingsChanged = true;
+}
+
+void GraphLite::setScaleMinimum(double value)
+{
+    m_pending.minimum = value;
+    m_settingsChanged = true;
+}
+
+void GraphLite::setScaleMaximum(double value)
+{
+    m_pending.maximum = value;
+    m_settingsChanged = true;
+}
+
+void GraphLite::defineSeries(qint16 index, qint32 colour, const QString &caption)
+{
+    if (index < 0)
+        return;
+    if (m_pending.definitions.size() <= index)
+        m_pending.definitions.resize(index + 1);
+    m_pending.definitions[index] = {fromWindowsColour(colour), caption};
+    // Captions and colours are part of the drawn lines.
+    m_dataChanged = true;
+}
+
+void GraphLite::setScaleDivisions(qint16 divisions)
+{
+    m_pending.divisions = qMax<int>(1, divisions);
+    m_settingsChanged = true;
+}
+
+void GraphLite::setMinorDivisions(qint16 parts)
+{
+    m_pending.minorParts = qMax<int>(1, parts);
+    m_settingsChanged = true;
+}
+
+void GraphLite::setGridLines(bool on)
+{
+    m_pending.gridLines = on;
+    m_settingsChanged = true;
+}
+
+void GraphLite::setPointMarkers(bool on)
+{
+    m_pending.markers = on;
+    m_settingsChanged = true;
+}
+
+void GraphLite::redraw()
+{
+    // A redraw with nothing new, as on every resize, only repaints.
+    if (m_dataChanged || m_settingsChanged) {
+        m_shown = m_pending;
+        if (m_dataChanged)
+            rebuildSeries();
+        applySettings();
+        m_dataChanged = m_settingsChanged = false;
+    }
+    m_view->viewport()->update();
+}
+
+GraphLite::SeriesDefinition GraphLite::definition(int index) const
+{
+    if (index < m_shown.definitions.size() && m_shown.definitions[index].colour.isValid())
+        return m_shown.definitions[index];
+    static const QColor defaults[] = {Qt::darkBlue, Qt::darkGreen, Qt::darkRed, Qt::darkCyan};
+    return {defaults[index % 4], QStringLiteral("Series %1").arg(index + 1)};
+}
+
+void GraphLite::rebuildSeries()
+{
+    m_chart->removeAllSeries();
+    m_lines.clear();
+    const int n = pointCount();
+    for (int k = 0; k < m_shown.series.size(); ++k) {
+        const SeriesDefinition def = definition(k);
+        QPen pen(def.colour);
+        pen.setWidth(m_shown.lineWidth);
+        QList<QLineSeries *> runs;
+        QList<QPointF> run;
+        // Styled before it joins the chart, so that its geometry is made once.
+        auto flush = [&] {
+            if (run.isEmpty() && !runs.isEmpty())
+                return;
+            auto line = std::make_unique<QLineSeries>();
+            line->setName(def.caption);
+            line->setPen(pen);
+            line->replace(thinnedForDrawing(run, n));
+            runs.append(line.get());
+            m_chart->addSeries(line.release());
+            run.clear();
+        };
+        const QList<double> &values = m_shown.series[k];
+        for (int i = 0; i < values.size(); ++i) {
+            if (std::isnan(values[i]))
+                flush();
+            else
+                run.append(QPointF(i, values[i]));
+        }
+        if (!run.isEmpty() || runs.isEmpty())
+            flush();
+
+        for (QLineSeries *line : runs) {
+            line->attachAxis(m_labelAxis);
+            line->attachAxis(m_valueAxis);
+        }
+        // One legend entry per series, however often its line is broken.
+        for (int r = 1; r < runs.size(); ++r)
+            for (QLegendMarker *marker : m_chart->legend()->markers(runs[r]))
+                marker->setVisible(false);
+        m_lines.append(runs);
+    }
+}
+
+void GraphLite::applySettings()
+{
+    const State &s = m_shown;
+    m_chart->setBackgroundBrush(s.background);
+    m_view->setBackgroundBrush(s.background);
+    m_chart->setTitle(s.title);
+    m_chart->setTitleFont(m_titleFont);
+    m_chart->legend()->setFont(m_font);
+    m_labelAxis->setLabelsFont(m_font);
+    m_valueAxis->setLabelsFont(m_font);
+
+    const double maximum = s.maximum > s.minimum ? s.maximum : s.minimum + 1;
+    m_valueAxis->setRange(s.minimum, maximum);
+    m_valueAxis->setTickCount(s.divisions + 1);
+    m_valueAxis->setMinorTickCount(s.minorParts - 1);
+    m_valueAxis->setGridLineVisible(s.gridLines);
+    m_valueAxis->setMinorGridLineVisible(s.gridLines && s.minorParts > 1);
+    // Each point sits in the middle of its own slot.
+    m_labelAxis->setStartValue(-0.5);
+    m_labelAxis->setRange(-0.5, qMax(1, pointCount()) - 0.5);
+
+    for (int k = 0; k < m_lines.size(); ++k) {
+        QPen pen(definition(k).colour);
+        pen.setWidth(s.lineWidth);
+        for (QLineSeries *line : m_lines[k]) {
+            line->setPen(pen);
+            line->setMarkerSize(s.lineWidth + 2); // the radius
+        }
+    }
+    m_axisLabels.clear(); // the labels depend on the plot's width
+    fitToPlotArea();
+}
+
+void GraphLite::fitToPlotArea()
+{
+    const int n = pointCount();
+    double width = m_chart->plotArea().width();
+    if (width <= 0)
+        width = qMax(1, m_view->width() - 60);
+    const double spacing = width / qMax(1, n);
+
+    // Markers only where they can be told apart; a lone point has no line.
+    for (const QList<QLineSeries *> &runs : std::as_const(m_lines))
+        for (QLineSeries *line : runs)
+            line->setPointsVisible(line->count() == 1 || (m_shown.markers && n <= FullDetailLimit &&
+                                                          spacing >= MinMarkerSpacing));
+
+    const QFontMetricsF metrics(m_font);
+    double widest = metrics.horizontalAdvance(QStringLiteral("00/00"));
+    for (int i = 0; i < qMin(n, 64); ++i)
+        widest = qMax(widest, metrics.horizontalAdvance(m_shown.labels[i]));
+    // The axis gives each label an equal share of its width, one share more
+    // than there are labels, and cuts off a label that does not fit its share.
+    const double room = widest + 2 * metrics.averageCharWidth() + 4;
+    const int fit = qMax(1, int(width / room) - 1);
+    const int step = qMax(1, int(std::ceil(double(n) / fit)));
+
+    QList<QPair<int, QString>> wanted;
+    for (int i = 0; i < n; i += step)
+        if (!m_shown.labels[i].isEmpty())
+            wanted.append({i, m_shown.labels[i]});
+    if (wanted == m_axisLabels)
+        return;
+    m_axisLabels = wanted;
+
+    for (const QString &label : m_labelAxis->categoriesLabels())
+        m_labelAxis->remove(label);
+    QHash<QString, int> seen;
+    for (const auto &[point, label] : std::as_const(m_axisLabels)) {
+        const int repeats = seen[label]++;
+        m_labelAxis->append(label + QString(repeats, Invisible), point);
+    }
+}
+
+QList<QPair<int, QString>> GraphLite::axisLabels() const
+{
+    return m_axisLabels;
+}
+
+QString GraphLite::seriesCaption(int index) const
+{
+    if (index < 0 || index >= m_lines.size())
+        return QString();
+    return m_lines[index].first()->name();
+}
+
+QColor GraphLite::seriesColour(int index) const
+{
+    if (index < 0 || index >= m_lines.size())
+        return QColor();
+    return m_lines[index].first()->pen().color();
+}
+
+QList<QPointF> GraphLite::seriesPoints(int index) const
+{
+    QList<QPointF> points;
+    if (index < 0 || index >= m_shown.series.size())
+        return points;
+    const QList<double> &values = m_shown.series[index];
+    for (int i = 0; i < values.size(); ++i)
+        if (!std::isnan(values[i]))
+            points.append(QPointF(i, values[i]));
+    return points;
+}
+
+int GraphLite::drawnPointCount(int index) const
+{
+    int count = 0;
+    if (index >= 0 && index < m_lines.size())
+        for (const QLineSeries *line : m_lines[index])
+            count += line->count();
+    return count;
+}
+
+bool GraphLite::markersShown(int index) const
+{
+    if (index < 0 || index >= m_lines.size())
+        return false;
+    return m_lines[index].first()->pointsVisible();
+}
+
+QList<QPair<QString, QColor>> GraphLite::legendEntries() const
+{
+    QList<QPair<QString, QColor>> entries;
+    // Only a series' first line has an entry (see rebuildSeries).
+    for (const QList<QLineSeries *> &runs : m_lines)
+        for (const QLegendMarker *marker : m_chart->legend()->markers(runs.first()))
+            entries.append({marker->label(), marker->brush().color()});
+    return entries;
+}
+
+QString GraphLite::title() const
+{
+    return m_chart->title();
+}
+
+double GraphLite::scaleMinimum() const
+{
+    return m_valueAxis->min();
+}
+
+double GraphLite::scaleMaximum() const
+{
+    return m_valueAxis->max();
+}
+
+QColor GraphLite::backgroundColour() const
+{
+    return m_chart->backgroundBrush().color();
+}
+
+void GraphLite::setBorderStyle(int style)
+{
+    m_borderStyle = style;
+    m_view->setFrameShape(style == 1 ? QFrame::Box : QFrame::NoFrame);
+}
+
+void GraphLite::setChartFont(const QString &text)
+{
+    m_font = fontFrom(text);
+    applySettings();
+}
+
+void GraphLite::setTitleFont(const QString &text)
+{
+    m_titleFont = fontFrom(text);
+    m_chart->setTitleFont(m_titleFont);
+}
+
+void GraphLite::setPlacementTwips(float left, float top, float width, float height)
+{
+    m_placement = QRectF(left, top, qMax(0.0f, width), qMax(0.0f, height));
+    setGeometry(pixelRect(m_placement));
+}
+
+QRect GraphLite::pixelRect(const QRectF &twips)
+{
+    return QRect(qRound(twips.left() / TwipsPerPixel), qRound(twips.top() / TwipsPerPixel),
+                 pixels(twips.width()), pixels(twips.height()));
+}
+
+QRectF GraphLite::placement() const
+{
+    // The twips given last, unless the widget has been placed otherwise since.
+    if (m_placement.isValid() && pixelRect(m_placement) == geometry())
+        return m_placement;
+    const QRect g = geometry();
+    return QRectF(g.x() * TwipsPerPixel, g.y() * TwipsPerPixel, g.width() * TwipsPerPixel,
+                  g.height() * TwipsPerPixel);
+}
+
+float GraphLite::leftTwips() const
+{
+    return placement().left();
+}
+
+float GraphLite::topTwips() const
+{
+    return placement().top();
+}
+
+float GraphLite::widthTwips() const
+{
+    return placement().width();
+}
+
+float GraphLite::heightTwips() const
+{
+    return placement().height();
+}
+
+void GraphLite::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_view->setGeometry(rect());
+}

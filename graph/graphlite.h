@@ -1,0 +1,161 @@
+#pragma once
+// GraphLite: a line chart of labelled points, drawn with Qt Charts.
+//
+// The chart is loaded from a PointTable: column 0 holds the point labels,
+// every further column one series of values (numbers or numeric text; an empty
+// cell or text that is no number draws no point and breaks the line there).
+// Labels run along the horizontal axis, as many as fit without overlapping;
+// the values are drawn against a vertical scale.
+//
+// Settings change nothing on screen until redraw() is called. Colours are given
+// as 0x00BBGGRR values (0x0000FF is red), places and sizes in twips
+// (1/1440 inch, 15 to a pixel).
+//
+// Designer properties: "borderStyle" (0 none, 1 a single line around the
+// chart), "chartFont" and "titleFont" (QFont::toString text, so that
+// fractional point sizes survive the designer file).
+#include "graph/pointtable.h"
+
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QPointF>
+#include <QRectF>
+#include <QStringList>
+#include <QWidget>
+
+class QChart;
+class QCategoryAxis;
+class QValueAxis;
+class QLineSeries;
+class ChartView;
+
+class GraphLite : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(int borderStyle READ borderStyle WRITE setBorderStyle)
+    Q_PROPERTY(QString chartFont READ chartFontText WRITE setChartFont)
+    Q_PROPERTY(QString titleFont READ titleFontText WRITE setTitleFont)
+
+public:
+    explicit GraphLite(QWidget *parent = nullptr);
+    ~GraphLite() override;
+
+    // --- Operations -------------------------------------------------------
+    // Width in pixels of every series line (at least 1).
+    void setLineWidth(qint32 pixels);
+    // Applies every pending setting and the loaded data, then repaints.
+    void redraw();
+    // Colour of the chart's background, 0x00BBGGRR.
+    void setBackgroundColour(qint32 colour);
+    // Replaces the points with a copy of the table's.
+    void loadData(const PointTable &table);
+    void setTitle(const QString &title);
+    // Bounds of the value scale.
+    void setScaleMinimum(double value);
+    void setScaleMaximum(double value);
+    // Colour (0x00BBGGRR) and legend caption of the series drawn from table
+    // column index + 1.
+    void defineSeries(qint16 index, qint32 colour, const QString &caption);
+    // Number of labelled divisions of the value scale (at least 1).
+    void setScaleDivisions(qint16 divisions);
+    // Parts each division is split into by unlabelled minor ticks (1: none).
+    void setMinorDivisions(qint16 parts);
+    // Grid lines across the plot at the scale's ticks.
+    void setGridLines(bool on);
+    // A marker on every point, where the points are far enough apart to tell
+    // them from the line (a point standing alone is always marked).
+    void setPointMarkers(bool on);
+    // Place and size in the parent, in twips; a negative size counts as 0.
+    void setPlacementTwips(float left, float top, float width, float height);
+    float leftTwips() const;
+    float topTwips() const;
+    float widthTwips() const;
+    float heightTwips() const;
+
+    // --- Designer properties ----------------------------------------------
+    int borderStyle() const { return m_borderStyle; }
+    void setBorderStyle(int style);
+    QString chartFontText() const { return m_font.toString(); }
+    void setChartFont(const QString &text);
+    QString titleFontText() const { return m_titleFont.toString(); }
+    void setTitleFont(const QString &text);
+    QFont chartFont() const { return m_font; }
+    QFont titleFont() const { return m_titleFont; }
+
+    // --- What the chart shows (as of the last redraw) -----------------------
+    int pointCount() const { return m_shown.labels.size(); }
+    QStringList labels() const { return m_shown.labels; }
+    // The labels written along the axis, with the point each stands at.
+    QList<QPair<int, QString>> axisLabels() const;
+    int seriesCount() const { return m_shown.series.size(); }
+    QString seriesCaption(int index) const;
+    QColor seriesColour(int index) const;
+    // The points of a series: x is the point's index, y its value; cells
+    // that draw no point are left out.
+    QList<QPointF> seriesPoints(int index) const;
+    // How many of them the line is drawn through (long lines are thinned).
+    int drawnPointCount(int index) const;
+    // Legend entries in order: caption and colour.
+    QList<QPair<QString, QColor>> legendEntries() const;
+    QString title() const;
+    double scaleMinimum() const;
+    double scaleMaximum() const;
+    QColor backgroundColour() const;
+    bool markersShown(int index) const;
+    QChart *chart() const { return m_chart; }
+    // Frames painted so far.
+    int frameCount() const { return m_frames; }
+
+    static QColor fromWindowsColour(qint32 colour);
+
+signals:
+    void framePainted();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    struct SeriesDefinition {
+        QColor colour;
+        QString caption;
+    };
+    struct State {
+        QStringList labels;
+        QList<QList<double>> series; // NaN where a cell draws no point
+        QList<SeriesDefinition> definitions;
+        QString title;
+        double minimum = 0;
+        double maximum = 100;
+        QColor background;
+        int lineWidth = 1;
+        int divisions = 5;
+        int minorParts = 1;
+        bool gridLines = true;
+        bool markers = false;
+    };
+
+    void rebuildSeries();
+    void applySettings();
+    void fitToPlotArea();
+    SeriesDefinition definition(int index) const;
+    QRectF placement() const;
+    static QRect pixelRect(const QRectF &twips);
+
+    State m_pending;
+    State m_shown;
+    bool m_dataChanged = true;
+    bool m_settingsChanged = true;
+
+    ChartView *m_view = nullptr;
+    QChart *m_chart = nullptr;
+    QCategoryAxis *m_labelAxis = nullptr;
+    QValueAxis *m_valueAxis = nullptr;
+    QList<QList<QLineSeries *>> m_lines; // per series, one line per unbroken run
+    QList<QPair<int, QString>> m_axisLabels;
+    QFont m_font;
+    QFont m_titleFont;
+    int m_borderStyle = 1;
+    QRectF m_placement;
+    int m_frames = 0;
+};

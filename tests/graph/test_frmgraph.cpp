@@ -1,0 +1,315 @@
+// The graph window: what it reads from the database, how it fits the chart,
+// and which window comes back when it closes.
+#include "app/forms.h"
+#include "app/frmMain.h"
+#include "app/module1.h"
+#include "bmi/frmBmi.h"
+#include "graph/frmGraph.h"
+#include "measurements.h"
+#include "testapp.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QtTest>
+
+namespace
+{
+GraphLite &chart()
+{
+    return *Forms::get<frmGraph>().ui().GraphLite1;
+}
+
+QList<double> values(int series)
+{
+    QList<double> out;
+    for (const QPointF &p : chart().seriesPoints(series))
+        out.append(p.y());
+    return out;
+}
+
+void choosePatient(int id, const QString &name)
+{
+    Module1::CurrentPatientId = QString::number(id);
+    Module1::CurrentUserName = name;
+}
+} // namespace
+
+class TestFrmGraph : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void drawsTheBmiByDateBetweenTheReferenceLines_data();
+    void drawsTheBmiByDateBetweenTheReferenceLines();
+    void oneMeasurementGivesTwoPoints();
+    void sameDayAndMonthShareALabel();
+    void nullBmiAndUnreadableDateDrawNothing();
+    void noMeasurementShowsAnEmptyChart();
+    void onlyThePatientsOwnMeasurements();
+    void chartFitsTheWindow();
+    void openWindowIsOnlyRaised();
+    void closingShowsTheBmiWindow();
+    void closingTheFrameReopensNothing();
+    void failedLoadIsReportedAndShowsNoWindow();
+    void graphCommandOpensTheWindow();
+};
+
+void TestFrmGraph::drawsTheBmiByDateBetweenTheReferenceLines_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::newRow("day-month-year") << QLocale(QLocale::English, QLocale::UnitedKingdom);
+    // Read back by the stored pattern, so a month-first locale swaps nothing.
+    QTest::newRow("month-day-year") << QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
+void TestFrmGraph::drawsTheBmiByDateBetweenTheReferenceLines()
+{
+    QFETCH(QLocale, locale);
+    QLocale::setDefault(locale);
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    MsgBoxRecorder messages;
+    measurements::addPatient(1, "Ali");
+    measurements::add(1, 1, "05/01/01", 22.5, 1.0);
+    measurements::add(2, 1, "12/02/01", 23.0, 1.0);
+    measurements::add(3, 1, "20/03/01", 24.1, 1.0);
+    choosePatient(1, "Ali");
+
+    frmGraph &graph = Forms::get<frmGraph>();
+    graph.Show();
+    QVERIFY(graph.IsLoaded());
+    QCOMPARE(graph.Caption(), QString("Your Weight Graf"));
+    QVERIFY(messages.prompts().isEmpty());
+    QCOMPARE(chart().labels(), QStringList({"05/01", "12/02", "20/03"}));
+    QCOMPARE(values(0), QList<double>({25, 25, 25}));
+    QCOMPARE(values(1), QList<double>({20, 20, 20}));
+    QCOMPARE(values(2), QList<double>({22.5, 23, 24.1}));
+
+    QCOMPARE(chart().title(), QString("Body Weight Index"));
+    QCOMPARE(chart().scaleMinimum(), 0.0);
+    QCOMPARE(chart().scaleMaximum(), 50.0);
+    QCOMPARE(chart().backgroundColour(), QColor(Qt::white));
+    const QList<QPair<QString, QColor>> legend = chart().legendEntries();
+    QCOMPARE(legend.size(), 3);
+    QCOMPARE(legend[0], qMakePair(QString("Ideal Weight"), QColor(Qt::red)));
+    QCOMPARE(legend[1], qMakePair(QString("UnderWeight"), QColor(Qt::blue)));
+    QCOMPARE(legend[2], qMakePair(QString("Your Weight"), QColor(Qt::yellow)));
+    // The query closed its result; the connection stays open.
+    QVERIFY(Module1::PatientDatabase);
+    QVERIFY(Module1::PatientRecordset);
+}
+
+void TestFrmGraph::oneMeasurementGivesTwoPoints()
+{
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    measurements::addPatient(1, "Ali");
+    measurements::add(1, 1, "05/01/01", 65.0, 1.7);
+    choosePatient(1, "Ali");
+    Forms::get<frmGraph>().Show();
+    QCOMPARE(chart().labels(), QStringList({"05/01", ""}));
+    QCOMPARE(values(0), QList<double>({25}));
+    QCOMPARE(chart().seriesPoints(2).size(), 1);
+    QCOMPARE(chart().seriesPoints(2)[0].y(), 65.0 / (1.7 * 1.7));
+}
+
+void TestFrmGraph::sameDayAndMonthShareALabel()
+{
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    measurements::addPatient(1, "Ali");
+    measurements::add(1, 1, "05/01/01", 22.0, 1.0);
+    measurements::add(2, 1, "05/01/02", 23.0, 1.0);
+    choosePatient(1, "Ali");
+    Forms::get<frmGraph>().Show();
+    QCOMPARE(chart().labels(), QStringList({"05/01", "05/01"}));
+    QCOMPARE(values(2), QList<double>({22, 23}));
+}
+
+void TestFrmGraph::nullBmiAndUnreadableDateDrawNothing()
+{
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    MsgBoxRecorder messages;
+    measurements::addPatient(1, "Ali");
+    measurements::add(1, 1, "05/01/01", 22.0, 1.0);
+    measurements::add(2, 1, "06/01/01", 60.0, QVariant()); // no height: Null BMI
+    measurements::add(3, 1, "07/01/01", 24.0, 1.0);
+    measurements::add(4, 1, QVariant(), 25.0, 1.0); // no date
+    measurements::add(5, 1, "31/02/01", 26.0, 1.0); // no such day
+    choosePatient(1, "Ali");
+    Forms::get<frmGraph>().Show();
+    QVERIFY(Forms::get<frmGraph>().IsLoaded());
+    QVERIFY(messages.prompts().isEmpty());
+    QCOMPARE(chart().pointCount(), 5);
+    QCOMPARE(chart().labels().count(QString()), 2);
+    QVERIFY(chart().labels().contains("06/01"));
+    // The Null BMI leaves a gap; the reference lines cross every point.
+    QCOMPARE(chart().seriesPoints(2).size(), 4);
+    QVERIFY(!values(2).contains(60.0));
+    QCOMPARE(chart().seriesPoints(0).size(), 5);
+}
+
+void TestFrmGraph::noMeasurementShowsAnEmptyChart()
+{
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    MsgBoxRecorder messages;
+    measurements::addPatient(1, "Ali");
+    measurements::add(1, 2, "05/01/01", 22.0, 1.0); // someone else's
+    choosePatient(1, "Ali");
+    Forms::get<frmGraph>().Show();
+    QVERIFY(Forms::get<frmGraph>().IsLoaded());
+    QVERIFY(messages.prompts().isEmpty());
+    QCOMPARE(chart().pointCount(), 0);
+    QCOMPARE(chart().title(), QString("Body Weight Index"));
+    QCOMPARE(chart().scaleMaximum(), 50.0);
+    QCOMPARE(chart().legendEntries().size(), 3);
+    for (int k = 0; k < 3; ++k)
+        QVERIFY(chart().seriesPoints(k).isEmpty());
+}
+
+void TestFrmGraph::onlyThePatientsOwnMeasurements()
+{
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    measurements::addPatient(1, "Ali");
+    measurements::addPatient(2, "Siti");
+    measurements::add(1, 1, "05/01/01", 22.0, 1.0);
+    measurements::add(2, 2, "06/01/01", 30.0, 1.0);
+    measurements::add(3, 2, "04/01/01", 31.0, 1.0);
+    choosePatient(2, "Siti");
+    Forms::get<frmGraph>().Show();
+    QCOMPARE(chart().labels(), QStringList({"04/01", "06/01"}));
+    QCOMPARE(values(2), QList<double>({31, 30}));
+}
+
+void TestFrmGraph::chartFitsTheWindow()
+{
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    measurements::addPatient(1, "Ali");
+    choosePatient(1, "Ali");
+    frmGraph &graph = Forms::get<frmGraph>();
+    graph.Show();
+    QCOMPARE(graph.ScaleWidth(), 7860.0);
+    QCOMPARE(graph.ScaleHeight(), 5340.0);
+    QCOMPARE(graph.window()->pos(), QPoint(0, 0));
+    // First display: full inner width, 120 twips short of the bottom.
+    QCOMPARE(chart().widthTwips(), float(graph.ScaleWidth()));
+    QCOMPARE(chart().heightTwips(), float(graph.ScaleHeight() - 120));
+
+    // 400 x 267 pixels are 6000 x 4005 twips.
+    graph.client()->resize(400, 267);
+    QCOMPARE(graph.ScaleWidth(), 6000.0);
+    QCOMPARE(chart().widthTwips(), 6000.0f);
+    QCOMPARE(chart().heightTwips(), 3885.0f);
+    QCOMPARE(chart().size(), QSize(400, 259));
+    QCOMPARE(chart().pos(), QPoint(0, 0));
+
+    // Lower than the bottom strip: no negative size reaches the chart.
+    graph.client()->resize(3, 5);
+    QCOMPARE(chart().heightTwips(), 0.0f);
+    QCOMPARE(chart().size(), QSize(3, 0));
+}
+
+void TestFrmGraph::openWindowIsOnlyRaised()
+{
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    measurements::addPatient(1, "Ali");
+    measurements::add(1, 1, "05/01/01", 22.0, 1.0);
+    measurements::add(2, 1, "06/01/01", 23.0, 1.0);
+    choosePatient(1, "Ali");
+    frmGraph &graph = Forms::get<frmGraph>();
+    graph.Show();
+    measurements::add(3, 1, "07/01/01", 24.0, 1.0);
+    graph.Show();
+    QCOMPARE(chart().pointCount(), 2);
+
+    graph.Unload();
+    QVERIFY(!graph.IsLoaded());
+    graph.Show();
+    QCOMPARE(chart().pointCount(), 3);
+    QCOMPARE(values(2), QList<double>({22, 23, 24}));
+}
+
+void TestFrmGraph::closingShowsTheBmiWindow()
+{
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    measurements::addPatient(1, "Ali");
+    choosePatient(1, "Ali");
+    testapp::openPatientDatabase();
+    frmBmi &bmi = Forms::get<frmBmi>();
+    bmi.Show();
+    bmi.Unload();
+    QVERIFY(!bmi.IsLoaded());
+
+    frmGraph &graph = Forms::get<frmGraph>();
+    graph.Show();
+    QVERIFY(graph.window()->close()); // the user closes it
+    QVERIFY(!graph.IsLoaded());
+    QVERIFY(bmi.IsLoaded());
+
+    // Discarding the instance does the same.
+    bmi.Unload();
+    graph.Show();
+    graph.Terminate();
+    QVERIFY(!graph.IsLoaded());
+    QVERIFY(bmi.IsLoaded());
+}
+
+void TestFrmGraph::closingTheFrameReopensNothing()
+{
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    measurements::addPatient(1, "Ali");
+    choosePatient(1, "Ali");
+    Forms::get<frmGraph>().Show();
+    Forms::get<frmMain>().window()->close();
+    QVERIFY(!Forms::get<frmGraph>().IsLoaded());
+    QVERIFY(!Forms::get<frmBmi>().IsLoaded());
+}
+
+void TestFrmGraph::failedLoadIsReportedAndShowsNoWindow()
+{
+    testapp::Session session;
+    MsgBoxRecorder messages;
+    choosePatient(1, "Ali");
+    QFile::remove(testapp::databaseFile());
+    Forms::get<frmGraph>().Show();
+    QVERIFY(!Forms::get<frmGraph>().IsLoaded());
+    QCOMPARE(messages.messages().size(), 1);
+    QCOMPARE(messages.messages()[0].buttons, vbCritical);
+
+    // No patient chosen: the statement is refused, not sent.
+    testapp::FreshDatabase fresh;
+    messages.clear();
+    Module1::CurrentPatientId.clear();
+    Forms::get<frmGraph>().Show();
+    QVERIFY(!Forms::get<frmGraph>().IsLoaded());
+    QCOMPARE(messages.messages().size(), 1);
+}
+
+void TestFrmGraph::graphCommandOpensTheWindow()
+{
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    MsgBoxRecorder messages;
+    measurements::addPatient(1, "Ali");
+    measurements::add(1, 1, "05/01/01", 22.0, 1.0);
+    Forms::get<frmMain>().mnuGraf_Click();
+    QVERIFY(!Forms::get<frmGraph>().IsLoaded());
+    QCOMPARE(messages.prompts(), QStringList({"No User Selected - No Graph"}));
+
+    choosePatient(1, "Ali");
+    Forms::get<frmMain>().ui().ArahanGraf->click();
+    QVERIFY(Forms::get<frmGraph>().IsLoaded());
+    QCOMPARE(chart().pointCount(), 2);
+}
+
+MERIVEX_TEST_MAIN(TestFrmGraph)
+#include "test_frmgraph.moc"

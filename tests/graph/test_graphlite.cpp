@@ -1,0 +1,298 @@
+// The chart on its own: what it draws from a point table, colours, labels
+// that fit, and its place in twips.
+#include "app/application.h"
+#include "graph/graphlite.h"
+#include "graph/thinning.h"
+
+#include <QApplication>
+#include <QChart>
+#include <QFontMetricsF>
+#include <QtTest>
+#include <cmath>
+
+namespace
+{
+PointTable table(const QStringList &labels, const QList<QVariant> &values)
+{
+    PointTable t(4, labels.size());
+    for (int i = 0; i < labels.size(); ++i) {
+        t(0, i) = labels[i];
+        t(1, i) = qint16(25);
+        t(2, i) = qint16(20);
+        t(3, i) = values[i];
+    }
+    return t;
+}
+
+QList<double> ys(const QList<QPointF> &points)
+{
+    QList<double> out;
+    for (const QPointF &p : points)
+        out.append(p.y());
+    return out;
+}
+
+QList<double> xs(const QList<QPointF> &points)
+{
+    QList<double> out;
+    for (const QPointF &p : points)
+        out.append(p.x());
+    return out;
+}
+} // namespace
+
+class TestGraphLite : public QObject
+{
+    Q_OBJECT
+private slots:
+    void showsNothingNewUntilRedrawn();
+    void drawsLabelsAndSeriesFromTheTable();
+    void emptyAndUnreadableCellsDrawNoPoint();
+    void seriesColoursCaptionsAndLegend();
+    void scaleTitleAndBackground();
+    void emptyTableStillShowsLegendAndScale();
+    void repeatedLabelsAreAllShown();
+    void manyPointsShowOnlyLabelsThatFit();
+    void longLinesAreThinnedWithoutLosingPeaks();
+    void placementInTwipsNeverNegative();
+    void designerFontsAndBorder();
+};
+
+void TestGraphLite::showsNothingNewUntilRedrawn()
+{
+    GraphLite chart;
+    chart.loadData(table({"05/01"}, {"22.5"}));
+    chart.setTitle("T");
+    QCOMPARE(chart.pointCount(), 0);
+    QCOMPARE(chart.title(), QString());
+    chart.redraw();
+    QCOMPARE(chart.pointCount(), 1);
+    QCOMPARE(chart.title(), QString("T"));
+}
+
+void TestGraphLite::drawsLabelsAndSeriesFromTheTable()
+{
+    GraphLite chart;
+    chart.loadData(table({"05/01", "12/02", "20/03"}, {"22.5", "23", "24.1"}));
+    chart.redraw();
+    QCOMPARE(chart.labels(), QStringList({"05/01", "12/02", "20/03"}));
+    QCOMPARE(chart.seriesCount(), 3);
+    QCOMPARE(ys(chart.seriesPoints(0)), QList<double>({25, 25, 25}));
+    QCOMPARE(ys(chart.seriesPoints(1)), QList<double>({20, 20, 20}));
+    QCOMPARE(ys(chart.seriesPoints(2)), QList<double>({22.5, 23, 24.1}));
+    QCOMPARE(xs(chart.seriesPoints(2)), QList<double>({0, 1, 2}));
+
+    // The table is copied: changing or dropping it later changes nothing.
+    PointTable other = table({"01/01"}, {qint16(30)});
+    chart.loadData(other);
+    other(3, 0) = "40";
+    chart.redraw();
+    QCOMPARE(ys(chart.seriesPoints(2)), QList<double>({30}));
+}
+
+void TestGraphLite::emptyAndUnreadableCellsDrawNoPoint()
+{
+    GraphLite chart;
+    chart.loadData(table({"a", "b", "c", "d", "e"}, {"21", "", QVariant(), " 23.5 ", "x"}));
+    chart.redraw();
+    QCOMPARE(xs(chart.seriesPoints(2)), QList<double>({0, 3}));
+    QCOMPARE(ys(chart.seriesPoints(2)), QList<double>({21, 23.5}));
+    // The broken line is still one series in the legend.
+    QCOMPARE(chart.legendEntries().size(), 3);
+
+    // A table padded with an empty point: labels and values both empty.
+    PointTable padded(4, 2);
+    padded(0, 0) = "05/01";
+    padded(1, 0) = qint16(25);
+    padded(2, 0) = qint16(20);
+    padded(3, 0) = "22";
+    chart.loadData(padded);
+    chart.redraw();
+    QCOMPARE(chart.pointCount(), 2);
+    QCOMPARE(chart.labels(), QStringList({"05/01", ""}));
+    for (int k = 0; k < 3; ++k)
+        QCOMPARE(chart.seriesPoints(k).size(), 1);
+    // A lone point has no line to show it, so it is marked.
+    QVERIFY(chart.markersShown(2));
+}
+
+void TestGraphLite::seriesColoursCaptionsAndLegend()
+{
+    GraphLite chart;
+    chart.loadData(table({"05/01"}, {"22"}));
+    chart.defineSeries(0, 0x0000FF, "Ideal Weight");
+    chart.defineSeries(1, 0xFF0000, "UnderWeight");
+    chart.defineSeries(2, 0x00FFFF, "Your Weight");
+    chart.redraw();
+    QCOMPARE(chart.seriesCaption(0), QString("Ideal Weight"));
+    QCOMPARE(chart.seriesColour(0), QColor(Qt::red));
+    QCOMPARE(chart.seriesColour(1), QColor(Qt::blue));
+    QCOMPARE(chart.seriesColour(2), QColor(Qt::yellow));
+    const QList<QPair<QString, QColor>> legend = chart.legendEntries();
+    QCOMPARE(legend.size(), 3);
+    QCOMPARE(legend[0], qMakePair(QString("Ideal Weight"), QColor(Qt::red)));
+    QCOMPARE(legend[1], qMakePair(QString("UnderWeight"), QColor(Qt::blue)));
+    QCOMPARE(legend[2], qMakePair(QString("Your Weight"), QColor(Qt::yellow)));
+    QCOMPARE(GraphLite::fromWindowsColour(0x123456), QColor(0x56, 0x34, 0x12));
+}
+
+void TestGraphLite::scaleTitleAndBackground()
+{
+    GraphLite chart;
+    chart.setBackgroundColour(0xFFFFFF);
+    chart.setTitle("Body Weight Index");
+    chart.setScaleMinimum(0);
+    chart.setScaleMaximum(50);
+    chart.redraw();
+    QCOMPARE(chart.backgroundColour(), QColor(Qt::white));
+    QCOMPARE(chart.title(), QString("Body Weight Index"));
+    QCOMPARE(chart.scaleMinimum(), 0.0);
+    QCOMPARE(chart.scaleMaximum(), 50.0);
+    // Data never stretch the fixed scale.
+    chart.loadData(table({"a"}, {"90"}));
+    chart.redraw();
+    QCOMPARE(chart.scaleMaximum(), 50.0);
+}
+
+void TestGraphLite::emptyTableStillShowsLegendAndScale()
+{
+    GraphLite chart;
+    chart.loadData(PointTable(4, 0));
+    chart.defineSeries(2, 0x00FFFF, "Your Weight");
+    chart.setScaleMaximum(50);
+    chart.redraw();
+    QCOMPARE(chart.pointCount(), 0);
+    QCOMPARE(chart.seriesCount(), 3);
+    QVERIFY(chart.seriesPoints(2).isEmpty());
+    QCOMPARE(chart.legendEntries().size(), 3);
+    QCOMPARE(chart.legendEntries()[2].first, QString("Your Weight"));
+    QVERIFY(chart.axisLabels().isEmpty());
+}
+
+void TestGraphLite::repeatedLabelsAreAllShown()
+{
+    GraphLite chart;
+    chart.resize(529, 361);
+    chart.show();
+    chart.loadData(table({"05/01", "05/01", "06/01"}, {"20", "21", "22"}));
+    chart.redraw();
+    QTRY_VERIFY(chart.frameCount() > 0);
+    const QList<QPair<int, QString>> shown = chart.axisLabels();
+    QCOMPARE(shown.size(), 3);
+    QCOMPARE(shown[0], qMakePair(0, QString("05/01")));
+    QCOMPARE(shown[1], qMakePair(1, QString("05/01")));
+}
+
+void TestGraphLite::manyPointsShowOnlyLabelsThatFit()
+{
+    GraphLite chart;
+    chart.resize(529, 361);
+    chart.show();
+    QStringList labels;
+    QList<QVariant> values;
+    for (int i = 0; i < 32767; ++i) {
+        labels.append(
+            QString("%1/%2").arg(i % 28 + 1, 2, 10, QChar('0')).arg(i % 12 + 1, 2, 10, QChar('0')));
+        values.append(QString::number(20 + i % 10));
+    }
+    chart.loadData(table(labels, values));
+    chart.redraw();
+    QTRY_VERIFY(chart.frameCount() > 0);
+    QCoreApplication::processEvents();
+
+    const QList<QPair<int, QString>> shown = chart.axisLabels();
+    QVERIFY(shown.size() >= 2);
+    QVERIFY(shown.size() < 40);
+    QCOMPARE(chart.seriesPoints(2).size(), 32767);
+    // Neighbouring labels are at least one label's width apart on screen.
+    const QFontMetricsF metrics(chart.chartFont());
+    const double width = metrics.horizontalAdvance("00/00");
+    QChart *c = chart.chart();
+    for (int i = 1; i < shown.size(); ++i) {
+        const double a = c->mapToPosition(QPointF(shown[i - 1].first, 0)).x();
+        const double b = c->mapToPosition(QPointF(shown[i].first, 0)).x();
+        QVERIFY2(b - a >= width, qPrintable(QString("%1 px apart").arg(b - a)));
+    }
+    QVERIFY(!chart.markersShown(2)); // far too dense to mark
+
+    // A wider chart has room for more labels.
+    chart.resize(1200, 361);
+    QTRY_VERIFY(chart.axisLabels().size() > shown.size());
+}
+
+void TestGraphLite::longLinesAreThinnedWithoutLosingPeaks()
+{
+    QList<QPointF> few;
+    for (int i = 0; i < FullDetailLimit; ++i)
+        few.append(QPointF(i, i % 7));
+    QCOMPARE(thinnedForDrawing(few, FullDetailLimit), few);
+
+    const int n = 32767;
+    QList<QPointF> many;
+    for (int i = 0; i < n; ++i)
+        many.append(QPointF(i, 20 + i % 10));
+    many[12345].setY(48);
+    many[20000].setY(1);
+    const QList<QPointF> drawn = thinnedForDrawing(many, n);
+    QVERIFY(drawn.size() <= 4 * FullDetailLimit);
+    QCOMPARE(drawn.first(), many.first());
+    QCOMPARE(drawn.last(), many.last());
+    QVERIFY(drawn.contains(many[12345]));
+    QVERIFY(drawn.contains(many[20000]));
+    for (int i = 1; i < drawn.size(); ++i)
+        QVERIFY(drawn[i].x() > drawn[i - 1].x());
+
+    // Level lines keep only their ends; the chart still knows every point.
+    GraphLite chart;
+    QStringList labels;
+    QList<QVariant> values;
+    for (int i = 0; i < n; ++i) {
+        labels.append("01/01");
+        values.append(i % 2 ? "21" : "23");
+    }
+    chart.loadData(table(labels, values));
+    chart.redraw();
+    QCOMPARE(chart.drawnPointCount(0), 2);
+    QVERIFY(chart.drawnPointCount(2) <= 4 * FullDetailLimit);
+    QCOMPARE(chart.seriesPoints(2).size(), n);
+}
+
+void TestGraphLite::placementInTwipsNeverNegative()
+{
+    GraphLite chart;
+    chart.setPlacementTwips(0, 0, 6000, 3885);
+    QCOMPARE(chart.widthTwips(), 6000.0f);
+    QCOMPARE(chart.heightTwips(), 3885.0f);
+    QCOMPARE(chart.size(), QSize(400, 259));
+    chart.setPlacementTwips(150, 30, -200, -1);
+    QCOMPARE(chart.widthTwips(), 0.0f);
+    QCOMPARE(chart.heightTwips(), 0.0f);
+    QCOMPARE(chart.leftTwips(), 150.0f);
+    QCOMPARE(chart.pos(), QPoint(10, 2));
+    QCOMPARE(chart.size(), QSize(0, 0));
+    // Placed by pixels, it reports the pixels in twips.
+    chart.setGeometry(0, 0, 529, 361);
+    QCOMPARE(chart.widthTwips(), 7935.0f);
+    QCOMPARE(chart.heightTwips(), 5415.0f);
+}
+
+void TestGraphLite::designerFontsAndBorder()
+{
+    GraphLite chart;
+    chart.setChartFont("MS Sans Serif,8.25,-1,5,400,0,0,0,0,0,0,0,0,0,0,1");
+    QCOMPARE(chart.chartFont().family(), QString("MS Sans Serif"));
+    QCOMPARE(chart.chartFont().pointSizeF(), 8.25);
+    QVERIFY(!chart.chartFont().bold() && !chart.chartFont().italic());
+    QCOMPARE(chart.chart()->titleFont().pointSizeF(), chart.titleFont().pointSizeF());
+    QCOMPARE(chart.borderStyle(), 1);
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    InitApplication();
+    TestGraphLite test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_graphlite.moc"
