@@ -6,3 +6,15 @@ build=${MERIVEX_BUILD_DIR:-$root/build}
 "$root/tools/setup.sh"
 "$root/tools/build.sh" "$@"
 ctest --test-dir "$build" --output-on-failure -j2
+
+# The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer;
+# any report fails the test that met it (tests/lsan.supp says why use_tls=0).
+asan=${MERIVEX_ASAN_BUILD_DIR:-$root/build-asan}
+MERIVEX_BUILD_DIR=$asan "$root/tools/build.sh" -DMERIVEX_SANITIZE=ON
+ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+    LSAN_OPTIONS=use_tls=0:suppressions=$root/tests/lsan.supp \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    ctest --test-dir "$asan" --output-on-failure -j2
+
+# A short bounded run of every fuzz target (tools/fuzz.sh alone runs longer).
+"$root/tools/fuzz.sh" 10
