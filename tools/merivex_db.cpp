@@ -1,60 +1,30 @@
-// merivex-db: creates the empty, encrypted patient file the application needs.
-#include "db/database_file.h"
+// merivex-db: the companion tool that creates, checks, exports and backs up
+// the patient file. This file only picks the subcommand.
+#include "tools/commands.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QStringList>
 
 #include <cstdio>
 
-namespace
-{
-
-void print(std::FILE *stream, const QString &text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fputc('\n', stream);
-}
-
-QString usage()
-{
-    return QStringLiteral(
-        "Usage: merivex-db create [PATH]\n"
-        "       merivex-db --help\n"
-        "\n"
-        "create  Creates a new, empty patient database with the tables Biodata and\n"
-        "        BMIHistory, encrypted with the application's password, readable and\n"
-        "        writable by its owner only (mode 0600). PATH defaults to Merivex.mdb\n"
-        "        in the folder of this program, where the application looks for it.\n"
-        "        An existing file is never overwritten.");
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
+    using namespace merivex::tool;
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
+    const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        print(stdout, usage());
-        return 0;
+        std::puts(usage().toLocal8Bit().constData());
+        return Success;
     }
-    if (args.isEmpty() || args.first() != QStringLiteral("create") || args.size() > 2) {
-        print(stderr, usage());
-        return 2;
-    }
-    const QString path = args.size() == 2 ? args.at(1) : merivex::databasePath();
-    try {
-        merivex::createPatientDatabase(path);
-    } catch (const merivex::Error &error) {
-        print(stderr, QStringLiteral("merivex-db: %1 not created: error %2: %3")
-                          .arg(QDir::toNativeSeparators(path))
-                          .arg(error.number())
-                          .arg(error.description()));
-        return 1;
-    }
-    print(stdout, QStringLiteral("Created %1: empty tables Biodata and BMIHistory, encrypted, "
-                                 "mode 0600.")
-                      .arg(QDir::toNativeSeparators(path)));
-    return 0;
+    const QString command = args.value(0);
+    const QStringList rest = args.mid(1);
+    if (command == QLatin1String("create"))
+        return create(rest);
+    if (command == QLatin1String("check"))
+        return check(rest);
+    if (command == QLatin1String("export"))
+        return exportCsv(rest);
+    if (command == QLatin1String("backup"))
+        return backup(rest);
+    std::fprintf(stderr, "%s\n", usage().toLocal8Bit().constData());
+    return Usage;
 }

@@ -4,7 +4,8 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-charts-dev libgl-dev
           libsqlcipher-dev sqlcipher fonts-liberation fonts-urw-base35
-          xvfb xauth xdotool x11-apps imagemagick clang libclang-rt-14-dev)
+          xvfb xauth xdotool x11-apps imagemagick clang libclang-rt-14-dev
+          dpkg-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

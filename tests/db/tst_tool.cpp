@@ -5,46 +5,17 @@
 #include "db/statements.h"
 
 #include "db_test_support.h"
+#include "tool_support.h"
 
-#include <QCryptographicHash>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace merivex;
 using dbtest::errorNumber;
-
-namespace
-{
-
-struct Run {
-    int exitCode = -1;
-    QString out, err;
-};
-
-Run runTool(const QStringList &args, const QString &program = QStringLiteral(MERIVEX_DB_TOOL))
-{
-    QProcess process;
-    process.start(program, args);
-    Run run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
-
-QByteArray hashOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
-
-} // namespace
+using dbtest::hashOf;
+using dbtest::Run;
+using dbtest::runTool;
 
 class TestTool : public QObject
 {

@@ -1,0 +1,438 @@
+#include "db/maintenance.h"
+
+#include "db/connection.h"
+#include "db/dao.h"
+#include "db/database_file.h"
+#include "db/date_order.h"
+#include "db/failures.h"
+#include "db/sqlite.h"
+#include "db/statements.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
+#include <functional>
+
+namespace merivex
+{
+
+namespace
+{
+
+namespace sql
+{
+
+QString integrityCheck()
+{
+    return QStringLiteral("PRAGMA integrity_check");
+}
+// The table name is one of the two fixed names, never user input.
+QString tableInfo(const QString &table)
+{
+    return QStringLiteral("PRAGMA table_info(%1)").arg(table);
+}
+QString patientIds()
+{
+    return QStringLiteral("SELECT IdPatient FROM Biodata ORDER BY IdPatient");
+}
+QString measurementIds()
+{
+    return QStringLiteral("SELECT IdBMI FROM BMIHistory ORDER BY IdBMI");
+}
+QString unknownPatients()
+{
+    return QStringLiteral("SELECT IdBMI, IdPt FROM BMIHistory WHERE NOT EXISTS "
+                          "(SELECT 1 FROM Biodata WHERE Biodata.IdPatient = BMIHistory.IdPt) "
+                          "ORDER BY IdBMI");
+}
+// A BMI needs numbers, and a height of zero or less gives none.
+QString badMeasurements()
+{
+    return QStringLiteral("SELECT IdBMI, Height, Weight FROM BMIHistory "
+                          "WHERE typeof(Height) NOT IN ('integer', 'real') "
+                          "OR typeof(Weight) NOT IN ('integer', 'real') "
+                          "OR Height <= 0 OR Weight <= 0 ORDER BY IdBMI");
+}
+QString patientsForExport()
+{
+    return QStringLiteral(
+        "SELECT IdPatient, Name, Sex, DateRegister, BirthDate FROM Biodata ORDER BY IdPatient");
+}
+QString historyForExport()
+{
+    return QStringLiteral("SELECT BMIHistory.IdBMI, BMIHistory.IdPt, Biodata.Name, "
+                          "BMIHistory.Date, BMIHistory.Height, BMIHistory.Weight "
+                          "FROM BMIHistory LEFT JOIN Biodata "
+                          "ON Biodata.IdPatient = BMIHistory.IdPt ORDER BY BMIHistory.IdBMI");
+}
+QString attachCopy()
+{
+    return QStringLiteral("ATTACH DATABASE ?1 AS merivex_copy KEY ?2");
+}
+QString exportToCopy()
+{
+    return QStringLiteral("SELECT sqlcipher_export('merivex_copy')");
+}
+QString detachCopy()
+{
+    return QStringLiteral("DETACH DATABASE merivex_copy");
+}
+
+} // namespace sql
+
+struct Table {
+    QString name;
+    QStringList columns;
+};
+
+const Table biodata{QStringLiteral("Biodata"),
+                    {QStringLiteral("IdPatient"), QStringLiteral("Name"), QStringLiteral("Sex"),
+                     QStringLiteral("DateRegister"), QStringLiteral("BirthDate")}};
+const Table bmiHistory{QStringLiteral("BMIHistory"),
+                       {QStringLiteral("IdBMI"), QStringLiteral("IdPt"), QStringLiteral("Date"),
+                        QStringLiteral("Weight"), QStringLiteral("Height")}};
+
+std::shared_ptr<Database> openStandard(const QString &path)
+{
+    return DBEngine::instance().OpenDatabase(path, true, false, connectString());
+}
+
+// A column's value as text: null as "", numbers as the windows show them,
+// text exactly as stored (names keep their blanks).
+QString cellText(sqlite3_stmt *stmt, int column)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return QString::number(sqlite3_column_int64(stmt, column));
+    case SQLITE_FLOAT:
+        return displayText(QVariant(sqlite3_column_double(stmt, column)));
+    default:
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, column)),
+                                 sqlite3_column_bytes(stmt, column));
+    }
+}
+
+bool isNumber(sqlite3_stmt *stmt, int column)
+{
+    const int type = sqlite3_column_type(stmt, column);
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
+
+// Problems of one kind: the first few are listed, the rest counted.
+class Findings
+{
+public:
+    explicit Findings(QStringList &problems) : m_problems(problems) {}
+    ~Findings()
+    {
+        if (m_count > limit)
+            m_problems.append(QStringLiteral("... and %1 more like these").arg(m_count - limit));
+    }
+    void add(const QString &line)
+    {
+        if (++m_count <= limit)
+            m_problems.append(line);
+    }
+
+private:
+    static constexpr int limit = 5;
+    QStringList &m_problems;
+    int m_count = 0;
+};
+
+// Runs one step of the check; a failure of the engine becomes a problem line.
+bool guarded(QStringList &problems, const QString &what, const std::function<void()> &step)
+{
+    try {
+        step();
+        return true;
+    } catch (const Error &error) {
+        problems.append(QStringLiteral("%1: error %2: %3")
+                            .arg(what)
+                            .arg(error.number())
+                            .arg(error.description()));
+        return false;
+    }
+}
+
+// True when the table and all its columns are there.
+bool checkColumns(sqlite3 *db, const Table &table, QStringList &problems)
+{
+    engine::Statement stmt(db, sql::tableInfo(table.name));
+    QStringList found;
+    while (stmt.step())
+        found.append(cellText(stmt.get(), 1));
+    if (found.isEmpty()) {
+        problems.append(QStringLiteral("table %1 is missing").arg(table.name));
+        return false;
+    }
+    bool complete = true;
+    for (const QString &column : table.columns) {
+        if (!found.contains(column, Qt::CaseInsensitive)) {
+            problems.append(QStringLiteral("%1: column %2 is missing").arg(table.name, column));
+            complete = false;
+        }
+    }
+    return complete;
+}
+
+// Ids run 1, 2, 3 ... without gaps: the application takes the last id + 1.
+int checkIds(sqlite3 *db, const QString &sqlText, const QString &table, const QString &column,
+             QStringList &problems)
+{
+    engine::Statement stmt(db, sqlText);
+    Findings findings(problems);
+    qint64 expected = 1;
+    int rows = 0;
+    while (stmt.step()) {
+        ++rows;
+        const QString text = cellText(stmt.get(), 0);
+        if (sqlite3_column_type(stmt.get(), 0) != SQLITE_INTEGER) {
+            findings.add(
+                QStringLiteral("%1: %2 '%3' is not a whole number").arg(table, column, text));
+            continue;
+        }
+        const qint64 id = sqlite3_column_int64(stmt.get(), 0);
+        if (id != expected)
+            findings.add(QStringLiteral("%1: %2 %3 where %4 was expected (ids run 1, 2, 3 ... "
+                                        "without gaps)")
+                             .arg(table, column)
+                             .arg(id)
+                             .arg(expected));
+        expected = id + 1;
+    }
+    return rows;
+}
+
+void checkPatientsExist(sqlite3 *db, QStringList &problems)
+{
+    engine::Statement stmt(db, sql::unknownPatients());
+    Findings findings(problems);
+    while (stmt.step())
+        findings.add(QStringLiteral("BMIHistory: IdBMI %1 names IdPt '%2', which is no patient")
+                         .arg(cellText(stmt.get(), 0), cellText(stmt.get(), 1)));
+}
+
+void checkMeasurements(sqlite3 *db, QStringList &problems)
+{
+    engine::Statement stmt(db, sql::badMeasurements());
+    Findings findings(problems);
+    while (stmt.step())
+        findings.add(
+            QStringLiteral("BMIHistory: IdBMI %1 has height '%2' and weight '%3' "
+                           "(both must be numbers above zero)")
+                .arg(cellText(stmt.get(), 0), cellText(stmt.get(), 1), cellText(stmt.get(), 2)));
+}
+
+// Writes data to path through a private temporary file beside it, renamed over
+// path at the end, so a failed write never leaves a half file.
+void writeFileAtomically(const QString &path, const QByteArray &data)
+{
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open())
+        fail::diskIo(QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
+    if (file.write(data) != data.size() || !file.flush())
+        fail::diskIo(QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
+    if (std::rename(QFile::encodeName(file.fileName()).constData(),
+                    QFile::encodeName(path).constData()) != 0)
+        fail::diskIo(QStringLiteral("Could not write '%1'.").arg(path));
+    file.setAutoRemove(false);
+}
+
+class CsvWriter
+{
+public:
+    void row(const QStringList &fields)
+    {
+        QStringList quoted;
+        for (const QString &field : fields)
+            quoted.append(csvField(field));
+        m_text += quoted.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    }
+    QByteArray bytes() const { return m_text.toUtf8(); }
+
+private:
+    QString m_text;
+};
+
+QByteArray patientsCsv(sqlite3 *db, int *rows)
+{
+    CsvWriter csv;
+    csv.row(biodata.columns);
+    engine::Statement stmt(db, sql::patientsForExport());
+    while (stmt.step()) {
+        QStringList fields;
+        for (int i = 0; i < 5; ++i)
+            fields.append(cellText(stmt.get(), i));
+        csv.row(fields);
+        ++*rows;
+    }
+    return csv.bytes();
+}
+
+QByteArray historyCsv(sqlite3 *db, int *rows)
+{
+    CsvWriter csv;
+    csv.row({QStringLiteral("IdBMI"), QStringLiteral("IdPatient"), QStringLiteral("Name"),
+             QStringLiteral("Date"), QStringLiteral("DateStored"), QStringLiteral("Height"),
+             QStringLiteral("Weight"), QStringLiteral("BMI")});
+    engine::Statement stmt(db, sql::historyForExport());
+    while (stmt.step()) {
+        sqlite3_stmt *s = stmt.get();
+        const QString stored = cellText(s, 3);
+        QString bmi;
+        if (isNumber(s, 4) && isNumber(s, 5) && sqlite3_column_double(s, 4) != 0) {
+            const double height = sqlite3_column_double(s, 4);
+            bmi = displayText(QVariant(sqlite3_column_double(s, 5) / (height * height)));
+        }
+        csv.row({cellText(s, 0), cellText(s, 1), cellText(s, 2), isoDate(stored), stored,
+                 cellText(s, 4), cellText(s, 5), bmi});
+        ++*rows;
+    }
+    return csv.bytes();
+}
+
+void bindText(sqlite3 *db, sqlite3_stmt *stmt, int index, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    const int rc =
+        sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        engine::raise(db, rc);
+}
+
+} // namespace
+
+QString csvField(const QString &text)
+{
+    const bool needsQuotes = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
+                             text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) ||
+                             (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()));
+    if (!needsQuotes)
+        return text;
+    QString inner = text;
+    inner.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}
+
+QString isoDate(const QString &stored)
+{
+    const QByteArray bytes = stored.toUtf8();
+    const dates::DayMonthYear date = dates::parseDayMonthYear(
+        bytes.constData(), std::size_t(bytes.size()), dates::currentYear());
+    if (!date.valid || !QDate(date.year, date.month, date.day).isValid())
+        return {};
+    return QDate(date.year, date.month, date.day).toString(Qt::ISODate);
+}
+
+CheckReport checkPatientDatabase(const QString &path)
+{
+    const auto db = openStandard(path);
+    sqlite3 *handle = db->nativeHandle();
+    CheckReport report;
+    QStringList &problems = report.problems;
+
+    guarded(problems, QStringLiteral("integrity check"), [&] {
+        engine::Statement stmt(handle, sql::integrityCheck());
+        Findings findings(problems);
+        while (stmt.step()) {
+            const QString line = cellText(stmt.get(), 0);
+            if (line != QLatin1String("ok"))
+                findings.add(QStringLiteral("integrity check: ") + line);
+        }
+    });
+
+    bool patientsComplete = false, historyComplete = false;
+    guarded(problems, QStringLiteral("tables"), [&] {
+        patientsComplete = checkColumns(handle, biodata, problems);
+        historyComplete = checkColumns(handle, bmiHistory, problems);
+    });
+    if (patientsComplete)
+        guarded(problems, biodata.name, [&] {
+            report.patients =
+                checkIds(handle, sql::patientIds(), biodata.name, biodata.columns[0], problems);
+        });
+    if (historyComplete)
+        guarded(problems, bmiHistory.name, [&] {
+            report.measurements = checkIds(handle, sql::measurementIds(), bmiHistory.name,
+                                           bmiHistory.columns[0], problems);
+            checkMeasurements(handle, problems);
+        });
+    if (patientsComplete && historyComplete)
+        guarded(problems, bmiHistory.name, [&] { checkPatientsExist(handle, problems); });
+    return report;
+}
+
+ExportCounts exportCsv(const QString &path, const QString &dir, bool overwrite)
+{
+    const QString patients = QDir(dir).filePath(QStringLiteral("patients.csv"));
+    const QString history = QDir(dir).filePath(QStringLiteral("history.csv"));
+    if (!overwrite) {
+        for (const QString &file : {patients, history}) {
+            if (QFileInfo::exists(file))
+                throw Error(ErrorNumber::DatabaseExists,
+                            QStringLiteral("File '%1' already exists.").arg(file));
+        }
+    }
+    const auto db = openStandard(path);
+    if (!QDir().mkpath(dir))
+        fail::diskIo(QStringLiteral("Could not create the folder '%1'.").arg(dir));
+    // Both are read before either is written: a file that fails to read
+    // leaves the earlier export as it was.
+    ExportCounts counts;
+    const QByteArray patientRows = patientsCsv(db->nativeHandle(), &counts.patients);
+    const QByteArray historyRows = historyCsv(db->nativeHandle(), &counts.measurements);
+    writeFileAtomically(patients, patientRows);
+    writeFileAtomically(history, historyRows);
+    return counts;
+}
+
+void backupPatientDatabase(const QString &path, const QString &dest)
+{
+    if (QFileInfo::exists(dest))
+        fail::databaseExists(dest);
+    const auto db = openStandard(path);
+    sqlite3 *handle = db->nativeHandle();
+
+    // The engine's online backup would write the pages decrypted; exporting
+    // into an attached file keyed with the same password keeps them encrypted.
+    QTemporaryFile copy(dest + QStringLiteral(".XXXXXX"));
+    if (!copy.open())
+        fail::diskIo(QStringLiteral("Could not create '%1': %2.").arg(dest, copy.errorString()));
+    copy.close();
+    {
+        engine::Statement attach(handle, sql::attachCopy());
+        bindText(handle, attach.get(), 1, copy.fileName());
+        bindText(handle, attach.get(), 2, engine::passwordOf(connectString()));
+        attach.step();
+    }
+    try {
+        engine::execute(handle, sql::exportToCopy());
+    } catch (...) {
+        engine::execute(handle, sql::detachCopy());
+        throw;
+    }
+    engine::execute(handle, sql::detachCopy());
+
+    // Only a copy that opens with the password and reads both tables is kept.
+    {
+        const auto check =
+            DBEngine::instance().OpenDatabase(copy.fileName(), true, true, connectString());
+        check->OpenRecordset(Sql::A(), dbOpenSnapshot, dbSQLPassThrough);
+        check->OpenRecordset(Sql::C(), dbOpenSnapshot, dbSQLPassThrough);
+    }
+    if (!QFile::rename(copy.fileName(), dest)) {
+        if (QFileInfo::exists(dest))
+            fail::databaseExists(dest);
+        fail::diskIo(QStringLiteral("Could not rename the copy to '%1'.").arg(dest));
+    }
+    copy.setAutoRemove(false);
+}
+
+} // namespace merivex

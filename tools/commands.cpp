@@ -1,0 +1,185 @@
+#include "tools/commands.h"
+
+#include "db/database_file.h"
+#include "db/maintenance.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <functional>
+
+namespace merivex::tool
+{
+
+namespace
+{
+
+void print(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fputc('\n', stream);
+}
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+int usageError(const QString &message)
+{
+    print(stderr, QStringLiteral("merivex-db: ") + message);
+    print(stderr, usage());
+    return Usage;
+}
+
+// Runs a command on the file at path; an Error is reported as what it is.
+int run(const QString &path, const QString &what, const std::function<int()> &command)
+{
+    try {
+        return command();
+    } catch (const Error &error) {
+        if (error.number() == ErrorNumber::FileInUse) {
+            print(stderr, QStringLiteral("merivex-db: %1 is in use, most likely by MerivexDemo "
+                                         "(error %2: %3). Close the application and try again.")
+                              .arg(native(path))
+                              .arg(error.number())
+                              .arg(error.description()));
+            return FileInUse;
+        }
+        print(stderr, QStringLiteral("merivex-db: %1: error %2: %3")
+                          .arg(what)
+                          .arg(error.number())
+                          .arg(error.description()));
+        return Failed;
+    }
+}
+
+} // namespace
+
+QString usage()
+{
+    return QStringLiteral(
+        "Usage: merivex-db create [PATH]\n"
+        "       merivex-db check [PATH]\n"
+        "       merivex-db export [PATH] --csv DIR [--force]\n"
+        "       merivex-db backup [PATH] DEST\n"
+        "       merivex-db --help\n"
+        "\n"
+        "PATH is the patient database; it defaults to Merivex.mdb in the folder of\n"
+        "this program, where the application looks for it. Every command but create\n"
+        "opens it the way the application does and refuses a file the application\n"
+        "holds open.\n"
+        "\n"
+        "create  Creates a new, empty patient database with the tables Biodata and\n"
+        "        BMIHistory, encrypted with the application's password, readable and\n"
+        "        writable by its owner only (mode 0600). An existing file is never\n"
+        "        overwritten.\n"
+        "check   Runs the engine's integrity check and checks that both tables and\n"
+        "        their columns exist, that ids run 1, 2, 3 ... without gaps, that\n"
+        "        every measurement names a registered patient and that heights and\n"
+        "        weights are numbers above zero. Prints a report.\n"
+        "export  Writes DIR/patients.csv and DIR/history.csv (RFC 4180, UTF-8): one\n"
+        "        row per patient, and one per measurement with the patient's name,\n"
+        "        the date as yyyy-mm-dd and as stored, height, weight and BMI.\n"
+        "        Existing files are replaced only with --force.\n"
+        "backup  Writes a consistent copy, encrypted with the same password, to DEST\n"
+        "        through a temporary file, so a failed backup leaves nothing behind.\n"
+        "        An existing DEST is never overwritten; a folder as DEST receives\n"
+        "        Merivex.mdb.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  success; for check, no problem found\n"
+        "  1  the command failed, or check found problems\n"
+        "  2  wrong arguments\n"
+        "  3  the database is in use (the application has it open)");
+}
+
+int create(const QStringList &args)
+{
+    if (args.size() > 1)
+        return usageError(QStringLiteral("create takes at most one PATH."));
+    const QString path = args.isEmpty() ? databasePath() : args.first();
+    return run(path, QStringLiteral("%1 not created").arg(native(path)), [&] {
+        createPatientDatabase(path);
+        print(stdout, QStringLiteral("Created %1: empty tables Biodata and BMIHistory, "
+                                     "encrypted, mode 0600.")
+                          .arg(native(path)));
+        return int(Success);
+    });
+}
+
+int check(const QStringList &args)
+{
+    if (args.size() > 1)
+        return usageError(QStringLiteral("check takes at most one PATH."));
+    const QString path = args.isEmpty() ? databasePath() : args.first();
+    return run(path, QStringLiteral("%1 cannot be checked").arg(native(path)), [&] {
+        const CheckReport report = checkPatientDatabase(path);
+        print(stdout, QStringLiteral("Checked %1: %2 patients, %3 measurements.")
+                          .arg(native(path))
+                          .arg(report.patients)
+                          .arg(report.measurements));
+        if (report.ok()) {
+            print(stdout, QStringLiteral("No problems found."));
+            return int(Success);
+        }
+        for (const QString &problem : report.problems)
+            print(stdout, QStringLiteral("  ") + problem);
+        print(stdout, QStringLiteral("Problems found: the file needs repair."));
+        return int(Failed);
+    });
+}
+
+int exportCsv(const QStringList &args)
+{
+    QStringList rest;
+    QString dir;
+    bool force = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--force")) {
+            force = true;
+        } else if (args[i] == QLatin1String("--csv")) {
+            if (++i == args.size())
+                return usageError(QStringLiteral("--csv needs a folder."));
+            dir = args[i];
+        } else if (args[i].startsWith(QLatin1String("--"))) {
+            return usageError(QStringLiteral("unknown option %1.").arg(args[i]));
+        } else {
+            rest.append(args[i]);
+        }
+    }
+    if (dir.isEmpty())
+        return usageError(QStringLiteral("export needs --csv DIR."));
+    if (rest.size() > 1)
+        return usageError(QStringLiteral("export takes at most one PATH."));
+    const QString path = rest.isEmpty() ? databasePath() : rest.first();
+    return run(path, QStringLiteral("%1 not exported").arg(native(path)), [&] {
+        const ExportCounts counts = merivex::exportCsv(path, dir, force);
+        print(stdout, QStringLiteral("Exported %1: %2 patients to %3, %4 measurements to %5.")
+                          .arg(native(path))
+                          .arg(counts.patients)
+                          .arg(native(QDir(dir).filePath(QStringLiteral("patients.csv"))))
+                          .arg(counts.measurements)
+                          .arg(native(QDir(dir).filePath(QStringLiteral("history.csv")))));
+        return int(Success);
+    });
+}
+
+int backup(const QStringList &args)
+{
+    if (args.isEmpty() || args.size() > 2)
+        return usageError(QStringLiteral("backup takes [PATH] DEST."));
+    const QString path = args.size() == 2 ? args.first() : databasePath();
+    QString dest = args.last();
+    if (QFileInfo(dest).isDir())
+        dest = QDir(dest).filePath(QStringLiteral("Merivex.mdb"));
+    return run(path, QStringLiteral("%1 not backed up").arg(native(path)), [&] {
+        backupPatientDatabase(path, dest);
+        print(stdout, QStringLiteral("Backed up %1 to %2, encrypted with the same password.")
+                          .arg(native(path), native(dest)));
+        return int(Success);
+    });
+}
+
+} // namespace merivex::tool
