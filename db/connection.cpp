@@ -109,8 +109,11 @@ sqlite3 *openConnection(const QString &path, const QString &password, const Open
     checkKey(db.get(), path, size);
     if (!options.readOnly && sqlite3_db_readonly(db.get(), "main") == 1)
         fail::readOnly(); // the engine fell back to reading only
-    execute(db.get(), Sql::engine::setJournalMode());
-    execute(db.get(), Sql::engine::setSynchronous());
+    // A reader writes nothing, and switching the journal is a write.
+    if (!options.readOnly) {
+        execute(db.get(), Sql::engine::setJournalMode());
+        execute(db.get(), Sql::engine::setSynchronous());
+    }
     return db.release();
 }
 

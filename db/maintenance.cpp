@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
 
 #include <cstdio>
@@ -393,6 +394,61 @@ ExportCounts exportCsv(const QString &path, const QString &dir, bool overwrite)
     return counts;
 }
 
+namespace
+{
+
+// A new, empty file beside a destination, under a name no other file has;
+// the engine writes into it by name. Removed again unless renamed.
+class PartFile
+{
+public:
+    explicit PartFile(const QString &dest)
+    {
+        for (int attempt = 0; attempt < 16 && m_path.isEmpty(); ++attempt) {
+            const QString name =
+                dest + QStringLiteral(".part-%1")
+                           .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+            QFile file(name);
+            // As private as the original.
+            if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                          QFile::ReadOwner | QFile::WriteOwner))
+                m_path = name;
+            else if (!file.exists())
+                fail::diskIo(
+                    QStringLiteral("Could not create '%1': %2.").arg(name, file.errorString()));
+        }
+        if (m_path.isEmpty())
+            fail::diskIo(QStringLiteral("Could not create a file beside '%1'.").arg(dest));
+    }
+    ~PartFile()
+    {
+        if (!m_renamed)
+            QFile::remove(m_path);
+        QFile::remove(m_path + QStringLiteral("-journal"));
+    }
+    PartFile(const PartFile &) = delete;
+    PartFile &operator=(const PartFile &) = delete;
+
+    const QString &path() const { return m_path; }
+
+    // Never replaces a file that appeared at dest meanwhile.
+    void renameTo(const QString &dest)
+    {
+        if (!QFile::rename(m_path, dest)) {
+            if (QFileInfo::exists(dest))
+                fail::databaseExists(dest);
+            fail::diskIo(QStringLiteral("Could not rename the copy to '%1'.").arg(dest));
+        }
+        m_renamed = true;
+    }
+
+private:
+    QString m_path;
+    bool m_renamed = false;
+};
+
+} // namespace
+
 void backupPatientDatabase(const QString &path, const QString &dest)
 {
     if (QFileInfo::exists(dest))
@@ -402,13 +458,10 @@ void backupPatientDatabase(const QString &path, const QString &dest)
 
     // The engine's online backup would write the pages decrypted; exporting
     // into an attached file keyed with the same password keeps them encrypted.
-    QTemporaryFile copy(dest + QStringLiteral(".XXXXXX"));
-    if (!copy.open())
-        fail::diskIo(QStringLiteral("Could not create '%1': %2.").arg(dest, copy.errorString()));
-    copy.close();
+    PartFile copy(dest);
     {
         engine::Statement attach(handle, sql::attachCopy());
-        bindText(handle, attach.get(), 1, copy.fileName());
+        bindText(handle, attach.get(), 1, copy.path());
         bindText(handle, attach.get(), 2, engine::passwordOf(connectString()));
         attach.step();
     }
@@ -423,16 +476,11 @@ void backupPatientDatabase(const QString &path, const QString &dest)
     // Only a copy that opens with the password and reads both tables is kept.
     {
         const auto check =
-            DBEngine::instance().OpenDatabase(copy.fileName(), true, true, connectString());
+            DBEngine::instance().OpenDatabase(copy.path(), true, true, connectString());
         check->OpenRecordset(Sql::A(), dbOpenSnapshot, dbSQLPassThrough);
         check->OpenRecordset(Sql::C(), dbOpenSnapshot, dbSQLPassThrough);
     }
-    if (!QFile::rename(copy.fileName(), dest)) {
-        if (QFileInfo::exists(dest))
-            fail::databaseExists(dest);
-        fail::diskIo(QStringLiteral("Could not rename the copy to '%1'.").arg(dest));
-    }
-    copy.setAutoRemove(false);
+    copy.renameTo(dest);
 }
 
 } // namespace merivex
