@@ -1,0 +1,225 @@
+# Helpers for driving the real MerivexDemo in an X server as a person would:
+# clicks at the controls' positions, typed keys, waits on what the screen
+# shows, screenshots. Sourced (bash) by tests/system/e2e_patient_run.sh and
+# tools/screenshots.sh.
+#
+# Positions come from the main window's real X geometry plus the designer
+# files under forms/ (geometry there is in pixels). Child windows of the
+# workspace are not X windows: a normal one sits at the workspace's top-left
+# inside the sub-window frame below, a maximized one fills the workspace.
+# Modal message boxes and the About box are X windows of their own.
+
+DRIVE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+DRIVE_FORMS=$DRIVE_ROOT/forms
+
+# The workspace's sub-window frame (Fusion, the style Qt uses without a
+# desktop session; pinned so that the frame does not depend on the host).
+export QT_STYLE_OVERRIDE=Fusion
+MDI_BORDER=4
+MDI_TITLE=24
+# Row height of the grid control, from its source.
+GRID_ROW=$(sed -n 's/^constexpr int RowHeight = \([0-9]*\);.*/\1/p' "$DRIVE_ROOT/app/flexgrid.cpp")
+
+DRIVE_STEP=start
+DRIVE_TIMEOUT=${DRIVE_TIMEOUT:-15}
+
+drive_fail()
+{
+    echo "FAILED at step '$DRIVE_STEP': $*" >&2
+    exit 1
+}
+
+step()
+{
+    DRIVE_STEP=$1
+    echo "step: $1"
+}
+
+# Re-runs the calling script inside a fresh Xvfb unless it is in one already.
+drive_in_xvfb()
+{
+    if [ -z "${DRIVE_IN_XVFB:-}" ]; then
+        exec env DRIVE_IN_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
+    fi
+}
+
+# ui_numbers FORM WIDGET PROPERTY: the numbers of one property of a widget in
+# forms/FORM.ui, e.g. "88 48 217 19" for a geometry.
+ui_numbers()
+{
+    awk -v widget="name=\"$2\"" -v prop="name=\"$3\"" '
+        /<widget / && index($0, widget) { inside = 1; next }
+        inside && /<widget / { exit }
+        inside && index($0, prop) { gsub(/<[^>]*>/, " "); $1 = $1; print; exit }
+    ' "$DRIVE_FORMS/$1.ui"
+}
+
+# ui_rect FORM WIDGET: sets RX RY RW RH from the widget's designer geometry.
+ui_rect()
+{
+    read -r RX RY RW RH < <(ui_numbers "$1" "$2" geometry)
+    [ -n "${RH:-}" ] || drive_fail "no geometry for $2 in forms/$1.ui"
+}
+
+# Polls a command every 0.1 s until it succeeds.
+wait_for()
+{
+    local what=$1
+    shift
+    local deadline=$((SECONDS + DRIVE_TIMEOUT))
+    until "$@"; do
+        ((SECONDS < deadline)) || drive_fail "timed out after ${DRIVE_TIMEOUT} s waiting for $what"
+        sleep 0.1
+    done
+}
+
+# pixel X Y: the screen's colour there as RRGGBB.
+pixel()
+{
+    import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+        sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p' | tr a-f A-F
+}
+pixel_is() { [ "$(pixel "$1" "$2")" = "$3" ]; }
+pixel_not() { [ "$(pixel "$1" "$2")" != "$3" ]; }
+
+# colours_in X Y W H: how many different colours the screen shows there.
+colours_in()
+{
+    import -window root -crop "${3}x${4}+${1}+${2}" +repage -format %k info:- 2>/dev/null
+}
+drawn_in() { (($(colours_in "$@") > 1)); }
+
+main_title() { xdotool getwindowname "$MAIN_WID" 2>/dev/null; }
+title_matches() { [[ "$(main_title)" =~ $1 ]]; }
+# Running and not yet a zombie (the driver reaps it only at the end).
+app_running() { [ "$(awk '{ print $3 }' "/proc/$APP_PID/stat" 2>/dev/null)" != "" ] &&
+    [ "$(awk '{ print $3 }' "/proc/$APP_PID/stat" 2>/dev/null)" != Z ]; }
+app_gone() { ! app_running; }
+
+click_at()
+{
+    xdotool mousemove --sync "$1" "$2" click 1
+}
+
+# click_ui OX OY FORM WIDGET [DX DY]: clicks a control of a window whose client
+# area starts at OX,OY: at its centre, or DX,DY into it.
+click_ui()
+{
+    ui_rect "$3" "$4"
+    local dx=${5:-$((RW / 2))} dy=${6:-$((RH / 2))}
+    click_at $(($1 + RX + dx)) $(($2 + RY + dy))
+}
+
+# type_ui OX OY FORM WIDGET TEXT: clicks into a text box (keys reach a widget
+# only after a click there without a window manager) and types.
+type_ui()
+{
+    click_ui "$1" "$2" "$3" "$4"
+    xdotool type --delay 15 -- "$5"
+}
+
+# Starts APP (in a folder holding its Merivex.mdb) and waits for the main
+# window. Sets APP_PID, MAIN_WID, MAIN_X MAIN_Y MAIN_W MAIN_H, MENU_H (menu
+# bar), WS_X WS_Y (workspace, below the toolbar strip), WINDOW_BG (the system
+# window colour, read off the toolbar strip) and CHILD_X CHILD_Y (client area
+# of a normal child window at the workspace's top-left).
+start_app()
+{
+    "$1" >"${APP_LOG:-/dev/null}" 2>&1 &
+    APP_PID=$!
+    MAIN_WID=$(timeout "$DRIVE_TIMEOUT" xdotool search --sync --name '^Merivex Demo' | head -n 1) || true
+    [ -n "$MAIN_WID" ] || drive_fail "no main window titled 'Merivex Demo...' within ${DRIVE_TIMEOUT} s"
+    read_main_geometry
+    local designed_h
+    read -r _ _ _ designed_h < <(ui_numbers frmMain frmMain geometry)
+    # The window is its designed client area plus the menu bar on top.
+    MENU_H=$((MAIN_H - designed_h))
+    local strip_h
+    read -r _ strip_h < <(ui_numbers frmMain Picture1 minimumSize)
+    TOOLBAR_H=$strip_h
+    wait_for "the main window to be drawn" drawn_in "$MAIN_X" "$MAIN_Y" "$MAIN_W" "$MAIN_H"
+    WINDOW_BG=$(pixel $((MAIN_X + MAIN_W - 3)) $((MAIN_Y + MENU_H + 3)))
+    place_workspace
+}
+
+read_main_geometry()
+{
+    eval "$(xdotool getwindowgeometry --shell "$MAIN_WID" | sed -n 's/^\(X\|Y\|WIDTH\|HEIGHT\)=/MAIN_&/p')"
+    MAIN_W=$MAIN_WIDTH
+    MAIN_H=$MAIN_HEIGHT
+}
+
+place_workspace()
+{
+    WS_X=$MAIN_X
+    WS_Y=$((MAIN_Y + MENU_H + TOOLBAR_H))
+    CHILD_X=$((WS_X + MDI_BORDER))
+    CHILD_Y=$((WS_Y + MDI_TITLE))
+}
+
+# The main window opens maximized, which only a window manager can grant: it
+# is given the whole screen here instead, as a maximize would.
+maximize_main()
+{
+    local screen_w screen_h
+    read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+    xdotool windowmove --sync "$MAIN_WID" 0 0
+    xdotool windowsize --sync "$MAIN_WID" "$screen_w" "$screen_h"
+    read_main_geometry
+    place_workspace
+    # The toolbar strip spans the new width once the window has laid out anew.
+    wait_for "the main window to fill the screen" \
+        pixel_is $((MAIN_X + MAIN_W - 3)) $((MAIN_Y + MENU_H + 3)) "$WINDOW_BG"
+}
+
+# A maximized child's close box is the last one at the right of the menu bar.
+click_child_close_maximized()
+{
+    click_at $((MAIN_X + MAIN_W - MENU_H / 2 - 1)) $((MAIN_Y + MENU_H / 2))
+}
+
+# Clicks the toolbar button WIDGET (Arahanbaru, ArahanBuka, ...).
+click_toolbar()
+{
+    click_ui "$MAIN_X" $((MAIN_Y + MENU_H)) frmMain "$1"
+}
+
+# Waits until the screen stops changing (two equal grabs in a row).
+settle()
+{
+    local previous="" current deadline=$((SECONDS + DRIVE_TIMEOUT))
+    while :; do
+        current=$(xwd -root -silent | md5sum)
+        [ "$current" = "$previous" ] && return 0
+        ((SECONDS < deadline)) || drive_fail "the screen kept changing for ${DRIVE_TIMEOUT} s"
+        previous=$current
+        sleep 0.1
+    done
+}
+
+# shot FILE [W H X Y]: the settled screen, or a part of it, as a PNG.
+shot()
+{
+    settle
+    if [ $# -gt 1 ]; then
+        import -window root -crop "${2}x${3}+${4}+${5}" +repage -strip "$1"
+    else
+        import -window root -strip "$1"
+    fi
+}
+
+# Stops the application if it is still running (for traps).
+stop_app()
+{
+    if [ -n "${APP_PID:-}" ] && app_running; then
+        kill "$APP_PID" 2>/dev/null || true
+        wait "$APP_PID" 2>/dev/null || true
+    fi
+}
+
+# sql DB STATEMENTS: runs statements on the database file with Debian's
+# sqlcipher shell and the application's password; rows come out as a|b|c.
+sql()
+{
+    printf "PRAGMA key='vexo';\n.mode list\n.separator |\n%s\n" "$2" | sqlcipher "$1" | sed '/^ok$/d'
+}
