@@ -9,13 +9,6 @@
 #include "graph/datelabels.h"
 #include "graph/pointtable.h"
 
-std::unique_ptr<QWidget> frmGraph::build()
-{
-    std::unique_ptr<QWidget> client = DesignedForm::build();
-    static_cast<GraphClient *>(client.get())->keepDesignSize();
-    return client;
-}
-
 void frmGraph::Form_Load()
 {
     using namespace merivex;
