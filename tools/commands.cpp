@@ -26,6 +26,19 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+QString counted(long count, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+QString patients(long count)
+{
+    return counted(count, "patient", "patients");
+}
+QString measurements(long count)
+{
+    return counted(count, "measurement", "measurements");
+}
+
 int usageError(const QString &message)
 {
     print(stderr, QStringLiteral("merivex-db: ") + message);
@@ -116,10 +129,9 @@ int check(const QStringList &args)
     const QString path = args.isEmpty() ? databasePath() : args.first();
     return run(path, QStringLiteral("%1 cannot be checked").arg(native(path)), [&] {
         const CheckReport report = checkPatientDatabase(path);
-        print(stdout, QStringLiteral("Checked %1: %2 patients, %3 measurements.")
-                          .arg(native(path))
-                          .arg(report.patients)
-                          .arg(report.measurements));
+        print(stdout,
+              QStringLiteral("Checked %1: %2, %3.")
+                  .arg(native(path), patients(report.patients), measurements(report.measurements)));
         if (report.ok()) {
             print(stdout, QStringLiteral("No problems found."));
             return int(Success);
@@ -156,12 +168,11 @@ int exportCsv(const QStringList &args)
     const QString path = rest.isEmpty() ? databasePath() : rest.first();
     return run(path, QStringLiteral("%1 not exported").arg(native(path)), [&] {
         const ExportCounts counts = merivex::exportCsv(path, dir, force);
-        print(stdout, QStringLiteral("Exported %1: %2 patients to %3, %4 measurements to %5.")
-                          .arg(native(path))
-                          .arg(counts.patients)
-                          .arg(native(QDir(dir).filePath(QStringLiteral("patients.csv"))))
-                          .arg(counts.measurements)
-                          .arg(native(QDir(dir).filePath(QStringLiteral("history.csv")))));
+        print(stdout, QStringLiteral("Exported %1: %2 to %3, %4 to %5.")
+                          .arg(native(path), patients(counts.patients),
+                               native(QDir(dir).filePath(QStringLiteral("patients.csv"))),
+                               measurements(counts.measurements),
+                               native(QDir(dir).filePath(QStringLiteral("history.csv")))));
         return int(Success);
     });
 }
