@@ -214,6 +214,24 @@ private slots:
         QCOMPARE(form.Caption(), QString("Counting"));
     }
 
+    // The window unloaded a moment ago is deleted later; its going must not
+    // take the focus from the one shown after it.
+    void windowShownAfterAnUnloadStaysActive()
+    {
+        CountingForm &form = Forms::get<CountingForm>();
+        OtherForm &other = Forms::get<OtherForm>();
+        other.Show();
+        form.Show();
+        form.Unload();
+        form.Show();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        auto *sub = qobject_cast<QMdiSubWindow *>(form.window());
+        QVERIFY(sub);
+        QCOMPARE(sub->mdiArea()->activeSubWindow(), sub);
+        QCOMPARE(sub->mdiArea()->subWindowList().size(), 2);
+    }
+
     void closeBoxUnloadsUnlessCancelled()
     {
         CountingForm &form = Forms::get<CountingForm>();
