@@ -7,11 +7,14 @@
 
 #include "db_test_support.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <limits>
+
+#include <unistd.h>
 
 using namespace merivex;
 using dbtest::errorNumber;
@@ -114,6 +117,24 @@ private slots:
         auto other = dbtest::open(m_dir.filePath(QStringLiteral("t%1.mdb").arg(m_files)));
         QCOMPARE(dbtest::readAll(*other, Sql::A()).size(), 2);
         QCOMPARE(dbtest::readAll(*other, Sql::C()).size(), 1);
+    }
+
+    // A connection keeps its file open after the file left its folder; a
+    // row stored then would vanish with it.
+    void noRowIntoAFileRemovedBehindTheConnection()
+    {
+        Database &db = fresh();
+        dbtest::appendPatient(db, QStringLiteral("Kept"));
+        const QByteArray path =
+            QFile::encodeName(m_dir.filePath(QStringLiteral("t%1.mdb").arg(m_files)));
+        const QByteArray aside = path + ".aside";
+        QCOMPARE(::link(path.constData(), aside.constData()), 0);
+        QCOMPARE(::unlink(path.constData()), 0);
+        QCOMPARE(errorNumber([&] { dbtest::appendPatient(db, QStringLiteral("Lost")); }),
+                 ErrorNumber::DiskIoError);
+        QCOMPARE(::rename(aside.constData(), path.constData()), 0);
+        QCOMPARE(dbtest::appendPatient(db, QStringLiteral("Back")), 2);
+        QCOMPARE(count(Sql::A()), 2L);
     }
 
     void textsAreStoredUnchanged()

@@ -129,14 +129,13 @@ private slots:
 
 void TestBadInput::heightAndWeight_data()
 {
-    QTest::addColumn<QString>("height");
-    QTest::addColumn<QString>("weight");
-    // The BMI shown when the entries are read as numbers, empty when refused.
-    QTest::addColumn<QString>("bmi");
-    QTest::addColumn<double>("storedHeight");
-    QTest::addColumn<double>("storedWeight");
+    // Each text is typed as the height (weight 65) and then as the weight
+    // (height 1.70). The BMI shown for each, empty when the entry is refused.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("bmiAsHeight");
+    QTest::addColumn<QString>("bmiAsWeight");
+    QTest::addColumn<double>("value"); // what is stored when it is read
 
-    const QString longNumber = QStringLiteral("1") + QString(9999, QLatin1Char('9'));
     const struct {
         const char *label;
         QString text;
@@ -151,31 +150,26 @@ void TestBadInput::heightAndWeight_data()
         {"hex", QStringLiteral("0x10")},
         {"nan", QStringLiteral("nan")},
         {"inf", QStringLiteral("inf")},
-        {"10,000 digits", longNumber},
+        {"10,000 digits", QStringLiteral("1") + QString(9999, QLatin1Char('9'))},
         {"10,000 letters", QString(10000, QLatin1Char('x'))},
     };
-    for (const auto &row : refused) {
-        QTest::addRow("height: %s", row.label)
-            << row.text << QStringLiteral("65") << QString() << 0.0 << 0.0;
-        QTest::addRow("weight: %s", row.label)
-            << QStringLiteral("1.70") << row.text << QString() << 0.0 << 0.0;
-    }
+    for (const auto &row : refused)
+        QTest::newRow(row.label) << row.text << QString() << QString() << 0.0;
     // 10,000 characters that are a plain number are that number.
-    QTest::addRow("height: 10,000 characters of 1.7")
-        << QStringLiteral("1.7") + QString(9997, QLatin1Char('0')) << QStringLiteral("65")
-        << QStringLiteral("22") << 1.7 << 65.0;
-    QTest::addRow("weight: 10,000 characters of 65")
-        << QStringLiteral("1.70") << QStringLiteral("65.") + QString(9997, QLatin1Char('0'))
-        << QStringLiteral("22") << 1.7 << 65.0;
+    QTest::newRow("10,000 characters of 1.7")
+        << QStringLiteral("1.7") + QString(9997, QLatin1Char('0')) << QStringLiteral("22")
+        << QStringLiteral("1") << 1.7;
+    QTest::newRow("10,000 characters of 65")
+        << QStringLiteral("65.") + QString(9997, QLatin1Char('0')) << QStringLiteral("0")
+        << QStringLiteral("22") << 65.0;
 }
 
 void TestBadInput::heightAndWeight()
 {
-    QFETCH(QString, height);
-    QFETCH(QString, weight);
-    QFETCH(QString, bmi);
-    QFETCH(double, storedHeight);
-    QFETCH(double, storedWeight);
+    QFETCH(QString, text);
+    QFETCH(QString, bmiAsHeight);
+    QFETCH(QString, bmiAsWeight);
+    QFETCH(double, value);
 
     testapp::FreshDatabase file;
     testapp::Session session;
@@ -184,36 +178,44 @@ void TestBadInput::heightAndWeight()
     menuOpen();
     selectPatient(1);
     menuBmi();
-    // A good calculation first: a refused one must leave its result shown.
-    typeMeasurement(QStringLiteral("2"), QStringLiteral("100"));
-    clickCalculate();
-    QCOMPARE(bmiWindow().ui().txtBmi->text(), QStringLiteral("25"));
-    const QString advice = bmiWindow().ui().lblNasihat->text();
-    QVERIFY(messages.messages().isEmpty());
+    Ui::frmBmi &ui = bmiWindow().ui();
 
-    typeMeasurement(height, weight);
-    QCOMPARE(bmiWindow().ui().txtHeight->text(), height);
-    QCOMPARE(bmiWindow().ui().txtweight->text(), weight);
-    clickCalculate();
-    clickSave();
-    QCOMPARE(session.endCount(), 0);
-    // The typed texts stay for the user to correct.
-    QCOMPARE(bmiWindow().ui().txtHeight->text(), height);
-    QCOMPARE(bmiWindow().ui().txtweight->text(), weight);
+    qsizetype saved = 0;
+    for (const bool asHeight : {true, false}) {
+        const QString height = asHeight ? text : QStringLiteral("1.70");
+        const QString weight = asHeight ? QStringLiteral("65") : text;
+        const QString bmi = asHeight ? bmiAsHeight : bmiAsWeight;
+        // A good calculation first: a refused one must leave its result shown.
+        typeMeasurement(QStringLiteral("2"), QStringLiteral("100"));
+        clickCalculate();
+        QCOMPARE(ui.txtBmi->text(), QStringLiteral("25"));
+        const QString advice = ui.lblNasihat->text();
+        messages.clear();
 
-    const QList<Measurement> stored = storedMeasurements();
-    if (bmi.isEmpty()) {
-        QCOMPARE(messages.prompts(), QStringList({InputMessage, InputMessage}));
-        QCOMPARE(messages.messages()[0].buttons, vbOKOnly);
-        QCOMPARE(bmiWindow().ui().txtBmi->text(), QStringLiteral("25"));
-        QCOMPARE(bmiWindow().ui().lblNasihat->text(), advice);
-        QCOMPARE(stored.size(), 0);
-    } else {
-        QCOMPARE(messages.prompts(), QStringList());
-        QCOMPARE(bmiWindow().ui().txtBmi->text(), bmi);
-        QCOMPARE(stored.size(), 1);
-        QCOMPARE(stored[0].height.toDouble(), storedHeight);
-        QCOMPARE(stored[0].weight.toDouble(), storedWeight);
+        typeMeasurement(height, weight);
+        QCOMPARE(ui.txtHeight->text(), height);
+        QCOMPARE(ui.txtweight->text(), weight);
+        clickCalculate();
+        clickSave();
+        QCOMPARE(session.endCount(), 0);
+        // The typed texts stay for the user to correct.
+        QCOMPARE(ui.txtHeight->text(), height);
+        QCOMPARE(ui.txtweight->text(), weight);
+
+        const QList<Measurement> stored = storedMeasurements();
+        if (bmi.isEmpty()) {
+            QCOMPARE(messages.prompts(), QStringList({InputMessage, InputMessage}));
+            QCOMPARE(messages.messages()[0].buttons, vbOKOnly);
+            QCOMPARE(ui.txtBmi->text(), QStringLiteral("25"));
+            QCOMPARE(ui.lblNasihat->text(), advice);
+            QCOMPARE(stored.size(), saved);
+        } else {
+            QCOMPARE(messages.prompts(), QStringList());
+            QCOMPARE(ui.txtBmi->text(), bmi);
+            QCOMPARE(stored.size(), ++saved);
+            QCOMPARE(stored.last().height.toDouble(), asHeight ? value : 1.7);
+            QCOMPARE(stored.last().weight.toDouble(), asHeight ? 65.0 : value);
+        }
     }
 }
 
