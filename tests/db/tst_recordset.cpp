@@ -137,6 +137,25 @@ private slots:
         QCOMPARE(count(Sql::A()), 2L);
     }
 
+    // A query that fails at its first row must not keep its statement, which
+    // would keep the connection (and the file) open for the rest of the run.
+    void queryFailingAtItsFirstRowLeavesNothingOpen()
+    {
+        QTemporaryDir dir;
+        const QString path = dbtest::createDatabase(dir);
+        {
+            auto db = dbtest::open(path);
+            dbtest::appendPatient(*db, QStringLiteral("Ann"));
+            // abs() of the smallest integer fails when the row is computed.
+            QVERIFY(errorNumber([&] {
+                        db->OpenRecordset(
+                            QStringLiteral("SELECT abs(-9223372036854775807 - 1) FROM Biodata"),
+                            dbOpenSnapshot);
+                    }) != 0);
+        }
+        QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+    }
+
     void textsAreStoredUnchanged()
     {
         Database &db = fresh();

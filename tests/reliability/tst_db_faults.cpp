@@ -344,6 +344,11 @@ void TestDbFaults::faultMetByAnAction()
     QCOMPARE(after.patients, before.patients + (action == Action::Register ? 1 : 0));
     QCOMPARE(after.measurements, before.measurements + (action == Action::Save ? 1 : 0));
     QCOMPARE(session.endCount(), 0);
+
+    // No connection outlives the failure: once the application lets go of
+    // its own, the last one closes and takes the log with it.
+    Module1::Reset();
+    QVERIFY(!QFile::exists(testapp::databaseFile() + QStringLiteral("-wal")));
 }
 
 MERIVEX_TEST_MAIN(TestDbFaults)
