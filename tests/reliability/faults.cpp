@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QTest>
 
 #include <csignal>
 #include <unistd.h>
