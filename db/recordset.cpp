@@ -140,6 +140,11 @@ void Recordset::Update(int type, bool)
         }
     }
     sqlite3 *db = d->db->nativeHandle();
+    // An open connection keeps writing to a file removed or replaced behind
+    // it, and the row would go with that file: refuse it instead.
+    int moved = 0;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
+        fail::diskIo(QStringLiteral("The database file was moved or deleted while in use."));
     const QString sql = Sql::engine::insert(d->rows->singleTable(), columns);
     if (sql != d->insertSql) {
         d->finalizeInsert();

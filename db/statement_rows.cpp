@@ -16,8 +16,15 @@ class StatementRows : public RowSource
 public:
     explicit StatementRows(sqlite3_stmt *stmt) : m_stmt(stmt)
     {
-        m_columns = describeColumns(stmt);
-        step();
+        // A failing first step would otherwise leave the statement, and with
+        // it the connection, open for the rest of the run.
+        try {
+            m_columns = describeColumns(stmt);
+            step();
+        } catch (...) {
+            sqlite3_finalize(m_stmt);
+            throw;
+        }
         m_count = m_atEnd ? 0 : 1;
     }
     ~StatementRows() override { sqlite3_finalize(m_stmt); }

@@ -7,11 +7,14 @@
 
 #include "db_test_support.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <limits>
+
+#include <unistd.h>
 
 using namespace merivex;
 using dbtest::errorNumber;
@@ -114,6 +117,43 @@ private slots:
         auto other = dbtest::open(m_dir.filePath(QStringLiteral("t%1.mdb").arg(m_files)));
         QCOMPARE(dbtest::readAll(*other, Sql::A()).size(), 2);
         QCOMPARE(dbtest::readAll(*other, Sql::C()).size(), 1);
+    }
+
+    // A connection keeps its file open after the file left its folder; a
+    // row stored then would vanish with it.
+    void noRowIntoAFileRemovedBehindTheConnection()
+    {
+        Database &db = fresh();
+        dbtest::appendPatient(db, QStringLiteral("Kept"));
+        const QByteArray path =
+            QFile::encodeName(m_dir.filePath(QStringLiteral("t%1.mdb").arg(m_files)));
+        const QByteArray aside = path + ".aside";
+        QCOMPARE(::link(path.constData(), aside.constData()), 0);
+        QCOMPARE(::unlink(path.constData()), 0);
+        QCOMPARE(errorNumber([&] { dbtest::appendPatient(db, QStringLiteral("Lost")); }),
+                 ErrorNumber::DiskIoError);
+        QCOMPARE(::rename(aside.constData(), path.constData()), 0);
+        QCOMPARE(dbtest::appendPatient(db, QStringLiteral("Back")), 2);
+        QCOMPARE(count(Sql::A()), 2L);
+    }
+
+    // A query that fails at its first row must not keep its statement, which
+    // would keep the connection (and the file) open for the rest of the run.
+    void queryFailingAtItsFirstRowLeavesNothingOpen()
+    {
+        QTemporaryDir dir;
+        const QString path = dbtest::createDatabase(dir);
+        {
+            auto db = dbtest::open(path);
+            dbtest::appendPatient(*db, QStringLiteral("Ann"));
+            // abs() of the smallest integer fails when the row is computed.
+            QVERIFY(errorNumber([&] {
+                        db->OpenRecordset(
+                            QStringLiteral("SELECT abs(-9223372036854775807 - 1) FROM Biodata"),
+                            dbOpenSnapshot);
+                    }) != 0);
+        }
+        QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
     }
 
     void textsAreStoredUnchanged()

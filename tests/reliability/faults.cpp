@@ -1,0 +1,235 @@
+#include "faults.h"
+
+#include "testapp.h"
+
+#include "app/module1.h"
+#include "db/connection.h"
+#include "db/dao.h"
+#include "db/engine_sql.h"
+#include "db/sqlite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace faults
+{
+
+namespace
+{
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// A real database with both tables, keyed with a password not the
+// application's.
+void createWithOtherPassword(const QString &path)
+{
+    writeFile(path, {});
+    merivex::engine::OpenOptions options;
+    options.allowEmptyFile = true;
+    sqlite3 *db = merivex::engine::openConnection(path, QStringLiteral("not-vexo"), options);
+    for (const QString &sql : merivex::Sql::engine::schema())
+        merivex::engine::execute(db, sql);
+    sqlite3_close_v2(db);
+}
+
+void releaseConnections()
+{
+    Module1::PatientRecordset.reset();
+    Module1::PatientDatabase.reset();
+}
+
+void must(bool ok, const char *what)
+{
+    if (!ok)
+        qFatal("fault: cannot %s", what);
+}
+} // namespace
+
+const char *name(Kind kind)
+{
+    switch (kind) {
+    case Kind::Missing:
+        return "file missing";
+    case Kind::WrongPassword:
+        return "wrong password";
+    case Kind::RandomBytes:
+        return "random bytes";
+    case Kind::TextFile:
+        return "text file";
+    case Kind::Truncated:
+        return "truncated";
+    case Kind::HeldByOther:
+        return "held by another process";
+    case Kind::DiskFullPages:
+        return "disk full (page limit)";
+    case Kind::DiskFullFileSize:
+        return "disk full (file size limit)";
+    case Kind::Directory:
+        return "directory instead of file";
+    case Kind::JournalBlocked:
+        return "log cannot be created";
+    case Kind::MovedAway:
+        return "file removed while open";
+    }
+    return "?";
+}
+
+Fault::Fault(Kind kind) : m_kind(kind)
+{
+    apply();
+}
+
+Fault::~Fault()
+{
+    remove();
+}
+
+QString Fault::path() const
+{
+    return testapp::databaseFile();
+}
+
+QString Fault::aside() const
+{
+    return path() + QStringLiteral(".aside");
+}
+
+void Fault::apply()
+{
+    const QString file = path();
+    const QByteArray native = QFile::encodeName(file);
+    switch (m_kind) {
+    case Kind::Missing:
+    case Kind::WrongPassword:
+    case Kind::RandomBytes:
+    case Kind::TextFile:
+    case Kind::Directory:
+        releaseConnections();
+        must(!QFile::exists(file + QStringLiteral("-wal")), "replace a file still in use");
+        must(QFile::rename(file, aside()), "set the file aside");
+        break;
+    default:
+        break;
+    }
+    switch (m_kind) {
+    case Kind::Missing:
+        break;
+    case Kind::WrongPassword:
+        createWithOtherPassword(file);
+        break;
+    case Kind::RandomBytes: {
+        QByteArray bytes(5000, Qt::Uninitialized);
+        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(bytes.data()),
+                                              bytes.size() / 4);
+        writeFile(file, bytes);
+        break;
+    }
+    case Kind::TextFile:
+        writeFile(file, QByteArray("Patients to call back on Monday:\nAli, Siti.\n").repeated(40));
+        break;
+    case Kind::Truncated: {
+        QFile f(file);
+        must(f.open(QIODevice::ReadWrite), "open the file");
+        m_bytes = f.readAll();
+        must(m_bytes.size() > 2048, "find a second page");
+        must(f.resize(1024 + 512), "cut the file");
+        break;
+    }
+    case Kind::HeldByOther:
+        releaseConnections();
+        m_holder = std::make_unique<QProcess>();
+        m_holder->start(QStringLiteral(LOCK_HOLDER), {file});
+        must(m_holder->waitForStarted() && m_holder->waitForReadyRead(10000), "start the holder");
+        must(m_holder->readLine().trimmed() == "opened", "let the holder open the file");
+        break;
+    case Kind::DiskFullPages: {
+        must(Module1::PatientDatabase != nullptr, "find the window's connection");
+        sqlite3 *db = Module1::PatientDatabase->nativeHandle();
+        const QString pages = merivex::engine::queryText(db, QStringLiteral("PRAGMA page_count"));
+        merivex::engine::queryText(db, QStringLiteral("PRAGMA max_page_count=") + pages);
+        break;
+    }
+    case Kind::DiskFullFileSize: {
+        m_sigxfsz = std::signal(SIGXFSZ, SIG_IGN);
+        must(getrlimit(RLIMIT_FSIZE, &m_limit) == 0, "read the file size limit");
+        rlimit none = m_limit;
+        none.rlim_cur = 0;
+        must(setrlimit(RLIMIT_FSIZE, &none) == 0, "limit the file size");
+        break;
+    }
+    case Kind::Directory:
+        must(QDir().mkdir(file), "make the directory");
+        break;
+    case Kind::JournalBlocked:
+        releaseConnections();
+        must(QDir().mkdir(file + QStringLiteral("-wal")), "block the log");
+        break;
+    case Kind::MovedAway:
+        // A second name keeps the file's contents for the way back.
+        must(::link(native.constData(), QFile::encodeName(aside()).constData()) == 0,
+             "link the file aside");
+        must(::unlink(native.constData()) == 0, "remove the file");
+        break;
+    }
+    m_active = true;
+}
+
+void Fault::remove()
+{
+    if (!m_active)
+        return;
+    m_active = false;
+    const QString file = path();
+    switch (m_kind) {
+    case Kind::Missing:
+        break;
+    case Kind::WrongPassword:
+    case Kind::RandomBytes:
+    case Kind::TextFile:
+        QFile::remove(file);
+        break;
+    case Kind::Truncated:
+        writeFile(file, m_bytes);
+        return;
+    case Kind::HeldByOther:
+        if (m_holder) {
+            m_holder->closeWriteChannel();
+            if (!m_holder->waitForFinished(10000))
+                m_holder->kill();
+            m_holder->waitForFinished();
+            m_holder.reset();
+        }
+        return;
+    case Kind::DiskFullPages:
+        if (Module1::PatientDatabase)
+            merivex::engine::queryText(Module1::PatientDatabase->nativeHandle(),
+                                       QStringLiteral("PRAGMA max_page_count=1073741823"));
+        return;
+    case Kind::DiskFullFileSize:
+        setrlimit(RLIMIT_FSIZE, &m_limit);
+        std::signal(SIGXFSZ, m_sigxfsz);
+        return;
+    case Kind::Directory:
+        QDir().rmdir(file);
+        break;
+    case Kind::JournalBlocked:
+        QDir().rmdir(file + QStringLiteral("-wal"));
+        return;
+    case Kind::MovedAway:
+        break;
+    }
+    if (QFile::exists(aside()))
+        must(::rename(QFile::encodeName(aside()).constData(),
+                      QFile::encodeName(file).constData()) == 0,
+             "put the file back");
+}
+
+} // namespace faults

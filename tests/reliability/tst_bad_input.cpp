@@ -1,0 +1,321 @@
+// Bad input typed into the windows: heights and weights the BMI window must
+// refuse (or read as the number they are), and names and birth dates the
+// registration must store exactly as typed, byte for byte, as data and never
+// as part of a statement.
+#include "appdriver.h"
+#include "testapp.h"
+
+#include "app/flexgrid.h"
+#include "app/forms.h"
+#include "app/module1.h"
+#include "app/msgbox.h"
+#include "bmi/frmBmi.h"
+#include "db/dao.h"
+#include "db/database_file.h"
+#include "db/statements.h"
+#include "patients/frmNew.h"
+#include "patients/frmOpen.h"
+
+#include <QLocale>
+#include <QProcess>
+#include <QtTest>
+
+using namespace appdriver;
+using namespace merivex;
+
+namespace
+{
+
+const QString InputMessage = QStringLiteral("Please enter your weight please ...");
+
+// Ali (id 1), written on one connection released at once.
+void seedPatient()
+{
+    std::shared_ptr<Database> db = openPatientDatabase();
+    std::shared_ptr<Recordset> rows = db->OpenRecordset(Sql::A(), dbOpenDynaset);
+    rows->AddNew();
+    rows->Fields(QStringLiteral("IdPatient")).setValue(1);
+    rows->Fields(QStringLiteral("Name")).setValue(QStringLiteral("Ali"));
+    rows->Fields(QStringLiteral("Sex")).setValue(QStringLiteral("Male"));
+    rows->Fields(QStringLiteral("DateRegister")).setValue(QStringLiteral("01/02/2003"));
+    rows->Fields(QStringLiteral("BirthDate")).setValue(QStringLiteral("01/01/1970"));
+    rows->Update();
+}
+
+struct Measurement {
+    QVariant height, weight;
+};
+QList<Measurement> storedMeasurements()
+{
+    std::shared_ptr<Database> db = openPatientDatabase();
+    std::shared_ptr<Recordset> rows = db->OpenRecordset(Sql::C(), dbOpenSnapshot);
+    QList<Measurement> out;
+    for (; !rows->AtEOF(); rows->MoveNext())
+        out.append({rows->Fields(QStringLiteral("Height")).Value(),
+                    rows->Fields(QStringLiteral("Weight")).Value()});
+    return out;
+}
+
+struct Patient {
+    QVariant id, name, birthDate;
+};
+QList<Patient> storedPatients()
+{
+    std::shared_ptr<Database> db = openPatientDatabase();
+    std::shared_ptr<Recordset> rows = db->OpenRecordset(Sql::A(), dbOpenSnapshot);
+    QList<Patient> out;
+    for (; !rows->AtEOF(); rows->MoveNext())
+        out.append({rows->Fields(QStringLiteral("IdPatient")).Value(),
+                    rows->Fields(QStringLiteral("Name")).Value(),
+                    rows->Fields(QStringLiteral("BirthDate")).Value()});
+    return out;
+}
+
+// The bytes the file holds for name and birth date of patient id, read by
+// the sqlcipher shell with the password, not through our layer: "name
+// hex|birth date hex". The application must not hold the file meanwhile.
+QString storedBytes(int id, QString *error)
+{
+    Module1::PatientRecordset.reset();
+    Module1::PatientDatabase.reset();
+    QProcess shell;
+    shell.start(QStringLiteral("sqlcipher"), {QStringLiteral("-batch"), testapp::databaseFile()});
+    if (!shell.waitForStarted()) {
+        *error = QStringLiteral("sqlcipher shell did not start");
+        return {};
+    }
+    shell.write(QStringLiteral("PRAGMA key='vexo';\n"
+                               "SELECT hex(Name) || '|' || hex(BirthDate) FROM Biodata "
+                               "WHERE IdPatient = %1;\n")
+                    .arg(id)
+                    .toUtf8());
+    shell.closeWriteChannel();
+    shell.waitForFinished(30000);
+    if (shell.exitCode() != 0)
+        *error = QString::fromUtf8(shell.readAllStandardError());
+    return QString::fromLatin1(shell.readAllStandardOutput()).trimmed();
+}
+
+QString hexOf(const QString &text)
+{
+    return QString::fromLatin1(text.toUtf8().toHex().toUpper());
+}
+
+// A text of n characters with blanks inside but not at its ends.
+QString longText(int n)
+{
+    QString text;
+    text.reserve(n);
+    for (int i = 0; i < n; ++i)
+        text += (i % 7 == 3 && i > 0 && i < n - 1) ? QLatin1Char(' ') : QLatin1Char('a' + i % 26);
+    return text;
+}
+
+} // namespace
+
+class TestBadInput : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void heightAndWeight_data();
+    void heightAndWeight();
+    void namesAndBirthDates_data();
+    void namesAndBirthDates();
+};
+
+void TestBadInput::heightAndWeight_data()
+{
+    // Each text is typed as the height (weight 65) and then as the weight
+    // (height 1.70). The BMI shown for each, empty when the entry is refused.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("bmiAsHeight");
+    QTest::addColumn<QString>("bmiAsWeight");
+    QTest::addColumn<double>("value"); // what is stored when it is read
+
+    const struct {
+        const char *label;
+        QString text;
+    } refused[] = {
+        {"empty", QString()},
+        {"blanks", QStringLiteral("   ")},
+        {"letters", QStringLiteral("abc")},
+        {"comma", QStringLiteral("1,70")},
+        {"two points", QStringLiteral("1.7.0")},
+        {"beyond a double", QStringLiteral("1e309")},
+        {"minus zero", QStringLiteral("-0")},
+        {"hex", QStringLiteral("0x10")},
+        {"nan", QStringLiteral("nan")},
+        {"inf", QStringLiteral("inf")},
+        {"10,000 digits", QStringLiteral("1") + QString(9999, QLatin1Char('9'))},
+        {"10,000 letters", QString(10000, QLatin1Char('x'))},
+    };
+    for (const auto &row : refused)
+        QTest::newRow(row.label) << row.text << QString() << QString() << 0.0;
+    // 10,000 characters that are a plain number are that number.
+    QTest::newRow("10,000 characters of 1.7")
+        << QStringLiteral("1.7") + QString(9997, QLatin1Char('0')) << QStringLiteral("22")
+        << QStringLiteral("1") << 1.7;
+    QTest::newRow("10,000 characters of 65")
+        << QStringLiteral("65.") + QString(9997, QLatin1Char('0')) << QStringLiteral("0")
+        << QStringLiteral("22") << 65.0;
+}
+
+void TestBadInput::heightAndWeight()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, bmiAsHeight);
+    QFETCH(QString, bmiAsWeight);
+    QFETCH(double, value);
+
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    seedPatient();
+    MsgBoxRecorder messages;
+    menuOpen();
+    selectPatient(1);
+    menuBmi();
+    Ui::frmBmi &ui = bmiWindow().ui();
+
+    qsizetype saved = 0;
+    for (const bool asHeight : {true, false}) {
+        const QString height = asHeight ? text : QStringLiteral("1.70");
+        const QString weight = asHeight ? QStringLiteral("65") : text;
+        const QString bmi = asHeight ? bmiAsHeight : bmiAsWeight;
+        // A good calculation first: a refused one must leave its result shown.
+        typeMeasurement(QStringLiteral("2"), QStringLiteral("100"));
+        clickCalculate();
+        QCOMPARE(ui.txtBmi->text(), QStringLiteral("25"));
+        const QString advice = ui.lblNasihat->text();
+        messages.clear();
+
+        typeMeasurement(height, weight);
+        QCOMPARE(ui.txtHeight->text(), height);
+        QCOMPARE(ui.txtweight->text(), weight);
+        clickCalculate();
+        clickSave();
+        QCOMPARE(session.endCount(), 0);
+        // The typed texts stay for the user to correct.
+        QCOMPARE(ui.txtHeight->text(), height);
+        QCOMPARE(ui.txtweight->text(), weight);
+
+        const QList<Measurement> stored = storedMeasurements();
+        if (bmi.isEmpty()) {
+            QCOMPARE(messages.prompts(), QStringList({InputMessage, InputMessage}));
+            QCOMPARE(messages.messages()[0].buttons, vbOKOnly);
+            QCOMPARE(ui.txtBmi->text(), QStringLiteral("25"));
+            QCOMPARE(ui.lblNasihat->text(), advice);
+            QCOMPARE(stored.size(), saved);
+        } else {
+            QCOMPARE(messages.prompts(), QStringList());
+            QCOMPARE(ui.txtBmi->text(), bmi);
+            QCOMPARE(stored.size(), ++saved);
+            QCOMPARE(stored.last().height.toDouble(), asHeight ? value : 1.7);
+            QCOMPARE(stored.last().weight.toDouble(), asHeight ? 65.0 : value);
+        }
+    }
+}
+
+void TestBadInput::namesAndBirthDates_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("birthDate");
+    // The one message the entries get; empty when they are stored.
+    QTest::addColumn<QString>("message");
+    // The name as the patient list shows it.
+    QTest::addColumn<QString>("listed");
+
+    const QString date = QStringLiteral("01/02/1990");
+    const QString name = QStringLiteral("Siti");
+    const QString drop = QStringLiteral("\"; DROP TABLE Biodata; --");
+    QTest::newRow("empty name") << QString() << date << "Please Enter Your Name" << QString();
+    QTest::newRow("empty birth date")
+        << name << QString() << "Please Input Your BirtDate" << QString();
+    QTest::newRow("name of blanks") << QStringLiteral("   ") << date << QString() << QString();
+    QTest::newRow("name blanks around") << QStringLiteral("  Siti  ") << date << QString() << name;
+    QTest::newRow("name of 10,000 characters")
+        << longText(10000) << date << QString() << longText(10000);
+    QTest::newRow("umlaut") << QStringLiteral("Müller") << date << QString()
+                            << QStringLiteral("Müller");
+    QTest::newRow("chinese") << QStringLiteral("王芳") << date << QString()
+                             << QStringLiteral("王芳");
+    QTest::newRow("emoji") << QStringLiteral("Ana 😀") << date << QString()
+                           << QStringLiteral("Ana 😀");
+    QTest::newRow("apostrophe") << QStringLiteral("O'Brien") << date << QString()
+                                << QStringLiteral("O'Brien");
+    QTest::newRow("statement in name") << drop << date << QString() << drop;
+    QTest::newRow("statement in name, other table")
+        << QStringLiteral("x'); DELETE FROM BMIHistory; --") << date << QString()
+        << QStringLiteral("x'); DELETE FROM BMIHistory; --");
+    // Birth dates that are no date are kept as typed.
+    QTest::newRow("birth date of blanks") << name << QStringLiteral("   ") << QString() << name;
+    QTest::newRow("birth date of 10,000 characters")
+        << name << longText(10000) << QString() << name;
+    QTest::newRow("birth date in chinese")
+        << name << QStringLiteral("一九九〇年") << QString() << name;
+    QTest::newRow("birth date emoji") << name << QStringLiteral("🎂 1990") << QString() << name;
+    QTest::newRow("statement in birth date")
+        << name << QStringLiteral("1990'; DROP TABLE Biodata; --") << QString() << name;
+}
+
+void TestBadInput::namesAndBirthDates()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, birthDate);
+    QFETCH(QString, message);
+    QFETCH(QString, listed);
+
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    seedPatient();
+    MsgBoxRecorder messages;
+    menuNew();
+    fillRegistration(name, true, birthDate);
+    QCOMPARE(registration().ui().txtNama->text(), name);
+    QCOMPARE(registration().ui().txtTL->text(), birthDate);
+    clickEnter();
+    QCOMPARE(session.endCount(), 0);
+
+    const QList<Patient> stored = storedPatients();
+    if (!message.isEmpty()) {
+        QCOMPARE(messages.prompts(), QStringList({message}));
+        QCOMPARE(messages.messages()[0].buttons, vbOKOnly);
+        QVERIFY(registration().IsLoaded());
+        QCOMPARE(registration().ui().txtNama->text(), name);
+        QCOMPARE(registration().ui().txtTL->text(), birthDate);
+        QCOMPARE(stored.size(), 1);
+        QVERIFY(Module1::CurrentPatientId.isEmpty());
+        return;
+    }
+    QCOMPARE(messages.prompts(), QStringList());
+    QVERIFY(!registration().IsLoaded());
+    QCOMPARE(Module1::CurrentPatientId, QStringLiteral("2"));
+    QCOMPARE(Module1::CurrentUserName, name);
+
+    // Through the database layer: both rows, the new one as typed.
+    QCOMPARE(stored.size(), 2);
+    QCOMPARE(stored[0].name.toString(), QStringLiteral("Ali"));
+    QCOMPARE(stored[1].id.toInt(), 2);
+    QCOMPARE(stored[1].name.toString(), name);
+    QCOMPARE(stored[1].birthDate.toString(), birthDate);
+
+    // In the file itself: the UTF-8 bytes typed, nothing added or escaped.
+    QString error;
+    const QString bytes = storedBytes(2, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(bytes, hexOf(name) + QLatin1Char('|') + hexOf(birthDate));
+
+    // And listed back, trimmed, under its id.
+    menuOpen();
+    FlexGrid *grid = patientList().ui().MSFlexGrid1;
+    QCOMPARE(grid->Rows(), 4);
+    QCOMPARE(grid->TextMatrix(1, 1), QStringLiteral("Ali"));
+    QCOMPARE(grid->TextMatrix(2, 0), QStringLiteral("2"));
+    QCOMPARE(grid->TextMatrix(2, 1), listed);
+}
+
+MERIVEX_TEST_MAIN(TestBadInput)
+#include "tst_bad_input.moc"

@@ -1,0 +1,355 @@
+// Database faults met through the windows: each action that meets one
+// reports it as a critical message with its number, stores nothing, keeps
+// what the user typed, leaves the application running, and works again
+// once the fault is gone.
+#include "appdriver.h"
+#include "faults.h"
+#include "testapp.h"
+
+#include "app/flexgrid.h"
+#include "app/forms.h"
+#include "app/frmAbout.h"
+#include "app/frmMain.h"
+#include "app/module1.h"
+#include "app/msgbox.h"
+#include "bmi/frmBmi.h"
+#include "bmi/today.h"
+#include "db/dao.h"
+#include "db/database_file.h"
+#include "db/errors.h"
+#include "db/statements.h"
+#include "graph/frmGraph.h"
+#include "patients/frmNew.h"
+#include "patients/frmOpen.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <optional>
+
+using faults::Kind;
+using namespace appdriver;
+
+namespace
+{
+
+enum class Action { OpenNew, OpenList, BmiHistory, Register, Save, Graph };
+
+const char *name(Action action)
+{
+    switch (action) {
+    case Action::OpenNew:
+        return "New";
+    case Action::OpenList:
+        return "Open";
+    case Action::BmiHistory:
+        return "BMI history";
+    case Action::Register:
+        return "Enter in New";
+    case Action::Save:
+        return "Save";
+    case Action::Graph:
+        return "Graph";
+    }
+    return "?";
+}
+
+// A registration that needs new pages in the file: the page limit is met.
+QString registeredName(Kind fault)
+{
+    return fault == Kind::DiskFullPages ? QStringLiteral("Siti ") + QString(2000, QLatin1Char('x'))
+                                        : QStringLiteral("Siti");
+}
+const QString BirthDate = QStringLiteral("12/03/1985");
+
+// The state the user is in just before the action: the window the action
+// belongs to is open and filled in.
+void prepare(Action action, Kind fault)
+{
+    if (action == Action::BmiHistory || action == Action::Save || action == Action::Graph) {
+        menuOpen();
+        selectPatient(1);
+        QCOMPARE(Module1::CurrentPatientId, QStringLiteral("1"));
+    }
+    if (action == Action::Save) {
+        menuBmi();
+        typeMeasurement(QStringLiteral("1.70"), QStringLiteral("65"));
+        clickCalculate();
+        QCOMPARE(bmiWindow().ui().txtBmi->text(), QStringLiteral("22"));
+    }
+    if (action == Action::Register) {
+        menuNew();
+        fillRegistration(registeredName(fault), false, BirthDate);
+    }
+}
+
+void act(Action action)
+{
+    switch (action) {
+    case Action::OpenNew:
+        menuNew();
+        break;
+    case Action::OpenList:
+        menuOpen();
+        break;
+    case Action::BmiHistory:
+        menuBmi();
+        break;
+    case Action::Register:
+        clickEnter();
+        break;
+    case Action::Save:
+        clickSave();
+        break;
+    case Action::Graph:
+        menuGraph();
+        break;
+    }
+}
+
+// After the failed action: nothing half-shown, the typed entries still there.
+void checkLeftAsItWas(Action action, Kind fault)
+{
+    switch (action) {
+    case Action::OpenNew:
+        QVERIFY(!registration().IsLoaded());
+        break;
+    case Action::OpenList:
+        QVERIFY(!patientList().IsLoaded());
+        break;
+    case Action::BmiHistory:
+        QVERIFY(!bmiWindow().IsLoaded());
+        break;
+    case Action::Register: {
+        QVERIFY(registration().IsLoaded());
+        Ui::frmNew &ui = registration().ui();
+        QCOMPARE(ui.txtNama->text(), registeredName(fault));
+        QCOMPARE(ui.txtTL->text(), BirthDate);
+        QVERIFY(ui.OptFemale->isChecked());
+        QVERIFY(Module1::CurrentPatientId.isEmpty());
+        QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo - No User"));
+        break;
+    }
+    case Action::Save: {
+        QVERIFY(bmiWindow().IsLoaded());
+        Ui::frmBmi &ui = bmiWindow().ui();
+        QCOMPARE(ui.txtHeight->text(), QStringLiteral("1.70"));
+        QCOMPARE(ui.txtweight->text(), QStringLiteral("65"));
+        QCOMPARE(ui.txtBmi->text(), QStringLiteral("22"));
+        QVERIFY(ui.cmdSave->isEnabled());
+        QVERIFY(!Forms::get<frmGraph>().IsLoaded());
+        break;
+    }
+    case Action::Graph:
+        QVERIFY(!Forms::get<frmGraph>().IsLoaded());
+        break;
+    }
+}
+
+// After the repeated action: it did what it does.
+void checkDone(Action action, Kind fault)
+{
+    switch (action) {
+    case Action::OpenNew:
+        QVERIFY(registration().IsLoaded());
+        break;
+    case Action::OpenList:
+        QVERIFY(patientList().IsLoaded());
+        QCOMPARE(patientList().ui().MSFlexGrid1->Rows(), 3);
+        QCOMPARE(patientList().ui().MSFlexGrid1->TextMatrix(1, 1), QStringLiteral("Ali"));
+        break;
+    case Action::BmiHistory:
+        QVERIFY(bmiWindow().IsLoaded());
+        QCOMPARE(bmiWindow().ui().MSFlexGrid1->Rows(), 3);
+        QCOMPARE(bmiWindow().ui().MSFlexGrid1->TextMatrix(1, 1), QStringLiteral("01/12/26"));
+        break;
+    case Action::Register:
+        QVERIFY(!registration().IsLoaded());
+        QCOMPARE(Module1::CurrentPatientId, QStringLiteral("2"));
+        QCOMPARE(Module1::CurrentUserName, registeredName(fault));
+        break;
+    case Action::Save:
+        QVERIFY(!bmiWindow().ui().cmdSave->isEnabled());
+        QVERIFY(Forms::get<frmGraph>().IsLoaded());
+        break;
+    case Action::Graph:
+        QVERIFY(Forms::get<frmGraph>().IsLoaded());
+        QCOMPARE(Forms::get<frmGraph>().ui().GraphLite1->labels().value(0),
+                 QStringLiteral("01/12"));
+        break;
+    }
+}
+
+struct Counts {
+    qsizetype patients = 0;
+    qsizetype measurements = 0;
+};
+
+// Both tables read on a connection of their own.
+Counts counts()
+{
+    using namespace merivex;
+    std::shared_ptr<Database> db = openPatientDatabase();
+    Counts counted;
+    for (auto [sql, n] :
+         {std::pair{Sql::A(), &counted.patients}, {Sql::C(), &counted.measurements}}) {
+        std::shared_ptr<Recordset> rows = db->OpenRecordset(sql, dbOpenSnapshot);
+        for (; !rows->AtEOF(); rows->MoveNext())
+            ++*n;
+    }
+    return counted;
+}
+
+// Ali (id 1) with one measurement, written on one connection.
+void seed()
+{
+    using namespace merivex;
+    std::shared_ptr<Database> db = openPatientDatabase();
+    std::shared_ptr<Recordset> patients = db->OpenRecordset(Sql::A(), dbOpenDynaset);
+    patients->AddNew();
+    patients->Fields(QStringLiteral("IdPatient")).setValue(1);
+    patients->Fields(QStringLiteral("Name")).setValue(QStringLiteral("Ali"));
+    patients->Fields(QStringLiteral("Sex")).setValue(QStringLiteral("Male"));
+    patients->Update();
+    std::shared_ptr<Recordset> rows = db->OpenRecordset(Sql::C(), dbOpenDynaset);
+    rows->AddNew();
+    rows->Fields(QStringLiteral("IdBMI")).setValue(1);
+    rows->Fields(QStringLiteral("IdPt")).setValue(1);
+    rows->Fields(QStringLiteral("Date")).setValue(QStringLiteral("01/12/26"));
+    rows->Fields(QStringLiteral("Weight")).setValue(65.0);
+    rows->Fields(QStringLiteral("Height")).setValue(1.7);
+    rows->Update();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Kind)
+Q_DECLARE_METATYPE(Action)
+
+class TestDbFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        Today::setSource([] { return QDate(2026, 12, 6); });
+    }
+    void cleanup()
+    {
+        Today::setSource({});
+        QLocale::setDefault(QLocale::c());
+        QFile::remove(testapp::databaseFile() + QStringLiteral(".aside"));
+    }
+
+    void faultMetByAnAction_data();
+    void faultMetByAnAction();
+};
+
+void TestDbFaults::faultMetByAnAction_data()
+{
+    QTest::addColumn<Kind>("fault");
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<int>("number");
+
+    namespace N = merivex::ErrorNumber;
+    // Every window that opens the file meets the missing file and the other
+    // process; the other faults at opening are met alike, so each is tried
+    // on two of them.
+    const QList<Action> opening{Action::OpenNew, Action::OpenList, Action::Graph, Action::Save};
+    const struct {
+        Kind fault;
+        QList<Action> actions;
+        int number;
+    } table[] = {
+        {Kind::Missing, opening, N::FileNotFound},
+        {Kind::WrongPassword, {Action::OpenNew, Action::Save}, N::InvalidPassword},
+        {Kind::RandomBytes, {Action::OpenList, Action::Graph}, N::CannotOpen},
+        {Kind::TextFile, {Action::OpenNew, Action::Save}, N::CannotOpen},
+        // Page 1 is whole, so the file opens; the first read beyond it fails,
+        // also on a connection opened before the cut.
+        {Kind::Truncated,
+         {Action::OpenList, Action::BmiHistory, Action::Register, Action::Graph, Action::Save},
+         N::CannotOpen},
+        {Kind::HeldByOther, opening, N::FileInUse},
+        {Kind::DiskFullPages, {Action::Register}, N::DiskFull},
+        // A write past the size limit fails as a write error, not as a full disk.
+        {Kind::DiskFullFileSize, {Action::Register, Action::Save}, N::DiskIoError},
+        {Kind::Directory, {Action::OpenList, Action::Save}, N::CannotOpen},
+        {Kind::JournalBlocked, {Action::OpenNew, Action::Graph, Action::Save}, N::DiskIoError},
+        // The open connection could still write, but into a file no longer
+        // in the folder; Save opens the path anew and finds nothing.
+        {Kind::MovedAway, {Action::Register}, N::DiskIoError},
+        {Kind::MovedAway, {Action::Save}, N::FileNotFound},
+    };
+    for (const auto &row : table) {
+        for (Action action : row.actions)
+            QTest::addRow("%s, %s", faults::name(row.fault), name(action))
+                << row.fault << action << row.number;
+    }
+}
+
+void TestDbFaults::faultMetByAnAction()
+{
+    QFETCH(Kind, fault);
+    QFETCH(Action, action);
+    QFETCH(int, number);
+
+    testapp::FreshDatabase file;
+    testapp::Session session;
+    seed();
+    const Counts before{1, 1};
+
+    MsgBoxRecorder messages;
+    prepare(action, fault);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(messages.messages().size(), 0);
+
+    std::optional<faults::Fault> injected;
+    injected.emplace(fault);
+    act(action);
+
+    QCOMPARE(messages.messages().size(), 1);
+    const ShownMessage shown = messages.messages().first();
+    QCOMPARE(shown.buttons, vbCritical);
+    QCOMPARE(shown.title, AppTitle());
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("^Run-time error '(\\d+)':\n\n(\\S.*)$"),
+                           QRegularExpression::DotMatchesEverythingOption)
+            .match(shown.prompt);
+    QVERIFY2(match.hasMatch(), qPrintable(shown.prompt));
+    QCOMPARE(match.captured(1).toInt(), number);
+    checkLeftAsItWas(action, fault);
+    QCOMPARE(session.endCount(), 0);
+
+    // The rest of the application still answers.
+    QVERIFY(Forms::get<frmMain>().IsLoaded());
+    menuAbout();
+    QVERIFY(Forms::get<frmAbout>().IsLoaded());
+    Forms::get<frmAbout>().Unload();
+
+    injected.reset();
+    const Counts unchanged = counts();
+    QCOMPARE(unchanged.patients, before.patients);
+    QCOMPARE(unchanged.measurements, before.measurements);
+
+    messages.clear();
+    act(action);
+    QCOMPARE(messages.prompts(), QStringList());
+    checkDone(action, fault);
+    const Counts after = counts();
+    QCOMPARE(after.patients, before.patients + (action == Action::Register ? 1 : 0));
+    QCOMPARE(after.measurements, before.measurements + (action == Action::Save ? 1 : 0));
+    QCOMPARE(session.endCount(), 0);
+
+    // No connection outlives the failure: once the application lets go of
+    // its own, the last one closes and takes the log with it.
+    Module1::Reset();
+    QVERIFY(!QFile::exists(testapp::databaseFile() + QStringLiteral("-wal")));
+}
+
+MERIVEX_TEST_MAIN(TestDbFaults)
+#include "tst_db_faults.moc"
