@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QStyleOptionHeader>
 
+#include <limits>
+
 namespace
 {
 // The numbers and texts the grid controls of the platform used for a cell
@@ -277,6 +279,16 @@ void FlexGrid::Refresh()
     if (headerCol)
         verticalHeader()->setFixedWidth(ColWidth(0));
     viewport()->update();
+}
+
+QString FlexGrid::numberText(int n)
+{
+    static std::vector<QString> texts;
+    if (n < 0 || n > std::numeric_limits<qint16>::max())
+        return QString::number(n);
+    while (texts.size() <= size_t(n))
+        texts.push_back(QString::number(texts.size()));
+    return texts[size_t(n)];
 }
 
 void FlexGrid::userMoved(const QModelIndex &current)

@@ -103,6 +103,10 @@ public:
     // Shows what has been written now instead of at the end of the event.
     void Refresh();
 
+    // QString::number(n) for the running numbers of a list, shared between
+    // fills: every search writes 1, 2, 3 … again.
+    static QString numberText(int n);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;

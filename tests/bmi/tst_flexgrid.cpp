@@ -22,6 +22,7 @@ private slots:
     void cellsOutsideTheGridAreRefused();
     void areaBeyondTheCellsIsGray();
     void wideColumnsScrollHorizontally();
+    void numberTextsAreDecimal();
 };
 
 void TestFlexGrid::formatStringMakesColumnsAsWideAsTheirHeaders()
@@ -212,6 +213,15 @@ void TestFlexGrid::wideColumnsScrollHorizontally()
     const int last = grid.model()->columnCount() - 1;
     QVERIFY(grid.columnViewportPosition(last) + grid.columnWidth(last) <= grid.viewport()->width());
     QVERIFY(bar->grab().toImage() != start);
+}
+
+void TestFlexGrid::numberTextsAreDecimal()
+{
+    // Shared texts, asked for in any order, beyond the 16-bit range too.
+    for (int n : {5, 0, 32767, 17, -1, -32768, 32768, 100000})
+        QCOMPARE(FlexGrid::numberText(n), QString::number(n));
+    for (int n = 0; n <= 32767; ++n)
+        QCOMPARE(FlexGrid::numberText(n), QString::number(n));
 }
 
 int main(int argc, char **argv)
