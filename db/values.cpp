@@ -84,9 +84,8 @@ int fifteenDigits(double v, char *out)
                                          1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
     int exponent = 0; // of the first digit, possibly one off
     if (a >= 1) {
-        exponent = 14;
-        while (a < powers[exponent])
-            --exponent;
+        while (exponent < 14 && a >= powers[exponent + 1])
+            ++exponent;
     } else {
         exponent = -1;
         while (exponent > -5 && a * powers[-exponent] < 1)
@@ -113,10 +112,13 @@ int fifteenDigits(double v, char *out)
         ++exponent;
     }
     char text[15];
-    for (int i = 14; i >= 0; --i) {
-        text[i] = char('0' + digits % 10);
-        digits /= 10;
-    }
+    // Two 32-bit halves of 7 and 8 digits: no 64-bit division per digit.
+    auto high = static_cast<unsigned>(digits / 100000000);
+    auto low = static_cast<unsigned>(digits % 100000000);
+    for (int i = 14; i >= 7; --i, low /= 10)
+        text[i] = char('0' + low % 10);
+    for (int i = 6; i >= 0; --i, high /= 10)
+        text[i] = char('0' + high % 10);
     int count = 15;
     while (count > 1 && text[count - 1] == '0')
         --count;
