@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QStyleOptionHeader>
 
+#include <limits>
+
 namespace
 {
 // The numbers and texts the grid controls of the platform used for a cell
@@ -92,12 +94,8 @@ FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new FlexGridMo
     setCornerButtonEnabled(false);
     setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(192, 192, 192); }"));
 
-    // The area outside the cells is dark gray; each cell paints its own
-    // background.
-    QPalette outside = viewport()->palette();
-    outside.setColor(QPalette::Base, QColor(128, 128, 128));
-    viewport()->setPalette(outside);
-
+    setHorizontalHeader(new FlexGridHeader(Qt::Horizontal, this));
+    setVerticalHeader(new FlexGridHeader(Qt::Vertical, this));
     for (QHeaderView *header : {horizontalHeader(), verticalHeader()}) {
         header->setSectionResizeMode(QHeaderView::Fixed);
         header->setMinimumSectionSize(1);
@@ -108,8 +106,11 @@ FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new FlexGridMo
     horizontalHeader()->setFixedHeight(RowHeight);
     horizontalHeader()->setDefaultSectionSize(StandardColWidth);
 
-    if (auto *corner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly))
-        corner->installEventFilter(this);
+    // The scroll area filters its own scroll bars' events too, so the corner
+    // is told apart by its address.
+    m_corner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
+    if (m_corner)
+        m_corner->installEventFilter(this);
 
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) { userMoved(current); });
@@ -191,11 +192,19 @@ void FlexGrid::setFormatString(const QString &format)
     if (m_rows == 0)
         resizeStorage(1, m_cols);
     resizeStorage(m_rows, int(headers.size()));
-    const QFontMetrics metrics(font());
-    const int margins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    // Measuring text is slow and every search sets the same format again.
+    if (format != m_measuredFormat || font() != m_measuredFont) {
+        const QFontMetrics metrics(font());
+        const int margins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+        m_measuredWidths.clear();
+        for (const QString &header : headers)
+            m_measuredWidths.push_back(metrics.horizontalAdvance(header) + margins);
+        m_measuredFormat = format;
+        m_measuredFont = font();
+    }
     for (int c = 0; c < m_cols; ++c) {
         m_cells[index(0, c)] = headers[c];
-        m_widths[c] = metrics.horizontalAdvance(headers[c]) + margins;
+        m_widths[c] = m_measuredWidths[size_t(c)];
     }
     m_format = format;
     changed();
@@ -272,6 +281,16 @@ void FlexGrid::Refresh()
     viewport()->update();
 }
 
+QString FlexGrid::numberText(int n)
+{
+    static std::vector<QString> texts;
+    if (n < 0 || n > std::numeric_limits<qint16>::max())
+        return QString::number(n);
+    while (texts.size() <= size_t(n))
+        texts.push_back(QString::number(texts.size()));
+    return texts[size_t(n)];
+}
+
 void FlexGrid::userMoved(const QModelIndex &current)
 {
     if (!current.isValid())
@@ -288,13 +307,41 @@ void FlexGrid::userMoved(const QModelIndex &current)
 bool FlexGrid::eventFilter(QObject *watched, QEvent *event)
 {
     // The corner is cell (0, 0): the numbering column's header.
-    if (event->type() == QEvent::Paint) {
-        if (auto *corner = qobject_cast<QWidget *>(watched)) {
-            paintCorner(corner);
-            return true;
-        }
+    if (watched == m_corner && event->type() == QEvent::Paint) {
+        paintCorner(m_corner);
+        return true;
     }
     return QTableView::eventFilter(watched, event);
+}
+
+void FlexGrid::paintEvent(QPaintEvent *event)
+{
+    // Beyond the last column and row the control shows its own background;
+    // the cells paint theirs over it.
+    {
+        QPainter painter(viewport());
+        const QRect cells(0, 0, horizontalHeader()->length() - horizontalOffset(),
+                          verticalHeader()->length() - verticalOffset());
+        const QRegion outside = QRegion(viewport()->rect()) - QRegion(cells);
+        for (const QRect &r : outside)
+            painter.fillRect(r, BackColorBkg);
+    }
+    QTableView::paintEvent(event);
+}
+
+void FlexGridHeader::paintEvent(QPaintEvent *event)
+{
+    QHeaderView::paintEvent(event); // the style's empty area, painted over below
+    QRect beyond = viewport()->rect();
+    const int end = length() - offset();
+    if (orientation() == Qt::Horizontal)
+        beyond.setLeft(end);
+    else
+        beyond.setTop(end);
+    if (beyond.isValid()) {
+        QPainter painter(viewport());
+        painter.fillRect(beyond, FlexGrid::BackColorBkg);
+    }
 }
 
 void FlexGrid::paintCorner(QWidget *corner)

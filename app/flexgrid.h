@@ -7,6 +7,9 @@
 // end of the running event (or at Refresh), so filling thousands of cells
 // costs one model reset, not a repaint per cell.
 #include <QAbstractTableModel>
+#include <QColor>
+#include <QFont>
+#include <QHeaderView>
 #include <QString>
 #include <QTableView>
 #include <vector>
@@ -42,11 +45,26 @@ private:
     int m_headerCol = 0;
 };
 
+// A header that leaves the area beyond its last section in the grid's
+// background colour, like the cells' area.
+class FlexGridHeader : public QHeaderView
+{
+    Q_OBJECT
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
 class FlexGrid : public QTableView
 {
     Q_OBJECT
 public:
     explicit FlexGrid(QWidget *parent = nullptr);
+
+    // The colour of the control's area beyond the last column and row.
+    static constexpr QColor BackColorBkg = QColor(128, 128, 128);
 
     // Every cell text becomes empty; the dimensions stay.
     void Clear();
@@ -85,8 +103,13 @@ public:
     // Shows what has been written now instead of at the end of the event.
     void Refresh();
 
+    // QString::number(n) for the running numbers of a list, shared between
+    // fills: every search writes 1, 2, 3 … again.
+    static QString numberText(int n);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void changed();
@@ -97,9 +120,13 @@ private:
     void paintCorner(QWidget *corner);
 
     FlexGridModel *m_model;
+    QWidget *m_corner = nullptr;
     std::vector<QString> m_cells; // row by row
     std::vector<int> m_widths;    // pixels; 0 = the standard width
     QString m_format;
+    QString m_measuredFormat; // the widths of its columns' headers in m_measuredFont
+    QFont m_measuredFont;
+    std::vector<int> m_measuredWidths;
     int m_rows = 2;
     int m_cols = 2;
     int m_fixedRows = 1;

@@ -90,7 +90,7 @@ void frmBmi::search()
     while (!records.AtEOF()) {
         grid.setCol(0);
         n = merivex::addInt16(n, 1);
-        grid.setText(QString::number(n));
+        grid.setText(FlexGrid::numberText(n));
         for (int i = 0; i <= 3; ++i) {
             grid.setCol(i + 1);
             grid.setText(merivex::displayText(records.Fields(i).Value()));

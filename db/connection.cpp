@@ -3,6 +3,7 @@
 #include "db/date_order.h"
 #include "db/engine_sql.h"
 #include "db/failures.h"
+#include "db/key_derivation.h"
 #include "db/sqlite.h"
 
 #include <QFile>
@@ -54,6 +55,22 @@ void checkKey(sqlite3 *db, const QString &path, qint64 size)
     }
 }
 
+// The salt the file starts with, read through the engine's own handle of
+// the file (a second handle would drop this process's locks when closed);
+// empty for a file too short to have one, which the engine then treats as
+// new or rejects.
+QByteArray fileSalt(sqlite3 *db)
+{
+    sqlite3_file *file = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+        !file->pMethods)
+        return {};
+    QByteArray salt(saltSize, '\0');
+    if (file->pMethods->xRead(file, salt.data(), saltSize, 0) != SQLITE_OK)
+        return {};
+    return salt;
+}
+
 } // namespace
 
 QString passwordOf(const QString &connect)
@@ -84,8 +101,10 @@ sqlite3 *openConnection(const QString &path, const QString &password, const Open
     // first read and keeps it until the process's last connection closes:
     // other processes are refused at once, connections of this process share
     // it, and the kernel drops it when the process dies, however it dies.
+    // A connection lives on the one thread that opened it, so the engine's
+    // per-call locking (every column read takes it) is left out.
     const int flags = (options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
-                      SQLITE_OPEN_PRIVATECACHE;
+                      SQLITE_OPEN_PRIVATECACHE | SQLITE_OPEN_NOMUTEX;
     sqlite3 *raw = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags,
                                    options.exclusive ? "unix-excl" : nullptr);
@@ -100,7 +119,9 @@ sqlite3 *openConnection(const QString &path, const QString &password, const Open
     // only delays the message.
     sqlite3_busy_timeout(db.get(), 100);
     if (!password.isEmpty()) {
-        const QByteArray key = password.toUtf8();
+        const QByteArray salt = fileSalt(db.get());
+        const QByteArray key =
+            salt.isEmpty() ? password.toUtf8() : rawKeyFor(password.toUtf8(), salt);
         const int keyed = sqlite3_key(db.get(), key.constData(), int(key.size()));
         if (keyed != SQLITE_OK)
             raise(db.get(), keyed);

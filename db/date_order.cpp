@@ -58,6 +58,37 @@ int compareBytes(const char *a, std::size_t aSize, const char *b, std::size_t bS
     return aSize < bSize ? -1 : (aSize > bSize ? 1 : 0);
 }
 
+// The engine compares each stored "dd/mm/yy" many times per sort: that form
+// is read here at once; false leaves any other text to the general reader.
+inline bool readShortForm(const char *text, std::size_t size, int thisYear, DayMonthYear *result)
+{
+    if (size != 8 || !isSeparator(text[2]) || !isSeparator(text[5]))
+        return false;
+    const unsigned d0 = unsigned(text[0] - '0'), d1 = unsigned(text[1] - '0');
+    const unsigned m0 = unsigned(text[3] - '0'), m1 = unsigned(text[4] - '0');
+    const unsigned y0 = unsigned(text[6] - '0'), y1 = unsigned(text[7] - '0');
+    if (d0 > 9 || d1 > 9 || m0 > 9 || m1 > 9 || y0 > 9 || y1 > 9)
+        return false;
+    const int day = int(d0 * 10 + d1), month = int(m0 * 10 + m1);
+    *result = DayMonthYear();
+    if (day < 1 || day > 31 || month < 1 || month > 12)
+        return true;
+    result->valid = true;
+    result->day = day;
+    result->month = month;
+    result->year = expandYear(int(y0 * 10 + y1), thisYear);
+    return true;
+}
+
+// Chronological for dates, -1 for every other text.
+inline long orderKey(const char *text, std::size_t size, int thisYear)
+{
+    DayMonthYear d;
+    if (!readShortForm(text, size, thisYear, &d))
+        d = parseDayMonthYear(text, size, thisYear);
+    return d.valid ? d.year * 10000L + d.month * 100 + d.day : -1;
+}
+
 int collate(void *context, int aSize, const void *a, int bSize, const void *b)
 {
     const int thisYear = int(reinterpret_cast<std::intptr_t>(context));
@@ -70,6 +101,8 @@ int collate(void *context, int aSize, const void *a, int bSize, const void *b)
 DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
 {
     DayMonthYear result;
+    if (readShortForm(text, size, thisYear, &result))
+        return result;
     std::size_t pos = 0;
     while (pos < size && isBlank(text[pos]))
         ++pos;
@@ -98,17 +131,13 @@ DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
 
 int compareDates(const char *a, std::size_t aSize, const char *b, std::size_t bSize, int thisYear)
 {
-    const DayMonthYear x = parseDayMonthYear(a, aSize, thisYear);
-    const DayMonthYear y = parseDayMonthYear(b, bSize, thisYear);
-    if (x.valid != y.valid)
-        return x.valid ? -1 : 1;
-    if (x.valid) {
-        const long kx = x.year * 10000L + x.month * 100 + x.day;
-        const long ky = y.year * 10000L + y.month * 100 + y.day;
-        if (kx != ky)
-            return kx < ky ? -1 : 1;
-    }
-    // Equal dates written differently still need a fixed order.
+    const long x = orderKey(a, aSize, thisYear);
+    const long y = orderKey(b, bSize, thisYear);
+    if ((x < 0) != (y < 0))
+        return x >= 0 ? -1 : 1;
+    if (x != y)
+        return x < y ? -1 : 1;
+    // Equal dates written differently, and all non-dates, by their bytes.
     return compareBytes(a, aSize, b, bSize);
 }
 

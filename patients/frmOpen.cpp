@@ -50,7 +50,7 @@ void frmOpen::search()
     while (!rs->AtEOF()) {
         grid->setCol(0);
         counter = addInt16(counter, 1);
-        grid->setText(QString::number(counter));
+        grid->setText(FlexGrid::numberText(counter));
         for (int i = 0; i <= 1; ++i) {
             grid->setCol(i + 1);
             grid->setText(displayText(rs->Fields(i).Value()));

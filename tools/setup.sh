@@ -3,7 +3,7 @@
 # packages only. Does nothing when everything is there already.
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-charts-dev libgl-dev
-          libsqlcipher-dev sqlcipher fonts-liberation fonts-urw-base35
+          libsqlcipher-dev libssl-dev sqlcipher fonts-liberation fonts-urw-base35
           xvfb xauth xdotool x11-apps imagemagick clang libclang-rt-14-dev
           dpkg-dev)
 missing=()

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -19,6 +20,9 @@ private slots:
     void viewIsResetOnceAfterAFill();
     void clickingARowSelectsIt();
     void cellsOutsideTheGridAreRefused();
+    void areaBeyondTheCellsIsGray();
+    void wideColumnsScrollHorizontally();
+    void numberTextsAreDecimal();
 };
 
 void TestFlexGrid::formatStringMakesColumnsAsWideAsTheirHeaders()
@@ -143,6 +147,81 @@ void TestFlexGrid::cellsOutsideTheGridAreRefused()
     QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setTextMatrix(5, 0, "x"));
     QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setFixedRows(3));
     QCOMPARE(grid.TextMatrix(9, 9), QString());
+}
+
+namespace
+{
+// A shown grid with the history's header row, numbering column and rows.
+void fillShown(FlexGrid &grid, const QString &format, int rows, QSize size)
+{
+    grid.resize(size);
+    grid.setRows(2);
+    grid.setFixedRows(1);
+    grid.setFixedCols(1);
+    grid.setCols(1);
+    grid.setFormatString(format);
+    for (int r = 1; r < rows; ++r) {
+        grid.setTextMatrix(r, 0, QString::number(r));
+        grid.setTextMatrix(r, 1, "05/01/24");
+        grid.setRows(grid.Rows() + 1);
+    }
+    grid.Refresh();
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+}
+} // namespace
+
+void TestFlexGrid::areaBeyondTheCellsIsGray()
+{
+    FlexGrid grid;
+    fillShown(grid, "No |Date|BMI", 3, QSize(300, 240));
+    const QImage image = grid.grab().toImage();
+    const QColor gray(128, 128, 128);
+    const auto at = [&](const QPoint &p) {
+        return image.pixelColor(grid.viewport()->mapTo(&grid, p));
+    };
+    // Right of the last column and below the last row.
+    QCOMPARE(at(QPoint(grid.viewport()->width() - 5, 5)), gray);
+    QCOMPARE(at(QPoint(5, grid.viewport()->height() - 5)), gray);
+    // The numbering column and the header row beyond their last sections.
+    const QHeaderView *rowHeader = grid.verticalHeader();
+    QCOMPARE(image.pixelColor(
+                 rowHeader->mapTo(&grid, QPoint(rowHeader->width() / 2, rowHeader->height() - 5))),
+             gray);
+    const QHeaderView *colHeader = grid.horizontalHeader();
+    QCOMPARE(image.pixelColor(
+                 colHeader->mapTo(&grid, QPoint(colHeader->width() - 5, colHeader->height() / 2))),
+             gray);
+    // A cell keeps its own background.
+    const QRect cell = grid.visualRect(grid.model()->index(0, 1));
+    QCOMPARE(at(cell.center()), grid.palette().color(QPalette::Base));
+}
+
+void TestFlexGrid::wideColumnsScrollHorizontally()
+{
+    FlexGrid grid;
+    fillShown(grid, "No |Date               |Height|Weight|BMI                             ", 4,
+              QSize(233, 353));
+    QScrollBar *bar = grid.horizontalScrollBar();
+    QVERIFY(bar->isVisible());
+    QVERIFY(bar->maximum() > 0);
+    // The bar is drawn as a scroll bar: its picture follows the position.
+    const QImage start = bar->grab().toImage();
+    QVERIFY(grid.columnViewportPosition(3) + grid.columnWidth(3) > grid.viewport()->width());
+    bar->setValue(bar->maximum());
+    // Scrolled to its end, the last column is in sight, cut off before.
+    const int last = grid.model()->columnCount() - 1;
+    QVERIFY(grid.columnViewportPosition(last) + grid.columnWidth(last) <= grid.viewport()->width());
+    QVERIFY(bar->grab().toImage() != start);
+}
+
+void TestFlexGrid::numberTextsAreDecimal()
+{
+    // Shared texts, asked for in any order, beyond the 16-bit range too.
+    for (int n : {5, 0, 32767, 17, -1, -32768, 32768, 100000})
+        QCOMPARE(FlexGrid::numberText(n), QString::number(n));
+    for (int n = 0; n <= 32767; ++n)
+        QCOMPARE(FlexGrid::numberText(n), QString::number(n));
 }
 
 int main(int argc, char **argv)

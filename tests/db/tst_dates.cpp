@@ -172,6 +172,39 @@ private slots:
         QVERIFY(compare(QString(), QStringLiteral("a")) < 0);
         QVERIFY(compare(QStringLiteral("32/01/27"), QStringLiteral("01/01/99")) > 0);
     }
+
+    // Eight-byte texts take a shortcut; with a leading blank the same text
+    // takes the general reader. Both must read every such text alike,
+    // including digits' neighbours in the character set and other separators.
+    void shortFormReadsAsTheGeneralForm()
+    {
+        const QByteArray digitsAndNeighbours = "0123456789/:";
+        const QByteArray separators = "/.- ,";
+        int valid = 0;
+        for (int year : {1950, 2026, 2099}) {
+            for (char d0 : digitsAndNeighbours)
+                for (char d1 : QByteArray("019:"))
+                    for (char m0 : QByteArray("01/"))
+                        for (char m1 : QByteArray("0129"))
+                            for (char s : separators)
+                                for (char y0 : QByteArray("09:"))
+                                    for (char y1 : QByteArray("0/9")) {
+                                        const QByteArray text =
+                                            QByteArray() + d0 + d1 + s + m0 + m1 + '/' + y0 + y1;
+                                        const QByteArray padded = ' ' + text;
+                                        const auto fast =
+                                            dates::parseDayMonthYear(text.constData(), 8, year);
+                                        const auto general =
+                                            dates::parseDayMonthYear(padded.constData(), 9, year);
+                                        QVERIFY2(fast.valid == general.valid, text.constData());
+                                        QCOMPARE(fast.day, general.day);
+                                        QCOMPARE(fast.month, general.month);
+                                        QCOMPARE(fast.year, general.year);
+                                        valid += fast.valid;
+                                    }
+        }
+        QVERIFY(valid > 1000); // the loops reached real dates, not only rejects
+    }
 };
 
 QTEST_APPLESS_MAIN(TestDates)

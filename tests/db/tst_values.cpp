@@ -4,8 +4,10 @@
 
 #include "db_test_support.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
+#include <cmath>
 #include <limits>
 
 using namespace merivex;
@@ -39,6 +41,52 @@ private slots:
         QFETCH(QVariant, value);
         QFETCH(QString, text);
         QCOMPARE(merivex::displayText(value), text);
+    }
+
+    // The history writes doubles with its own conversion; it must give the
+    // text Qt's 15-digit form gives, over every magnitude, for quotients and
+    // for values exactly halfway between two 15-digit texts.
+    void doubleTextAsQt()
+    {
+        QList<double> values = {65 / (1.7 * 1.7),
+                                1e15,
+                                1e16,
+                                123456789012345678.0,
+                                1e-4,
+                                1e-5,
+                                0.000123,
+                                1e300,
+                                5e-324,
+                                1e21,
+                                2.5,
+                                std::numeric_limits<double>::max(),
+                                1234567890123455,
+                                12345678901234.5,
+                                1234567890123445.0,
+                                12345678901234450.0,
+                                0.1 + 0.2};
+        QRandomGenerator random(20240607);
+        for (int i = 0; i < 20000; ++i) {
+            const double mantissa = random.generateDouble() * 10;
+            values.append(std::ldexp(mantissa, random.bounded(-1070, 1020)));
+            values.append(-std::ldexp(mantissa, random.bounded(-60, 60)));
+            values.append(random.bounded(30, 200) / std::pow(random.bounded(100, 250) / 100.0, 2));
+        }
+        for (qint64 ties = 1000000000000005; ties < 1000000000000005 + 2000; ties += 10)
+            values.append(double(ties)); // 16 digits ending in 5: exactly halfway
+        for (int i = 0; i < 20000; ++i) {
+            // Next to halfway points and to powers of ten, at every magnitude
+            // the history can show.
+            const double m = double(random.bounded(100000000, 999999999)) * 1e6 +
+                             random.bounded(0, 999999) + 0.5;
+            const double near = m * std::pow(10.0, random.bounded(-20, 1));
+            values << near << std::nextafter(near, 0.0) << std::nextafter(near, 1e300);
+            const double power = std::pow(10.0, random.bounded(-6, 17));
+            values << power << std::nextafter(power, 0.0) << std::nextafter(power, 1e300)
+                   << power * 0.99999999999999994 << power * 9.9999999999999996;
+        }
+        for (double v : values)
+            QCOMPARE(merivex::displayText(QVariant(v)), QString::number(v, 'g', 15));
     }
 
     void toInt16_data()
