@@ -10,11 +10,11 @@
 #include "patients/frmOpen.h"
 
 #include <QGuiApplication>
-#include <algorithm>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 
 std::unique_ptr<QWidget> frmMain::build()
 {

@@ -28,9 +28,11 @@
 #include <QString>
 #include <stdexcept>
 
-namespace merivex {
+namespace merivex
+{
 
-namespace ErrorNumber {
+namespace ErrorNumber
+{
 constexpr int Overflow = 6;
 constexpr int OutOfMemory = 7;
 constexpr int TypeMismatch = 13;
@@ -53,7 +55,8 @@ constexpr int DatabaseExists = 3204;
 constexpr int ObjectInvalid = 3420;
 } // namespace ErrorNumber
 
-class Error : public std::runtime_error {
+class Error : public std::runtime_error
+{
 public:
     Error(int number, const QString &description)
         : std::runtime_error(description.toStdString()), m_number(number),

@@ -8,7 +8,8 @@
 #include <QApplication>
 #include <QtTest>
 
-class AboutTest : public QObject {
+class AboutTest : public QObject
+{
     Q_OBJECT
 
     frmAbout &openAbout()

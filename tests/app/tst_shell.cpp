@@ -11,10 +11,12 @@
 #include <QMdiSubWindow>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // A window with a plain client, counting the events it receives.
-class CountingForm : public Form {
+class CountingForm : public Form
+{
 public:
     int loads = 0, resizes = 0, unloads = 0, terminates = 0;
     bool cancelUnload = false;
@@ -48,7 +50,9 @@ protected:
     void Form_Terminate() override { ++terminates; }
 };
 
-class OtherForm : public CountingForm {};
+class OtherForm : public CountingForm
+{
+};
 
 QRect twips(int left, int top, int width, int height)
 {
@@ -58,7 +62,8 @@ QRect twips(int left, int top, int width, int height)
 
 } // namespace
 
-class ShellTest : public QObject {
+class ShellTest : public QObject
+{
     Q_OBJECT
     int ends = 0;
 
