@@ -109,6 +109,20 @@ QString twoDigits(int n)
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 
+// Calls f(letter, start, length) for each run of one letter in a date
+// pattern ("dd/mm/yy": d 0 2, / 2 1, m 3 2 ...), letters compared lower-case.
+template <typename F> void forEachRun(const QString &pattern, F f)
+{
+    for (qsizetype i = 0; i < pattern.size();) {
+        const QChar c = pattern.at(i).toLower();
+        qsizetype run = 1;
+        while (i + run < pattern.size() && pattern.at(i + run).toLower() == c)
+            ++run;
+        f(c, i, run);
+        i += run;
+    }
+}
+
 } // namespace
 
 QChar dateSeparator()
@@ -126,11 +140,7 @@ QString formatDate(const QDate &d, const QString &pattern)
         return {};
     const QChar separator = dateSeparator();
     QString text;
-    for (qsizetype i = 0; i < pattern.size();) {
-        const QChar c = pattern.at(i).toLower();
-        qsizetype run = 1;
-        while (i + run < pattern.size() && pattern.at(i + run).toLower() == c)
-            ++run;
+    forEachRun(pattern, [&](QChar c, qsizetype start, qsizetype run) {
         if (c == QLatin1Char('d'))
             text += run >= 2 ? twoDigits(d.day()) : QString::number(d.day());
         else if (c == QLatin1Char('m'))
@@ -141,9 +151,8 @@ QString formatDate(const QDate &d, const QString &pattern)
         else if (c == QLatin1Char('/'))
             text += QString(run, separator);
         else
-            text += pattern.mid(i, run);
-        i += run;
-    }
+            text += pattern.mid(start, run);
+    });
     return text;
 }
 
@@ -169,19 +178,14 @@ QDate readDate(const QString &text)
 QDate readDate(const QString &text, const QString &pattern)
 {
     QList<Part> parts;
-    for (qsizetype i = 0; i < pattern.size();) {
-        const QChar c = pattern.at(i).toLower();
-        qsizetype run = 1;
-        while (i + run < pattern.size() && pattern.at(i + run).toLower() == c)
-            ++run;
+    forEachRun(pattern, [&](QChar c, qsizetype, qsizetype) {
         if (c == QLatin1Char('d'))
             parts.append(Part::Day);
         else if (c == QLatin1Char('m'))
             parts.append(Part::Month);
         else if (c == QLatin1Char('y'))
             parts.append(Part::Year);
-        i += run;
-    }
+    });
     return assemble(splitNumbers(text), parts);
 }
 
