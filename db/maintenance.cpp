@@ -5,6 +5,7 @@
 #include "db/database_file.h"
 #include "db/date_order.h"
 #include "db/failures.h"
+#include "db/maintenance_sql.h"
 #include "db/sqlite.h"
 #include "db/statements.h"
 
@@ -24,66 +25,7 @@ namespace merivex
 namespace
 {
 
-namespace sql
-{
-
-QString integrityCheck()
-{
-    return QStringLiteral("PRAGMA integrity_check");
-}
-// The table name is one of the two fixed names, never user input.
-QString tableInfo(const QString &table)
-{
-    return QStringLiteral("PRAGMA table_info(%1)").arg(table);
-}
-QString patientIds()
-{
-    return QStringLiteral("SELECT IdPatient FROM Biodata ORDER BY IdPatient");
-}
-QString measurementIds()
-{
-    return QStringLiteral("SELECT IdBMI FROM BMIHistory ORDER BY IdBMI");
-}
-QString unknownPatients()
-{
-    return QStringLiteral("SELECT IdBMI, IdPt FROM BMIHistory WHERE NOT EXISTS "
-                          "(SELECT 1 FROM Biodata WHERE Biodata.IdPatient = BMIHistory.IdPt) "
-                          "ORDER BY IdBMI");
-}
-// A BMI needs numbers, and a height of zero or less gives none.
-QString badMeasurements()
-{
-    return QStringLiteral("SELECT IdBMI, Height, Weight FROM BMIHistory "
-                          "WHERE typeof(Height) NOT IN ('integer', 'real') "
-                          "OR typeof(Weight) NOT IN ('integer', 'real') "
-                          "OR Height <= 0 OR Weight <= 0 ORDER BY IdBMI");
-}
-QString patientsForExport()
-{
-    return QStringLiteral(
-        "SELECT IdPatient, Name, Sex, DateRegister, BirthDate FROM Biodata ORDER BY IdPatient");
-}
-QString historyForExport()
-{
-    return QStringLiteral("SELECT BMIHistory.IdBMI, BMIHistory.IdPt, Biodata.Name, "
-                          "BMIHistory.Date, BMIHistory.Height, BMIHistory.Weight "
-                          "FROM BMIHistory LEFT JOIN Biodata "
-                          "ON Biodata.IdPatient = BMIHistory.IdPt ORDER BY BMIHistory.IdBMI");
-}
-QString attachCopy()
-{
-    return QStringLiteral("ATTACH DATABASE ?1 AS merivex_copy KEY ?2");
-}
-QString exportToCopy()
-{
-    return QStringLiteral("SELECT sqlcipher_export('merivex_copy')");
-}
-QString detachCopy()
-{
-    return QStringLiteral("DETACH DATABASE merivex_copy");
-}
-
-} // namespace sql
+namespace sql = Sql::maintenance;
 
 struct Table {
     QString name;
