@@ -1,11 +1,20 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Merivex needs, from Debian's
-# packages only. Does nothing when everything is there already.
+# packages only. Does nothing when everything is there already; --list prints
+# the packages instead.
 set -euo pipefail
-packages=(cmake g++ make pkg-config qt6-base-dev qt6-charts-dev libgl-dev
-          libsqlcipher-dev libssl-dev sqlcipher fonts-liberation fonts-urw-base35
-          xvfb xauth xdotool x11-apps imagemagick clang libclang-rt-14-dev
-          dpkg-dev)
+# Qt Charts needs Qt's OpenGL CMake package, which Debian ships apart from
+# qt6-base-dev in libqt6opengl6-dev and which qt6-charts-dev does not pull in.
+# openbox, dbus-x11, at-spi2-core and python3-pyatspi: the real-window tests
+# run under a window manager with the accessibility bus.
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
+          libgl-dev libsqlcipher-dev libssl-dev sqlcipher fonts-liberation
+          fonts-urw-base35 xvfb xauth xdotool x11-apps imagemagick clang
+          libclang-rt-14-dev dpkg-dev openbox dbus-x11 at-spi2-core python3-pyatspi)
+if [ "${1:-}" = --list ]; then
+    printf '%s\n' "${packages[@]}"
+    exit 0
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
