@@ -18,3 +18,5 @@ ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 
 # A short bounded run of every fuzz target (tools/fuzz.sh alone runs longer).
 "$root/tools/fuzz.sh" 10
+# The fuzz build is the one build ctest does not check for packages.
+"$root/tools/check-fresh-machine.sh" "${MERIVEX_FUZZ_BUILD_DIR:-$root/build-fuzz}"
