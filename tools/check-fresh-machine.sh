@@ -10,6 +10,7 @@
 # has (Essential, or Priority required) need no listing.
 #
 # Usage: check-fresh-machine.sh BUILD_DIR [SETUP_SCRIPT]
+# With KEEP=DIR the lists it made (used files, owners, closure) are kept there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
