@@ -47,17 +47,23 @@ drive_in_xvfb()
 # on a display no other test holds, a private D-Bus session, the openbox window
 # manager and, with DRIVE_ACCESSIBILITY=1, the accessibility bus that screen
 # readers listen on. stop_desktop (call it from the EXIT trap) ends all of it.
+# DRIVE_WM_LOG names a file for the window manager's messages.
 drive_on_desktop()
 {
     local displayfd
     # A signal ends the script through its EXIT trap, which stops the desktop.
     trap 'exit 1' TERM INT HUP
     displayfd=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfd" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$displayfd" 2>/dev/null &
     DESKTOP_PIDS=($!)
     wait_for "Xvfb to choose a display" test -s "$displayfd"
     export DISPLAY=:$(cat "$displayfd")
     rm -f "$displayfd"
+    wait_for "Xvfb to answer on $DISPLAY" x_answers
+    # Sockets of the session (the accessibility bus's among them) stay apart
+    # from any other test's.
+    DESKTOP_RUNTIME=$(mktemp -d)
+    export XDG_RUNTIME_DIR=$DESKTOP_RUNTIME
     eval "$(dbus-launch --sh-syntax 2>/dev/null)"
     DESKTOP_PIDS+=("$DBUS_SESSION_BUS_PID")
     if [ -n "${DRIVE_ACCESSIBILITY:-}" ]; then
@@ -65,11 +71,12 @@ drive_on_desktop()
         DESKTOP_PIDS+=($!)
         export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
     fi
-    openbox --config-file /etc/xdg/openbox/rc.xml >/dev/null 2>&1 &
+    openbox --config-file /etc/xdg/openbox/rc.xml >"${DRIVE_WM_LOG:-/dev/null}" 2>&1 &
     DESKTOP_PIDS+=($!)
     wait_for "openbox to manage the screen" wm_running
 }
 
+x_answers() { xprop -root _NET_SUPPORTED >/dev/null 2>&1; }
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 # wm_state_has WID STATE: the window manager has put the window in that
@@ -110,6 +117,7 @@ stop_desktop()
         wait "${DESKTOP_PIDS[i]}" 2>/dev/null || true
     done
     DESKTOP_PIDS=()
+    [ -z "${DESKTOP_RUNTIME:-}" ] || rm -rf "$DESKTOP_RUNTIME"
 }
 
 # ui_numbers FORM WIDGET PROPERTY: the numbers of one property of a widget in
