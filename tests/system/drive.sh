@@ -97,7 +97,7 @@ fixed_size()
     [ -n "$min" ] && [ "$min" = "$max" ]
 }
 
-window_gone() { ! xwininfo -id "$1" >/dev/null 2>&1 || ! xwininfo -id "$1" | grep -q IsViewable; }
+window_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 
 # kill_tree PID: the process and everything it started, children first.
 kill_tree()
