@@ -75,6 +75,8 @@ def heard(win):
             state = child.getState()
             if child.name or child.description or state.contains(pyatspi.STATE_FOCUSABLE):
                 line = "  %s '%s'" % (child.getRoleName(), child.name)
+                if child.getRoleName() == "text":
+                    line += " = '%s'" % child.queryText().getText(0, -1)
                 if child.description:
                     line += ": " + child.description
                 if not state.contains(pyatspi.STATE_ENABLED):
@@ -93,7 +95,7 @@ def expect(win, *controls):
     for role, name in controls:
         if find(win, role, name) is None:
             sys.exit("%s '%s' has no %s named '%s'" % (win.getRoleName(), win.name, role, name))
-    unnamed = [l for l in lines if l.endswith(" ''") and "(unavailable)" not in l
+    unnamed = [l for l in lines if re.match(r"  [a-z ]+ ''", l) and "(unavailable)" not in l
                and "cell" not in l and "header" not in l]
     if unnamed:
         sys.exit("unnamed controls in '%s':\n%s" % (win.name, "\n".join(unnamed)))
@@ -125,6 +127,8 @@ type_into(find(bmi, "text", "Your Height"), "1.70")
 press(find(bmi, "push button", "Calculate"))
 result = find(bmi, "text", "Your Body Mass Indes is").queryText()
 wait("the BMI", lambda: result.getText(0, -1) == "22")
+if find(bmi, "text", "Your Weight").description != "kgs":
+    sys.exit("the weight box does not tell its unit")
 expect(bmi, ("text", "Your Weight"), ("text", "Your Height"),
        ("text", "Your Body Mass Indes is"), ("push button", "Calculate"),
        ("push button", "Save"), ("table", "Your's BMI History"))

@@ -67,7 +67,7 @@ drive_on_desktop()
     eval "$(dbus-launch --sh-syntax 2>/dev/null)"
     DESKTOP_PIDS+=("$DBUS_SESSION_BUS_PID")
     if [ -n "${DRIVE_ACCESSIBILITY:-}" ]; then
-        /usr/libexec/at-spi-bus-launcher --launch-immediately &
+        /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
         DESKTOP_PIDS+=($!)
         export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
     fi
