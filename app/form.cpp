@@ -84,7 +84,16 @@ bool Form::load()
             flags |= Qt::WindowMaximizeButtonHint;
         QMdiArea *workspace = Forms::get<frmMain>().workspace();
         m_client = built.get();
-        m_sub = workspace->addSubWindow(built.release(), flags);
+        // The workspace maximizes a child that becomes active while the active
+        // one is maximized. A fixed child keeps its designed size and leaves
+        // the maximized one as it is: its activation switches that off before
+        // the workspace reacts, as this handler is connected first.
+        auto sub = std::make_unique<QMdiSubWindow>();
+        sub->setWidget(built.release());
+        connect(sub.get(), &QMdiSubWindow::aboutToActivate, workspace, [workspace, fixed] {
+            workspace->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, fixed);
+        });
+        m_sub = workspace->addSubWindow(sub.release(), flags);
         m_sub->setWindowIcon(icon);
         // A designer widget without layouts has no size hint: the frame is
         // fitted around its designed size instead.

@@ -9,6 +9,36 @@
 #include "graph/datelabels.h"
 #include "graph/pointtable.h"
 
+#include <QLocale>
+
+namespace
+{
+QString spokenPoint(const PointTable &table, int point)
+{
+    const QString date = table(0, point).toString();
+    bool ok = false;
+    const double bmi = table(3, point).toString().toDouble(&ok);
+    return (date.isEmpty() ? QStringLiteral("an unreadable date") : date) +
+           (ok ? QStringLiteral(", BMI ") + QLocale().toString(bmi, 'f', 1)
+               : QStringLiteral(", no BMI"));
+}
+
+// What a screen reader says instead of showing the picture.
+QString chartDescription(const PointTable &table, int measured)
+{
+    QString text;
+    if (measured == 0)
+        text = QStringLiteral("No measurements.");
+    else if (measured == 1)
+        text = QStringLiteral("1 measurement: %1.").arg(spokenPoint(table, 0));
+    else
+        text = QStringLiteral("%1 measurements, the first on %2, the last on %3.")
+                   .arg(measured)
+                   .arg(spokenPoint(table, 0), spokenPoint(table, measured - 1));
+    return text + QStringLiteral(" Reference lines: Ideal Weight at 25, UnderWeight at 20.");
+}
+} // namespace
+
 void frmGraph::Form_Load()
 {
     using namespace merivex;
@@ -32,6 +62,7 @@ void frmGraph::Form_Load()
 
     PointTable table(4, n);
     DateLabels labels;
+    int measured = 0;
     if (n > 0) {
         result.MoveFirst();
         for (qint16 i = 0; i < n && !result.AtEOF(); ++i) {
@@ -40,6 +71,7 @@ void frmGraph::Form_Load()
             table(2, i) = qint16(20);
             table(3, i) = displayText(result.Fields(1).Value());
             result.MoveNext();
+            measured = i + 1;
         }
     }
     result.Close();
@@ -57,6 +89,7 @@ void frmGraph::Form_Load()
     chart.setGridLines(true);
     chart.setPointMarkers(true);
     chart.redraw();
+    chart.setAccessibleDescription(chartDescription(table, measured));
     table = PointTable(); // the chart keeps its own copy
 }
 

@@ -2,6 +2,7 @@
 
 #include "graph/thinning.h"
 
+#include <QAccessibleWidget>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
@@ -57,6 +58,25 @@ int pixels(float twips)
 }
 } // namespace
 
+// To assistive technology the chart is one object, heard by its name and
+// description; the view and the scene inside it have nothing to tell.
+class GraphLiteAccessible : public QAccessibleWidget
+{
+public:
+    explicit GraphLiteAccessible(QWidget *chart) : QAccessibleWidget(chart, QAccessible::Chart) {}
+    int childCount() const override { return 0; }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+};
+
+QAccessibleInterface *graphLiteAccessible(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("GraphLite") || !object || !object->isWidgetType())
+        return nullptr;
+    // Qt's accessibility cache owns the interface.
+    return new GraphLiteAccessible(static_cast<QWidget *>(object));
+}
+
 // The view counts its frames so that callers can wait for one.
 class ChartView : public QChartView
 {
@@ -79,6 +99,11 @@ private:
 
 GraphLite::GraphLite(QWidget *parent) : QWidget(parent)
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(graphLiteAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     m_font = fontFrom(QStringLiteral("MS Sans Serif,8.25,-1,5,400,0,0,0,0,0,0,0,0,0,0,1"));
     m_titleFont = m_font;
 
@@ -105,6 +130,8 @@ GraphLite::GraphLite(QWidget *parent) : QWidget(parent)
         emit framePainted();
     });
     m_view->setRenderHint(QPainter::Antialiasing, false);
+    // The focus stays on the chart itself, which a screen reader can describe.
+    m_view->setFocusPolicy(Qt::NoFocus);
     m_view->setFrameShape(QFrame::Box);
     connect(m_chart, &QChart::plotAreaChanged, this, [this] { fitToPlotArea(); });
 

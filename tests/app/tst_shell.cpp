@@ -54,6 +54,30 @@ class OtherForm : public CountingForm
 {
 };
 
+// The frames of the registration and BMI windows.
+class FixedForm : public CountingForm
+{
+protected:
+    std::unique_ptr<QWidget> build() override
+    {
+        std::unique_ptr<QWidget> w = CountingForm::build();
+        w->setProperty("BorderStyle", "FixedSingle");
+        w->setProperty("MaxButton", false);
+        return w;
+    }
+};
+
+class MaximizedForm : public CountingForm
+{
+protected:
+    std::unique_ptr<QWidget> build() override
+    {
+        std::unique_ptr<QWidget> w = CountingForm::build();
+        w->setProperty("WindowState", "Maximized");
+        return w;
+    }
+};
+
 QRect twips(int left, int top, int width, int height)
 {
     return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0),
@@ -235,6 +259,33 @@ private slots:
         QVERIFY(sub);
         QCOMPARE(sub->mdiArea()->activeSubWindow(), sub);
         QCOMPARE(sub->mdiArea()->subWindowList().size(), 2);
+    }
+
+    // The workspace maximizes a child that becomes active while the active one
+    // is maximized; a fixed child is spared, however it becomes active.
+    void fixedChildIsNeverMaximized()
+    {
+        MaximizedForm &large = Forms::get<MaximizedForm>();
+        FixedForm &fixed = Forms::get<FixedForm>();
+        large.Show();
+        QVERIFY(large.window()->isMaximized());
+        fixed.Show();
+        auto *sub = qobject_cast<QMdiSubWindow *>(fixed.window());
+        QMdiArea *workspace = sub->mdiArea();
+        for (int round = 0; round < 2; ++round) {
+            QCOMPARE(workspace->activeSubWindow(), sub);
+            QVERIFY(!sub->isMaximized());
+            QCOMPARE(sub->pos(), QPoint(0, 0));
+            QCOMPARE(fixed.client()->size(), QSize(200, 100));
+            QVERIFY(large.window()->isMaximized()); // left as it was, behind
+            workspace->activateNextSubWindow();
+            QCOMPARE(workspace->activeSubWindow(), large.window());
+            workspace->activatePreviousSubWindow();
+        }
+        // A sizable child still takes over the maximized state.
+        Forms::get<OtherForm>().Show();
+        QVERIFY(Forms::get<OtherForm>().window()->isMaximized());
+        QVERIFY(!sub->isMaximized());
     }
 
     void closeBoxUnloadsUnlessCancelled()

@@ -96,6 +96,11 @@ void TestFrmGraph::drawsTheBmiByDateBetweenTheReferenceLines()
     QCOMPARE(legend[0], qMakePair(QString("Ideal Weight"), QColor(Qt::red)));
     QCOMPARE(legend[1], qMakePair(QString("UnderWeight"), QColor(Qt::blue)));
     QCOMPARE(legend[2], qMakePair(QString("Your Weight"), QColor(Qt::yellow)));
+    // What a screen reader says instead of the picture.
+    QCOMPARE(chart().accessibleName(), QString("Body Weight Index"));
+    QCOMPARE(chart().accessibleDescription(),
+             QString("3 measurements, the first on 05/01, BMI 22.5, the last on 20/03, BMI 24.1. "
+                     "Reference lines: Ideal Weight at 25, UnderWeight at 20."));
     // The query closed its result; the connection stays open.
     QVERIFY(Module1::PatientDatabase);
     QVERIFY(Module1::PatientRecordset);
@@ -113,6 +118,7 @@ void TestFrmGraph::oneMeasurementGivesTwoPoints()
     QCOMPARE(values(0), QList<double>({25}));
     QCOMPARE(chart().seriesPoints(2).size(), 1);
     QCOMPARE(chart().seriesPoints(2)[0].y(), 65.0 / (1.7 * 1.7));
+    QVERIFY(chart().accessibleDescription().startsWith("1 measurement: 05/01, BMI 22.5."));
 }
 
 void TestFrmGraph::sameDayAndMonthShareALabel()
@@ -167,6 +173,7 @@ void TestFrmGraph::noMeasurementShowsAnEmptyChart()
     QCOMPARE(chart().title(), QString("Body Weight Index"));
     QCOMPARE(chart().scaleMaximum(), 50.0);
     QCOMPARE(chart().legendEntries().size(), 3);
+    QVERIFY(chart().accessibleDescription().startsWith("No measurements."));
     for (int k = 0; k < 3; ++k)
         QVERIFY(chart().seriesPoints(k).isEmpty());
 }

@@ -1,4 +1,4 @@
-# Helpers for driving the real MerivexDemo in an X server as a person would:
+# Helpers for driving the real MerivexDemo on a desktop as a person would:
 # clicks at the controls' positions, typed keys, waits on what the screen
 # shows, screenshots. Sourced (bash) by tests/system/e2e_patient_run.sh and
 # tools/screenshots.sh.
@@ -41,6 +41,83 @@ drive_in_xvfb()
     if [ -z "${DRIVE_IN_XVFB:-}" ]; then
         exec env DRIVE_IN_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
     fi
+}
+
+# Starts a desktop of the script's own, as a user's session has one: an Xvfb
+# on a display no other test holds, a private D-Bus session, the openbox window
+# manager and, with DRIVE_ACCESSIBILITY=1, the accessibility bus that screen
+# readers listen on. stop_desktop (call it from the EXIT trap) ends all of it.
+# DRIVE_WM_LOG names a file for the window manager's messages.
+drive_on_desktop()
+{
+    local displayfd
+    # A signal ends the script through its EXIT trap, which stops the desktop.
+    trap 'exit 1' TERM INT HUP
+    displayfd=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$displayfd" 2>/dev/null &
+    DESKTOP_PIDS=($!)
+    wait_for "Xvfb to choose a display" test -s "$displayfd"
+    export DISPLAY=:$(cat "$displayfd")
+    rm -f "$displayfd"
+    wait_for "Xvfb to answer on $DISPLAY" x_answers
+    # Sockets of the session (the accessibility bus's among them) stay apart
+    # from any other test's.
+    DESKTOP_RUNTIME=$(mktemp -d)
+    export XDG_RUNTIME_DIR=$DESKTOP_RUNTIME
+    eval "$(dbus-launch --sh-syntax 2>/dev/null)"
+    DESKTOP_PIDS+=("$DBUS_SESSION_BUS_PID")
+    if [ -n "${DRIVE_ACCESSIBILITY:-}" ]; then
+        /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+        DESKTOP_PIDS+=($!)
+        export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    fi
+    openbox --config-file /etc/xdg/openbox/rc.xml >"${DRIVE_WM_LOG:-/dev/null}" 2>&1 &
+    DESKTOP_PIDS+=($!)
+    wait_for "openbox to manage the screen" wm_running
+}
+
+x_answers() { xprop -root _NET_SUPPORTED >/dev/null 2>&1; }
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# wm_state_has WID STATE: the window manager has put the window in that
+# _NET_WM_STATE (MAXIMIZED_VERT, SKIP_TASKBAR, ...).
+wm_state_has() { xprop -id "$1" _NET_WM_STATE 2>/dev/null | grep -q "_NET_WM_STATE_$2"; }
+
+# wm_allows WID ACTION: the window manager offers that action (MOVE, RESIZE,
+# MAXIMIZE_HORZ, ...) for the window.
+wm_allows() { xprop -id "$1" _NET_WM_ALLOWED_ACTIONS 2>/dev/null | grep -q "_NET_WM_ACTION_$2\b"; }
+
+# fixed_size WID: the window's size hints allow one size only.
+fixed_size()
+{
+    local hints min max
+    hints=$(xprop -id "$1" WM_NORMAL_HINTS)
+    min=$(sed -n 's/.*minimum size: *//p' <<<"$hints")
+    max=$(sed -n 's/.*maximum size: *//p' <<<"$hints")
+    [ -n "$min" ] && [ "$min" = "$max" ]
+}
+
+window_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+
+# kill_tree PID: the process and everything it started, children first.
+kill_tree()
+{
+    local child
+    for child in $(pgrep -P "$1"); do
+        kill_tree "$child"
+    done
+    kill "$1" 2>/dev/null || true
+}
+
+stop_desktop()
+{
+    local i
+    for ((i = ${#DESKTOP_PIDS[@]} - 1; i >= 0; i--)); do
+        kill_tree "${DESKTOP_PIDS[i]}"
+        wait "${DESKTOP_PIDS[i]}" 2>/dev/null || true
+    done
+    DESKTOP_PIDS=()
+    [ -z "${DESKTOP_RUNTIME:-}" ] || rm -rf "$DESKTOP_RUNTIME"
 }
 
 # ui_numbers FORM WIDGET PROPERTY: the numbers of one property of a widget in
@@ -130,23 +207,34 @@ start_app()
     MAIN_WID=$(timeout "$DRIVE_TIMEOUT" xdotool search --sync --name '^Merivex Demo' | head -n 1) || true
     [ -n "$MAIN_WID" ] || drive_fail "no main window titled 'Merivex Demo...' within ${DRIVE_TIMEOUT} s"
     read_main_geometry
-    local designed_h
-    read -r _ _ _ designed_h < <(ui_numbers frmMain frmMain geometry)
-    # The window is its designed client area plus the menu bar on top.
-    MENU_H=$((MAIN_H - designed_h))
     local strip_h
     read -r _ strip_h < <(ui_numbers frmMain Picture1 minimumSize)
     TOOLBAR_H=$strip_h
-    wait_for "the main window to be drawn" drawn_in "$MAIN_X" "$MAIN_Y" "$MAIN_W" "$MAIN_H"
+    wait_for "the main window to be drawn" workspace_drawn
+    # The white workspace starts below the menu bar and the toolbar strip.
+    MENU_H=$(($(first_white_row) - TOOLBAR_H))
     WINDOW_BG=$(pixel $((MAIN_X + MAIN_W - 3)) $((MAIN_Y + MENU_H + 3)))
     place_workspace
 }
 
+# first_white_row: how far down the main window's right edge turns white.
+first_white_row()
+{
+    import -window root -crop "1x$((MAIN_H / 2))+$((MAIN_X + MAIN_W - 3))+$MAIN_Y" -depth 8 txt:- \
+        2>/dev/null | awk -F'[,:]' '!found && /#FFFFFF/ { print $2; found = 1 }'
+}
+workspace_drawn() { [ -n "$(first_white_row)" ]; }
+
+# The client area's place on the screen (a window manager's frame around it
+# is not counted).
 read_main_geometry()
 {
-    eval "$(xdotool getwindowgeometry --shell "$MAIN_WID" | sed -n 's/^\(X\|Y\|WIDTH\|HEIGHT\)=/MAIN_&/p')"
-    MAIN_W=$MAIN_WIDTH
-    MAIN_H=$MAIN_HEIGHT
+    local info
+    info=$(xwininfo -id "$MAIN_WID")
+    MAIN_X=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+    MAIN_Y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    MAIN_W=$(sed -n 's/.*Width: *//p' <<<"$info")
+    MAIN_H=$(sed -n 's/.*Height: *//p' <<<"$info")
 }
 
 place_workspace()

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# A typical run in the real MerivexDemo under Xvfb, driven with xdotool:
-# register a patient, calculate and save a BMI, close the graph, select the
-# patient, exit. The database file is then read with Debian's sqlcipher shell,
-# not with the application's own code.
+# A typical run in the real MerivexDemo on a desktop of its own (Xvfb, a D-Bus
+# session, the openbox window manager), driven with xdotool: register a
+# patient, calculate and save a BMI, open New Biodata over the graph, close
+# the graph, select the patient, look at the About box, exit. What only a
+# window manager shows is read from the windows' X properties. The database
+# file is then read with Debian's sqlcipher shell, not with the application's
+# own code.
 # Usage: e2e_patient_run.sh MERIVEXDEMO MERIVEX-DB SCREENSHOT_FOLDER
 set -euo pipefail
 source "$(dirname "$0")/drive.sh"
-drive_in_xvfb "$@"
 
 app=$1
 dbtool=$2
@@ -15,7 +17,8 @@ name="Siti Aminah"
 birth="14/03/1980"
 
 work=$(mktemp -d)
-trap 'stop_app; rm -rf "$work"' EXIT
+trap 'stop_app; stop_desktop; rm -rf "$work"' EXIT
+drive_on_desktop
 cp "$app" "$work/MerivexDemo"
 "$dbtool" create "$work/Merivex.mdb" >/dev/null
 APP_LOG=$work/app.log
@@ -34,7 +37,8 @@ started=$SECONDS
 step "start"
 start_app "$work/MerivexDemo"
 title_matches '^Merivex Demo - No User$' || drive_fail "caption is '$(main_title)'"
-maximize_main
+wait_for "the window manager to maximize the main window" wm_state_has "$MAIN_WID" MAXIMIZED_HORZ
+wm_state_has "$MAIN_WID" MAXIMIZED_VERT || drive_fail "the main window is only maximized across"
 snap start
 
 step "New: the registration window opens"
@@ -83,6 +87,19 @@ click_ui "$WS_X" "$WS_Y" frmBmi cmdSave
 wait_for "the graph window" title_matches '- \[Your Weight Graf\]$'
 snap graph
 
+step "New over the maximized graph: at its size, at the top-left"
+click_toolbar Arahanbaru
+wait_for "New Biodata" pixel_is $((CHILD_X + new_w - 4)) $((CHILD_Y + new_h - 2)) "$WINDOW_BG"
+pixel_is $((CHILD_X + new_w + MDI_BORDER + 4)) $((CHILD_Y + new_h - 2)) "$WINDOW_BG" &&
+    drive_fail "New Biodata is wider than its designed size"
+title_matches '\[New Biodata\]' && drive_fail "New Biodata is maximized: '$(main_title)'"
+snap new-over-graph
+
+step "New: Cancel leaves the graph maximized"
+click_ui "$CHILD_X" "$CHILD_Y" frmNew cmdCancel
+wait_for "the maximized graph" title_matches '- \[Your Weight Graf\]$'
+snap new-cancelled
+
 step "Graph: closing it shows the BMI window again"
 click_child_close_maximized
 wait_for "the BMI window" title_matches '- \[Your Ideal Weight !\]$'
@@ -108,6 +125,27 @@ step "Open: Select makes the patient current"
 click_ui "$CHILD_X" "$CHILD_Y" frmOpen cmdSelect
 wait_for "the caption of the selected patient" title_matches "^Merivex Demo - $name\$"
 snap selected
+
+step "About: a dialog of the main window, fixed, without a task-bar entry"
+# Help is two menus right of File; a keyboard-opened menu has its first item current.
+click_at $((MAIN_X + 15)) $((MAIN_Y + MENU_H / 2))
+xdotool key --delay 100 Right Right Return
+about=$(timeout "$DRIVE_TIMEOUT" xdotool search --sync --name '^About Merivex$' | head -n 1) ||
+    drive_fail "no About box"
+wait_for "the About box to be managed" wm_allows "$about" MOVE
+# A task bar lists no dialog that is transient for another window.
+xprop -id "$about" _NET_WM_WINDOW_TYPE | grep -q '_NET_WM_WINDOW_TYPE_DIALOG' ||
+    drive_fail "the About box is $(xprop -id "$about" _NET_WM_WINDOW_TYPE)"
+[ "$(xprop -id "$about" WM_TRANSIENT_FOR | grep -o '0x[0-9a-f]*')" = "$(printf '0x%x' "$MAIN_WID")" ] ||
+    drive_fail "the About box is not transient for the main window: $(xprop -id "$about" WM_TRANSIENT_FOR)"
+fixed_size "$about" || drive_fail "the About box can be resized: $(xprop -id "$about" WM_NORMAL_HINTS)"
+for action in RESIZE MAXIMIZE_HORZ MAXIMIZE_VERT; do
+    wm_allows "$about" "$action" && drive_fail "the window manager offers $action for the About box"
+done
+wm_allows "$MAIN_WID" MAXIMIZE_HORZ || drive_fail "the main window cannot be maximized"
+snap about
+xdotool key Escape
+wait_for "the About box to close" window_gone "$about"
 
 step "Exit"
 click_toolbar ArahanKeluar
