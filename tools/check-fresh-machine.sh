@@ -43,9 +43,9 @@ trap '[ -n "${KEEP:-}" ] && cp -r "$tmp" "$KEEP"; rm -rf "$tmp"' EXIT
     # Programs: the first word of each command in the shell scripts, the
     # interpreters they name, programs that Python scripts and C++ tests
     # start, and the modules Python scripts import.
-    cd "$root"
-    git ls-files -- '*.sh' '*.py' .ci/run tools tests | sort -u | while read -r f; do
-        case $f in *.sh | *.py | .ci/run) ;; *) [[ $(head -c2 "$f") == '#!' ]] || continue ;; esac
+    # The source tree without git, which a fresh machine need not have.
+    sources() { find "$root" \( -name .git -o -name 'build*' -o -path "$build" \) -prune -o -type f "$@" -print; }
+    sources \( -name '*.sh' -o -name '*.py' -o -path "$root/.ci/run" \) | while read -r f; do
         sed -n '1s/^#! *\(\/usr\/bin\/env \)\{0,1\}\([^ ]*\).*/\2/p' "$f"
         if [[ $f == *.py ]]; then
             grep -oE '(\[|\(|, *)\s*["'\''][A-Za-z][A-Za-z0-9_.+-]*["'\'']' "$f" | grep -oE '[A-Za-z][A-Za-z0-9_.+-]*' || true
@@ -62,13 +62,14 @@ trap '[ -n "${KEEP:-}" ] && cp -r "$tmp" "$KEEP"; rm -rf "$tmp"' EXIT
             printf 'program\t%s\n' "$(type -P "$word")"
         fi
     done
-    git ls-files -- '*.cpp' | xargs grep -hoE '(start|execute)\(QStringLiteral\("[A-Za-z][A-Za-z0-9_.+-]*"\)' |
+    sources -name '*.cpp' | xargs grep -hoE '(start|execute)\(QStringLiteral\("[A-Za-z][A-Za-z0-9_.+-]*"\)' |
         grep -oE '"[^"]*"' | tr -d '"' | sort -u | while read -r word; do
         if type -P "$word" >/dev/null; then printf 'program\t%s\n' "$(type -P "$word")"; fi
     done
-    git ls-files -- '*.py' | xargs -r sed -nE 's/^\s*(import|from)\s+([A-Za-z_][A-Za-z0-9_]*).*/\2/p' | sort -u |
+    # Modules as Debian's interpreter finds them; the tests run that one.
+    sources -name '*.py' | xargs -r sed -nE 's/^\s*(import|from)\s+([A-Za-z_][A-Za-z0-9_]*).*/\2/p' | sort -u |
         while read -r module; do
-            file=$(python3 -c "import $module; print(getattr($module, '__file__', None) or '')" 2>/dev/null) || true
+            file=$(/usr/bin/python3 -c "import $module; print(getattr($module, '__file__', None) or '')" 2>/dev/null) || true
             if [[ $file == /* ]]; then printf 'python\t%s\n' "$file"; fi
         done
 } | grep -v -e "	$root/" -e "	$build/" | sort -u >"$tmp/used"
