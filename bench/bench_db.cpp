@@ -113,8 +113,8 @@ long readToEnd(Database &db, const QString &sql, int columns)
 // The same statement stepped by hand, each column fetched as text.
 long bareLoop(Database &db, const QString &sql)
 {
-    engine::Statement statement(db.nativeHandle(), sql);
-    sqlite3_stmt *stmt = statement.get();
+    Statement statement = db.prepare(sql);
+    sqlite3_stmt *stmt = statement.handle();
     const int columns = sqlite3_column_count(stmt);
     long bytes = 0;
     while (sqlite3_step(stmt) == SQLITE_ROW) {

@@ -175,18 +175,12 @@ QDate readDate(const QString &text)
     return {};
 }
 
-QDate readDate(const QString &text, const QString &pattern)
+QDate readStoredDate(const QString &text)
 {
-    QList<Part> parts;
-    forEachRun(pattern, [&](QChar c, qsizetype, qsizetype) {
-        if (c == QLatin1Char('d'))
-            parts.append(Part::Day);
-        else if (c == QLatin1Char('m'))
-            parts.append(Part::Month);
-        else if (c == QLatin1Char('y'))
-            parts.append(Part::Year);
-    });
-    return assemble(splitNumbers(text), parts);
+    const QByteArray bytes = text.toUtf8();
+    const dates::DayMonthYear d = dates::parseDayMonthYear(
+        bytes.constData(), std::size_t(bytes.size()), dates::currentYear());
+    return d.valid ? QDate(d.year, d.month, d.day) : QDate();
 }
 
 } // namespace merivex

@@ -17,14 +17,9 @@ QString commit();
 QString rollback();
 QStringList schema();
 
-// The plan of a statement, to see how the engine will answer it.
-QString explainPlan(const QString &sql);
-
-// One row of a whole table with its rowid in front: the first, the last, and
-// the one after rowid ?1.
-QString firstRow(const QString &table);
+// "SELECT * FROM table", the statement of a whole table, and its last row.
+QString wholeTable(const QString &table);
 QString lastRow(const QString &table);
-QString rowAfter(const QString &table);
 
 // INSERT INTO table (columns...) VALUES (?1, ...), identifiers quoted.
 QString insert(const QString &table, const QStringList &columns);

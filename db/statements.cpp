@@ -127,25 +127,14 @@ QStringList schema()
     };
 }
 
-QString explainPlan(const QString &sql)
+QString wholeTable(const QString &table)
 {
-    return QStringLiteral("EXPLAIN QUERY PLAN ") + sql;
-}
-
-QString firstRow(const QString &table)
-{
-    return QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid LIMIT 1").arg(quoted(table));
+    return QStringLiteral("SELECT * FROM %1").arg(table);
 }
 
 QString lastRow(const QString &table)
 {
-    return QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid DESC LIMIT 1").arg(quoted(table));
-}
-
-QString rowAfter(const QString &table)
-{
-    return QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid > ?1 ORDER BY rowid LIMIT 1")
-        .arg(quoted(table));
+    return QStringLiteral("SELECT * FROM %1 ORDER BY rowid DESC LIMIT 1").arg(quoted(table));
 }
 
 QString insert(const QString &table, const QStringList &columns)

@@ -7,8 +7,6 @@
 
 namespace
 {
-const QString StoredPattern = QStringLiteral("dd/mm/yy");
-
 int twoDigits(const QString &text, int at)
 {
     const QChar tens = text.at(at);
@@ -33,7 +31,7 @@ int DateLabels::fullYear(int yy)
         return *found;
     const QString probe =
         QStringLiteral("01") + m_separator + QStringLiteral("01") + m_separator + twoDigitText(yy);
-    const QDate date = merivex::readDate(probe, StoredPattern);
+    const QDate date = merivex::readStoredDate(probe);
     const int year = date.isValid() ? date.year() : 0;
     m_years.insert(yy, year);
     return year;
@@ -52,7 +50,7 @@ QString DateLabels::label(const QVariant &storedDate)
         if (const int year = fullYear(yy))
             date = QDate(year, month, day);
     } else {
-        date = merivex::readDate(text, StoredPattern);
+        date = merivex::readStoredDate(text);
     }
     if (!date.isValid())
         return QString();

@@ -5,8 +5,8 @@
 //
 // A graph reads up to 32,767 dates at once, so the common case, text exactly
 // as formatDate writes it, is read here directly; only the two-digit year
-// goes through readDate, once per distinct year. Any other text is read by
-// readDate itself.
+// goes through readStoredDate, once per distinct year. Any other text is read by
+// readStoredDate itself.
 #include <QChar>
 #include <QHash>
 #include <QString>

@@ -4,9 +4,8 @@
 // never touched.
 #include "db/dao.h"
 #include "db/database_file.h"
-#include "db/maintenance.h"
-#include "db/sqlite.h"
 #include "db/statements.h"
+#include "tools/maintenance.h"
 
 #include "db_test_support.h"
 #include "tool_support.h"
@@ -47,7 +46,8 @@ QString sampleDatabase(const QTemporaryDir &dir)
 void rawSql(const QString &path, const char *sql)
 {
     auto db = dbtest::open(path);
-    QCOMPARE(sqlite3_exec(db->nativeHandle(), sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    for (const QString &statement : QString::fromUtf8(sql).split(QStringLiteral("; ")))
+        db->execute(statement);
 }
 
 QString readText(const QString &path)

@@ -12,7 +12,7 @@ namespace
 {
 QString byPattern(const QVariant &stored)
 {
-    const QDate date = merivex::readDate(merivex::displayText(stored), QStringLiteral("dd/mm/yy"));
+    const QDate date = merivex::readStoredDate(merivex::displayText(stored));
     return date.isValid() ? merivex::formatDate(date, QStringLiteral("dd/mm")) : QString();
 }
 } // namespace
