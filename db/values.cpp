@@ -90,9 +90,24 @@ QString doubleText(double v)
 {
     if (v == 0)
         return QStringLiteral("0");
+    char buffer[32];
+    // Most heights and weights read back in 15 digits or fewer: then the
+    // shortest text that reads back is that text, and the quickest to make.
+    const double a = std::fabs(v);
+    if (a >= 1e-4 && a < 1e15) {
+        const char *end =
+            std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed).ptr;
+        int digits = 0;
+        bool leading = true;
+        for (const char *p = buffer; p != end; ++p) {
+            leading = leading && (*p == '0' || *p == '.' || *p == '-');
+            digits += !leading && *p != '.';
+        }
+        if (digits <= 15)
+            return QString::fromLatin1(buffer, end - buffer);
+    }
     if (halfway(v))
         v = std::nextafter(v, v > 0 ? HUGE_VAL : -HUGE_VAL);
-    char buffer[32];
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 15);
     return QString::fromLatin1(buffer, result.ptr - buffer);
