@@ -2,7 +2,7 @@
 #include "db/dao.h"
 #include "db/statements.h"
 
-#include "db_test_support.h"
+#include "patientfile.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -11,7 +11,7 @@
 #include <limits>
 
 using namespace merivex;
-using dbtest::errorNumber;
+using testfiles::errorNumber;
 
 class TestValues : public QObject
 {
