@@ -2,7 +2,6 @@
 
 #include "db/date_order.h"
 #include "db/engine_sql.h"
-#include "db/failures.h"
 #include "db/sqlite.h"
 #include "db/statement.h"
 
@@ -82,13 +81,13 @@ bool looksLikePages(qint64 size)
 void checkKey(sqlite3 *db, const QString &path, qint64 size)
 {
     try {
-        Statement(db, Sql::engine::keyCheck()).step();
+        Statement(db, Sql::engine::keyCheck).step();
     } catch (const Error &) {
         const int rc = sqlite3_errcode(db) & 0xff;
         if (rc == SQLITE_NOTADB && looksLikePages(size))
-            fail::invalidPassword();
+            fail(ErrorNumber::InvalidPassword);
         if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
-            fail::cannotOpen(path);
+            fail(ErrorNumber::CannotOpen, path);
         throw;
     }
 }
@@ -119,12 +118,12 @@ sqlite3 *openConnection(const QString &path, const QString &password, const Open
     // that other connections of this process hold on it.
     const QFileInfo info(path);
     if (!info.exists())
-        fail::fileNotFound(path);
+        fail(ErrorNumber::FileNotFound, path);
     if (!info.isFile())
-        fail::cannotOpen(path);
+        fail(ErrorNumber::CannotOpen, path);
     const qint64 size = info.size();
     if (size == 0 && !options.allowEmptyFile) // would open as a new, empty database
-        fail::cannotOpen(path);
+        fail(ErrorNumber::CannotOpen, path);
 
     // unix-excl takes one write lock over the file's shared range at the
     // first read and keeps it until the process's last connection closes:
@@ -140,7 +139,7 @@ sqlite3 *openConnection(const QString &path, const QString &password, const Open
     Handle db(raw);
     if (rc != SQLITE_OK) {
         if ((rc & 0xff) == SQLITE_CANTOPEN)
-            fail::cannotOpen(path);
+            fail(ErrorNumber::CannotOpen, path);
         raise(db.get(), rc);
     }
     sqlite3_extended_result_codes(db.get(), 1);
@@ -158,11 +157,11 @@ sqlite3 *openConnection(const QString &path, const QString &password, const Open
     dates::registerCollation(db.get());
     checkKey(db.get(), path, size);
     if (!options.readOnly && sqlite3_db_readonly(db.get(), "main") == 1)
-        fail::readOnly(); // the engine fell back to reading only
+        fail(ErrorNumber::ReadOnly); // the engine fell back to reading only
     // A reader writes nothing, and switching the journal is a write.
     if (!options.readOnly) {
-        execute(db.get(), Sql::engine::setJournalMode());
-        execute(db.get(), Sql::engine::setSynchronous());
+        execute(db.get(), Sql::engine::setJournalMode);
+        execute(db.get(), Sql::engine::setSynchronous);
     }
     return db.release();
 }

@@ -2,7 +2,6 @@
 
 #include "db/connection.h"
 #include "db/engine_sql.h"
-#include "db/failures.h"
 #include "db/sqlite.h"
 
 #include <QFile>
@@ -19,13 +18,13 @@ Database::~Database()
 std::shared_ptr<Recordset> Database::OpenRecordset(const QString &sql, int type, int options)
 {
     if ((type != dbOpenDynaset && type != dbOpenSnapshot) || (options & ~dbSQLPassThrough))
-        fail::invalidArgument();
+        fail(ErrorNumber::InvalidArgument);
     Statement query = prepare(sql);
     if (query.hasTail())
-        fail::charactersAfterEnd();
+        fail(ErrorNumber::CharactersAfterEnd);
     // A recordset only reads; rows are added through AddNew and Update.
     if (!query.readOnly())
-        fail::invalidArgument();
+        fail(ErrorNumber::InvalidArgument);
     const bool updatable = type == dbOpenDynaset && !(options & dbSQLPassThrough);
     // Owned at once; the constructor is the layer's own.
     return std::shared_ptr<Recordset>(
@@ -34,15 +33,15 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const QString &sql, int type,
 
 void Database::BeginTrans()
 {
-    execute(Sql::engine::begin());
+    execute(Sql::engine::begin);
 }
 void Database::CommitTrans()
 {
-    execute(Sql::engine::commit());
+    execute(Sql::engine::commit);
 }
 void Database::Rollback()
 {
-    execute(Sql::engine::rollback());
+    execute(Sql::engine::rollback);
 }
 
 Statement Database::prepare(const QString &sql) const
@@ -65,8 +64,7 @@ QVariant Database::value(const QString &sql) const
 
 JournalSettings Database::journalSettings() const
 {
-    return {value(Sql::engine::journalMode()).toString(),
-            value(Sql::engine::synchronous()).toInt()};
+    return {value(Sql::engine::journalMode).toString(), value(Sql::engine::synchronous).toInt()};
 }
 
 DBEngine &DBEngine::instance()
@@ -94,8 +92,9 @@ void DBEngine::CreateDatabase(const QString &path, const QString &connect,
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         if (QFileInfo::exists(path))
-            fail::databaseExists(path);
-        fail::diskIo(QStringLiteral("Could not create '%1': %2.").arg(path, file.errorString()));
+            fail(ErrorNumber::DatabaseExists, path);
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not create '%1': %2.").arg(path, file.errorString()));
     }
     file.close();
 
@@ -103,10 +102,10 @@ void DBEngine::CreateDatabase(const QString &path, const QString &connect,
         engine::OpenOptions options;
         options.allowEmptyFile = true;
         const Database db(engine::openConnection(path, engine::passwordOf(connect), options));
-        db.execute(Sql::engine::begin());
+        db.execute(Sql::engine::begin);
         for (const QString &sql : schema)
             db.execute(sql);
-        db.execute(Sql::engine::commit());
+        db.execute(Sql::engine::commit);
     } catch (...) {
         QFile::remove(path);
         throw;

@@ -26,7 +26,7 @@ std::shared_ptr<Database> openPatientDatabase()
 
 void createPatientDatabase(const QString &path, const QString &connect)
 {
-    DBEngine::instance().CreateDatabase(path, connect, Sql::engine::schema());
+    DBEngine::instance().CreateDatabase(path, connect, Sql::engine::schema);
 }
 
 } // namespace merivex

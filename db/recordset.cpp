@@ -1,7 +1,6 @@
 #include "db/dao.h"
 
 #include "db/engine_sql.h"
-#include "db/failures.h"
 #include "db/sqlite.h"
 
 namespace merivex
@@ -36,7 +35,7 @@ Recordset::Recordset(std::shared_ptr<Database> db, const QString &sql, Statement
 void Recordset::checkOpen() const
 {
     if (!m_db)
-        fail::objectInvalid();
+        fail(ErrorNumber::ObjectInvalid);
 }
 
 // The next row. At the statement's end it is reset at once, which releases
@@ -74,7 +73,7 @@ void Recordset::MoveFirst()
         step();
     }
     if (m_atEnd)
-        fail::noCurrentRecord();
+        fail(ErrorNumber::NoCurrentRecord);
 }
 
 void Recordset::MoveLast(int)
@@ -99,7 +98,7 @@ void Recordset::MoveLast(int)
         }
     }
     if (last.empty())
-        fail::noCurrentRecord();
+        fail(ErrorNumber::NoCurrentRecord);
     m_query->reset();
     m_onStatement = false;
     m_moved = true;
@@ -113,7 +112,7 @@ void Recordset::MoveNext()
     checkOpen();
     m_adding = false;
     if (m_atEnd)
-        fail::noCurrentRecord();
+        fail(ErrorNumber::NoCurrentRecord);
     m_moved = true;
     step();
     if (!m_atEnd)
@@ -133,14 +132,14 @@ Field &Recordset::Fields(const QString &name)
         if (m_columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
             return m_fields[i];
     }
-    fail::itemNotFound();
+    fail(ErrorNumber::ItemNotFound);
 }
 
 Field &Recordset::Fields(int index)
 {
     checkOpen();
     if (index < 0 || index >= int(m_fields.size()))
-        fail::itemNotFound();
+        fail(ErrorNumber::ItemNotFound);
     return m_fields[std::size_t(index)];
 }
 
@@ -148,7 +147,7 @@ void Recordset::AddNew()
 {
     checkOpen();
     if (!m_updatable)
-        fail::readOnly();
+        fail(ErrorNumber::ReadOnly);
     m_adding = true;
     m_buffer.assign(m_fields.size(), QVariant());
     m_assigned.assign(m_fields.size(), false);
@@ -158,15 +157,16 @@ void Recordset::Update(int type, bool)
 {
     checkOpen();
     if (type != dbUpdateRegular)
-        fail::invalidArgument();
+        fail(ErrorNumber::InvalidArgument);
     if (!m_adding)
-        fail::updateWithoutAddNew();
+        fail(ErrorNumber::UpdateWithoutAddNew);
     // An open connection keeps writing to a file removed or replaced behind
     // it, and the row would go with that file: refuse it instead.
     int moved = 0;
     if (sqlite3_file_control(m_db->m_handle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
         moved)
-        fail::diskIo(QStringLiteral("The database file was moved or deleted while in use."));
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("The database file was moved or deleted while in use."));
 
     QStringList columns;
     std::vector<QVariant> values;
@@ -208,7 +208,7 @@ QVariant Recordset::fieldValue(int index) const
     if (m_adding)
         return m_buffer[std::size_t(index)];
     if (m_atEnd)
-        fail::noCurrentRecord();
+        fail(ErrorNumber::NoCurrentRecord);
     if (m_onStatement)
         return m_query->column(index);
     return m_tail[m_tailAt][std::size_t(index)];
@@ -218,9 +218,9 @@ void Recordset::setFieldValue(int index, const QVariant &v)
 {
     checkOpen();
     if (!m_updatable)
-        fail::readOnly();
+        fail(ErrorNumber::ReadOnly);
     if (!m_adding)
-        fail::updateWithoutAddNew();
+        fail(ErrorNumber::UpdateWithoutAddNew);
     // Converted now, so a value the column cannot take fails at the assignment.
     m_buffer[std::size_t(index)] = toColumn(v, m_columns[std::size_t(index)].affinity);
     m_assigned[std::size_t(index)] = true;

@@ -1,6 +1,5 @@
 #include "db/statement.h"
 
-#include "db/failures.h"
 #include "db/sqlite.h"
 
 #include <utility>
@@ -29,26 +28,23 @@ void raise(sqlite3 *db, int rc)
     switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        fail::fileInUse(mainFile(db));
+        fail(ErrorNumber::FileInUse, mainFile(db));
     case SQLITE_FULL:
-        throw Error(ErrorNumber::DiskFull, QStringLiteral("Not enough space on disk."));
+        fail(ErrorNumber::DiskFull);
     case SQLITE_IOERR:
     case SQLITE_CANTOPEN: // a journal that cannot be created
-        fail::diskIo();
+        fail(ErrorNumber::DiskIoError);
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
-        fail::cannotOpen(mainFile(db));
+        fail(ErrorNumber::CannotOpen, mainFile(db));
     case SQLITE_READONLY:
-        fail::readOnly();
+        fail(ErrorNumber::ReadOnly);
     case SQLITE_CONSTRAINT:
         if (rc == SQLITE_CONSTRAINT_CHECK) // the only checks are the 16-bit id ranges
-            fail::overflow();
-        throw Error(ErrorNumber::DuplicateKey,
-                    QStringLiteral("The changes you requested to the table were not successful "
-                                   "because they would create duplicate values in the index, "
-                                   "primary key, or relationship."));
+            fail(ErrorNumber::Overflow);
+        fail(ErrorNumber::DuplicateKey);
     case SQLITE_MISMATCH:
-        fail::typeMismatch();
+        fail(ErrorNumber::TypeMismatch);
     default:
         break;
     }
@@ -65,7 +61,7 @@ Statement::Statement(sqlite3 *db, const QString &sql) : m_db(db)
     if (rc != SQLITE_OK)
         raise(db, rc);
     if (!m_stmt) // only blanks or comments
-        fail::invalidArgument();
+        fail(ErrorNumber::InvalidArgument);
     for (const char *p = tail; p && *p; ++p) {
         if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n' && *p != ';') {
             m_hasTail = true;

@@ -1,6 +1,6 @@
 #include "db/values.h"
 
-#include "db/failures.h"
+#include "db/errors.h"
 
 #include <QLocale>
 
@@ -45,18 +45,18 @@ double toFiniteDouble(const QVariant &v)
     case QMetaType::QString:
         if (const std::optional<double> d = readNumber(v.toString()))
             return *d;
-        fail::typeMismatch();
+        fail(ErrorNumber::TypeMismatch);
     case QMetaType::Double:
     case QMetaType::Float: {
         const double d = v.toDouble();
         if (std::isnan(d))
-            fail::typeMismatch();
+            fail(ErrorNumber::TypeMismatch);
         if (std::isinf(d))
-            fail::overflow();
+            fail(ErrorNumber::Overflow);
         return d;
     }
     default:
-        fail::typeMismatch();
+        fail(ErrorNumber::TypeMismatch);
     }
 }
 
@@ -168,21 +168,21 @@ QString displayText(const QVariant &v)
 qint16 toInt16(const QVariant &v)
 {
     if (v.isNull())
-        fail::typeMismatch();
+        fail(ErrorNumber::TypeMismatch);
     constexpr qint64 lowest = std::numeric_limits<qint16>::min();
     constexpr qint64 highest = std::numeric_limits<qint16>::max();
     if (isInteger(v)) {
         const bool negative = v.toLongLong() < 0 && v.typeId() != QMetaType::ULongLong &&
                               v.typeId() != QMetaType::ULong;
         if (negative ? v.toLongLong() < lowest : v.toULongLong() > quint64(highest))
-            fail::overflow();
+            fail(ErrorNumber::Overflow);
         return qint16(v.toLongLong());
     }
     const double d = toFiniteDouble(v);
     if (d != std::floor(d))
-        fail::typeMismatch();
+        fail(ErrorNumber::TypeMismatch);
     if (d < lowest || d > highest)
-        fail::overflow();
+        fail(ErrorNumber::Overflow);
     return qint16(d);
 }
 
@@ -190,7 +190,7 @@ qint16 addInt16(qint16 a, int b)
 {
     const qint64 sum = qint64(a) + b;
     if (sum < std::numeric_limits<qint16>::min() || sum > std::numeric_limits<qint16>::max())
-        fail::overflow();
+        fail(ErrorNumber::Overflow);
     return qint16(sum);
 }
 

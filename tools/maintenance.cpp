@@ -4,7 +4,6 @@
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/dates.h"
-#include "db/failures.h"
 #include "db/maintenance_sql.h"
 #include "db/statements.h"
 
@@ -114,8 +113,8 @@ bool checkColumns(const Database &db, const Table &table, QStringList &problems)
 }
 
 // Ids run 1, 2, 3 ... without gaps: the application takes the last id + 1.
-int checkIds(const Database &db, const QString &sqlText, const QString &table, const QString &column,
-             QStringList &problems)
+int checkIds(const Database &db, const QString &sqlText, const QString &table,
+             const QString &column, QStringList &problems)
 {
     Statement stmt = db.prepare(sqlText);
     Findings findings(problems);
@@ -144,7 +143,7 @@ int checkIds(const Database &db, const QString &sqlText, const QString &table, c
 
 void checkPatientsExist(const Database &db, QStringList &problems)
 {
-    Statement stmt = db.prepare(sql::unknownPatients());
+    Statement stmt = db.prepare(sql::unknownPatients);
     Findings findings(problems);
     while (stmt.step())
         findings.add(QStringLiteral("BMIHistory: IdBMI %1 names IdPt '%2', which is no patient")
@@ -153,7 +152,7 @@ void checkPatientsExist(const Database &db, QStringList &problems)
 
 void checkMeasurements(const Database &db, QStringList &problems)
 {
-    Statement stmt = db.prepare(sql::badMeasurements());
+    Statement stmt = db.prepare(sql::badMeasurements);
     Findings findings(problems);
     while (stmt.step())
         findings.add(
@@ -168,12 +167,14 @@ void writeFileAtomically(const QString &path, const QByteArray &data)
 {
     QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
     if (!file.open())
-        fail::diskIo(QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
     if (file.write(data) != data.size() || !file.flush())
-        fail::diskIo(QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
     if (std::rename(QFile::encodeName(file.fileName()).constData(),
                     QFile::encodeName(path).constData()) != 0)
-        fail::diskIo(QStringLiteral("Could not write '%1'.").arg(path));
+        fail(ErrorNumber::DiskIoError, QStringLiteral("Could not write '%1'.").arg(path));
     file.setAutoRemove(false);
 }
 
@@ -197,7 +198,7 @@ QByteArray patientsCsv(const Database &db, int *rows)
 {
     CsvWriter csv;
     csv.row(biodata.columns);
-    Statement stmt = db.prepare(sql::patientsForExport());
+    Statement stmt = db.prepare(sql::patientsForExport);
     while (stmt.step()) {
         QStringList fields;
         for (int i = 0; i < 5; ++i)
@@ -214,7 +215,7 @@ QByteArray historyCsv(const Database &db, int *rows)
     csv.row({QStringLiteral("IdBMI"), QStringLiteral("IdPatient"), QStringLiteral("Name"),
              QStringLiteral("Date"), QStringLiteral("DateStored"), QStringLiteral("Height"),
              QStringLiteral("Weight"), QStringLiteral("BMI")});
-    Statement stmt = db.prepare(sql::historyForExport());
+    Statement stmt = db.prepare(sql::historyForExport);
     while (stmt.step()) {
         QVariant v[6];
         for (int i = 0; i < 6; ++i)
@@ -259,7 +260,7 @@ CheckReport checkPatientDatabase(const QString &path)
     QStringList &problems = report.problems;
 
     guarded(problems, QStringLiteral("integrity check"), [&] {
-        Statement stmt = handle.prepare(sql::integrityCheck());
+        Statement stmt = handle.prepare(sql::integrityCheck);
         Findings findings(problems);
         while (stmt.step()) {
             const QString line = cellText(stmt.column(0));
@@ -276,11 +277,11 @@ CheckReport checkPatientDatabase(const QString &path)
     if (patientsComplete)
         guarded(problems, biodata.name, [&] {
             report.patients =
-                checkIds(handle, sql::patientIds(), biodata.name, biodata.columns[0], problems);
+                checkIds(handle, sql::patientIds, biodata.name, biodata.columns[0], problems);
         });
     if (historyComplete)
         guarded(problems, bmiHistory.name, [&] {
-            report.measurements = checkIds(handle, sql::measurementIds(), bmiHistory.name,
+            report.measurements = checkIds(handle, sql::measurementIds, bmiHistory.name,
                                            bmiHistory.columns[0], problems);
             checkMeasurements(handle, problems);
         });
@@ -302,7 +303,8 @@ ExportCounts exportCsv(const QString &path, const QString &dir, bool overwrite)
     }
     const auto db = openStandard(path);
     if (!QDir().mkpath(dir))
-        fail::diskIo(QStringLiteral("Could not create the folder '%1'.").arg(dir));
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not create the folder '%1'.").arg(dir));
     // Both are read before either is written: a file that fails to read
     // leaves the earlier export as it was.
     ExportCounts counts;
@@ -333,11 +335,12 @@ public:
                           QFile::ReadOwner | QFile::WriteOwner))
                 m_path = name;
             else if (!file.exists())
-                fail::diskIo(
-                    QStringLiteral("Could not create '%1': %2.").arg(name, file.errorString()));
+                fail(ErrorNumber::DiskIoError,
+                     QStringLiteral("Could not create '%1': %2.").arg(name, file.errorString()));
         }
         if (m_path.isEmpty())
-            fail::diskIo(QStringLiteral("Could not create a file beside '%1'.").arg(dest));
+            fail(ErrorNumber::DiskIoError,
+                 QStringLiteral("Could not create a file beside '%1'.").arg(dest));
     }
     ~PartFile()
     {
@@ -355,8 +358,9 @@ public:
     {
         if (!QFile::rename(m_path, dest)) {
             if (QFileInfo::exists(dest))
-                fail::databaseExists(dest);
-            fail::diskIo(QStringLiteral("Could not rename the copy to '%1'.").arg(dest));
+                fail(ErrorNumber::DatabaseExists, dest);
+            fail(ErrorNumber::DiskIoError,
+                 QStringLiteral("Could not rename the copy to '%1'.").arg(dest));
         }
         m_renamed = true;
     }
@@ -371,25 +375,25 @@ private:
 void backupPatientDatabase(const QString &path, const QString &dest)
 {
     if (QFileInfo::exists(dest))
-        fail::databaseExists(dest);
+        fail(ErrorNumber::DatabaseExists, dest);
     const auto db = openStandard(path);
 
     // The engine's online backup would write the pages decrypted; exporting
     // into an attached file keyed with the same password keeps them encrypted.
     PartFile copy(dest);
     {
-        Statement attach = db->prepare(sql::attachCopy());
+        Statement attach = db->prepare(sql::attachCopy);
         attach.bind(1, copy.path());
         attach.bind(2, engine::passwordOf(connectString()));
         attach.step();
     }
     try {
-        db->execute(sql::exportToCopy());
+        db->execute(sql::exportToCopy);
     } catch (...) {
-        db->execute(sql::detachCopy());
+        db->execute(sql::detachCopy);
         throw;
     }
-    db->execute(sql::detachCopy());
+    db->execute(sql::detachCopy);
 
     // Only a copy that opens with the password and reads both tables is kept.
     {
