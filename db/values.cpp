@@ -19,21 +19,11 @@ namespace
 
 bool isInteger(const QVariant &v)
 {
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::Short:
-    case QMetaType::Long:
-    case QMetaType::SChar:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::UShort:
-    case QMetaType::ULong:
-    case QMetaType::UChar:
-        return true;
-    default:
-        return false;
-    }
+    static const QList<int> integers = {QMetaType::Int,       QMetaType::LongLong, QMetaType::Short,
+                                        QMetaType::Long,      QMetaType::SChar,    QMetaType::UInt,
+                                        QMetaType::ULongLong, QMetaType::UShort,   QMetaType::ULong,
+                                        QMetaType::UChar};
+    return integers.contains(v.typeId());
 }
 
 // A number from any numeric value or number text; Error 13 when there is none.
