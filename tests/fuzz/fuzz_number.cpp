@@ -1,5 +1,6 @@
 // readNumber on any text: never crashes, accepts only finite numbers with a
 // digit in them, ignores surrounding blanks, and reads its own output back.
+#include "bmi/number.h"
 #include "db/values.h"
 #include "fuzz_support.h"
 
