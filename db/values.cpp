@@ -82,6 +82,8 @@ QString doubleText(double v)
 {
     if (v == 0)
         return QStringLiteral("0");
+    if (!std::isfinite(v))
+        return QString::number(v, 'g', 15);
     char shortest[32];
     const char *end =
         std::to_chars(shortest, shortest + sizeof shortest, v, std::chars_format::scientific).ptr;

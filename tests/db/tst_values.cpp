@@ -31,6 +31,9 @@ private slots:
         QTest::newRow("half") << QVariant(22.5) << "22.5";
         QTest::newRow("negative zero") << QVariant(-0.0) << "0";
         QTest::newRow("tenth") << QVariant(0.1) << "0.1";
+        QTest::newRow("infinity") << QVariant(-std::numeric_limits<double>::infinity()) << "-inf";
+        QTest::newRow("not a number")
+            << QVariant(std::numeric_limits<double>::quiet_NaN()) << "nan";
         QTest::newRow("text with blanks") << QVariant(QStringLiteral("  Ann Lee  ")) << "Ann Lee";
         QTest::newRow("blanks only") << QVariant(QStringLiteral("   ")) << "";
         QTest::newRow("tab is no blank") << QVariant(QStringLiteral("\tX ")) << "\tX";
