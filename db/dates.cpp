@@ -3,6 +3,7 @@
 #include "db/date_order.h"
 
 #include <QLocale>
+#include <QVarLengthArray>
 
 #include <array>
 
@@ -154,9 +155,18 @@ QDate readDate(const QString &text)
 
 QDate readStoredDate(const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
-    const dates::DayMonthYear d = dates::parseDayMonthYear(
-        bytes.constData(), std::size_t(bytes.size()), dates::currentYear());
+    return readStoredDate(text, dates::currentYear());
+}
+
+QDate readStoredDate(const QString &text, int thisYear)
+{
+    // Characters beyond ASCII become a byte that is no digit, blank or
+    // separator, so the text keeps its length and reads as no date.
+    QVarLengthArray<char, 32> bytes(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i)
+        bytes[i] = text.at(i).unicode() < 0x80 ? char(text.at(i).unicode()) : '\x80';
+    const dates::DayMonthYear d =
+        dates::parseDayMonthYear(bytes.constData(), std::size_t(bytes.size()), thisYear);
     return d.valid ? QDate(d.year, d.month, d.day) : QDate();
 }
 

@@ -24,5 +24,7 @@ QDate readDate(const QString &text);
 // blanks around; a two-digit year is read in the window around this year
 // that the history's order uses. Invalid when it is anything else.
 QDate readStoredDate(const QString &text);
+// The same with this year given, for many dates read at once.
+QDate readStoredDate(const QString &text, int thisYear);
 
 } // namespace merivex

@@ -1,6 +1,7 @@
 #include "graph/datelabels.h"
 
 #include "db/dao.h"
+#include "db/date_order.h"
 #include "db/dates.h"
 
 #include <QDate>
@@ -13,11 +14,14 @@ QString twoDigitText(int value)
 }
 } // namespace
 
-DateLabels::DateLabels() : m_separator(merivex::dateSeparator()) {}
+DateLabels::DateLabels()
+    : m_separator(merivex::dateSeparator()), m_thisYear(merivex::dates::currentYear())
+{
+}
 
 QString DateLabels::label(const QVariant &storedDate) const
 {
-    const QDate date = merivex::readStoredDate(merivex::displayText(storedDate));
+    const QDate date = merivex::readStoredDate(merivex::displayText(storedDate), m_thisYear);
     if (!date.isValid())
         return QString();
     // As formatDate(date, "dd/mm") writes it.

@@ -13,5 +13,7 @@ public:
     QString label(const QVariant &storedDate) const;
 
 private:
-    QChar m_separator; // looked up once for all the points of a graph
+    // Looked up once for all the points of a graph.
+    QChar m_separator;
+    int m_thisYear;
 };
