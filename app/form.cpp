@@ -1,7 +1,6 @@
 #include "app/form.h"
 
 #include "app/forms.h"
-#include "app/frmMain.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -16,6 +15,12 @@ namespace
 {
 constexpr double TwipsPerPixel = 15.0;
 
+std::function<QMdiArea *()> &workspace()
+{
+    static std::function<QMdiArea *()> provider;
+    return provider;
+}
+
 bool flag(const QWidget *w, const char *name, bool fallback)
 {
     const QVariant v = w->property(name);
@@ -28,6 +33,11 @@ QString text(const QWidget *w, const char *name, const QString &fallback)
     return v.isValid() ? v.toString() : fallback;
 }
 } // namespace
+
+void Form::setWorkspace(std::function<QMdiArea *()> provider)
+{
+    workspace() = std::move(provider);
+}
 
 Form::~Form()
 {
@@ -82,18 +92,18 @@ bool Form::load()
             flags |= Qt::WindowMinimizeButtonHint;
         if (flag(built.get(), "MaxButton", true))
             flags |= Qt::WindowMaximizeButtonHint;
-        QMdiArea *workspace = Forms::get<frmMain>().workspace();
         m_client = built.get();
+        QMdiArea *area = workspace()();
         // The workspace maximizes a child that becomes active while the active
         // one is maximized. A fixed child keeps its designed size and leaves
         // the maximized one as it is: its activation switches that off before
         // the workspace reacts, as this handler is connected first.
         auto sub = std::make_unique<QMdiSubWindow>();
         sub->setWidget(built.release());
-        connect(sub.get(), &QMdiSubWindow::aboutToActivate, workspace, [workspace, fixed] {
-            workspace->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, fixed);
+        connect(sub.get(), &QMdiSubWindow::aboutToActivate, area, [area, fixed] {
+            area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, fixed);
         });
-        m_sub = workspace->addSubWindow(sub.release(), flags);
+        m_sub = area->addSubWindow(sub.release(), flags);
         m_sub->setWindowIcon(icon);
         // A designer widget without layouts has no size hint: the frame is
         // fitted around its designed size instead.
