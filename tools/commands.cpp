@@ -211,20 +211,21 @@ int restore(const QStringList &args)
         return usageError(QStringLiteral("BACKUP and PATH are the same file."));
     return run(path, QStringLiteral("%1 not restored").arg(native(path)), [&] {
         const Restored restored = restorePatientDatabase(backup, path);
-        if (restored.aside.isEmpty())
+        if (restored.aside.isEmpty()) {
             print(stdout, QStringLiteral("There was no file at %1.").arg(native(path)));
-        else if (!restored.asideLog)
-            print(stdout,
-                  QStringLiteral("The previous file is kept as %1.").arg(native(restored.aside)));
-        else
-            print(stdout,
-                  QStringLiteral("The previous file is kept as %1 with its log %2, as "
-                                 "they were: %3.")
-                      .arg(native(restored.aside), native(restored.aside + QStringLiteral("-wal")),
-                           restored.unreadable.isEmpty()
-                               ? QStringLiteral("the log could not be folded in")
-                               : QStringLiteral("they do not read as sound (%1)")
-                                     .arg(restored.unreadable)));
+        } else {
+            QString kept =
+                QStringLiteral("The previous file is kept as %1").arg(native(restored.aside));
+            if (restored.asideLog)
+                kept += QStringLiteral(" with its log %1")
+                            .arg(native(restored.aside + QStringLiteral("-wal")));
+            if (!restored.unreadable.isEmpty())
+                kept += QStringLiteral(", as it was: it does not read as sound (%1)")
+                            .arg(restored.unreadable);
+            else if (restored.asideLog)
+                kept += QStringLiteral(", as they were: the log could not be folded in");
+            print(stdout, kept + QLatin1Char('.'));
+        }
         // What the application will find there.
         const CheckReport report = checkPatientDatabase(path);
         print(stdout, QStringLiteral("Restored %1 from %2: %3, %4.")

@@ -232,7 +232,7 @@ Restored restorePatientDatabase(const QString &backup, const QString &path)
     const bool hasFile = QFileInfo::exists(path);
     bool hasLog = QFileInfo::exists(path + logSuffix);
     if (hasFile || hasLog) {
-        restored.unreadable = hasFile ? probe(path) : QStringLiteral("only its log was there");
+        restored.unreadable = hasFile ? probe(path) : QStringLiteral("there was only its log");
         if (restored.unreadable.isEmpty() && hasLog) {
             fold(path);
             hasLog = QFileInfo::exists(path + logSuffix);
