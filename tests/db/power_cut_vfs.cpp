@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -49,18 +50,12 @@ struct Name {
     Inode *synced = nullptr;
 };
 
-struct File {
-    sqlite3_file base;
+// What the layer adds to the engine's own file object, behind it.
+struct Trailer {
     Inode *inode; // nullptr for the engine's nameless temporary files
-    sqlite3_file *real() { return reinterpret_cast<sqlite3_file *>(this + 1); }
 };
 
 PowerCut::Model *active = nullptr;
-
-File *shim(sqlite3_file *file)
-{
-    return reinterpret_cast<File *>(file);
-}
 
 QString folderOf(const QString &path)
 {
@@ -72,7 +67,8 @@ QString folderOf(const QString &path)
 struct PowerCut::Model {
     sqlite3_vfs *real = nullptr;
     sqlite3_vfs vfs{};
-    sqlite3_io_methods methods{};
+    sqlite3_io_methods methods{}; // the engine's, but for the calls that change files
+    const sqlite3_io_methods *realMethods = nullptr;
     sqlite3_syscall_ptr realOpenDirectory = nullptr;
 
     std::vector<std::unique_ptr<Inode>> inodes;
@@ -110,6 +106,12 @@ struct PowerCut::Model {
         return failed;
     }
 
+    Trailer *trailer(sqlite3_file *file)
+    {
+        return reinterpret_cast<Trailer *>(reinterpret_cast<char *>(file) + trailerOffset());
+    }
+    int trailerOffset() const { return (real->szOsFile + 7) / 8 * 8; }
+
     void folderSynced(const QString &folder)
     {
         for (auto &[path, name] : names) {
@@ -127,103 +129,43 @@ PowerCut::Model &model()
     return *active;
 }
 
-// Every call the layer does not need to see is passed on.
-int fileClose(sqlite3_file *file)
-{
-    return shim(file)->real()->pMethods->xClose(shim(file)->real());
-}
-int fileRead(sqlite3_file *file, void *buffer, int amount, sqlite3_int64 offset)
-{
-    return shim(file)->real()->pMethods->xRead(shim(file)->real(), buffer, amount, offset);
-}
-int fileSize(sqlite3_file *file, sqlite3_int64 *size)
-{
-    return shim(file)->real()->pMethods->xFileSize(shim(file)->real(), size);
-}
-int fileLock(sqlite3_file *file, int level)
-{
-    return shim(file)->real()->pMethods->xLock(shim(file)->real(), level);
-}
-int fileUnlock(sqlite3_file *file, int level)
-{
-    return shim(file)->real()->pMethods->xUnlock(shim(file)->real(), level);
-}
-int fileCheckReservedLock(sqlite3_file *file, int *out)
-{
-    return shim(file)->real()->pMethods->xCheckReservedLock(shim(file)->real(), out);
-}
-int fileControl(sqlite3_file *file, int op, void *arg)
-{
-    return shim(file)->real()->pMethods->xFileControl(shim(file)->real(), op, arg);
-}
-int fileSectorSize(sqlite3_file *file)
-{
-    return shim(file)->real()->pMethods->xSectorSize(shim(file)->real());
-}
-int fileDeviceCharacteristics(sqlite3_file *file)
-{
-    return shim(file)->real()->pMethods->xDeviceCharacteristics(shim(file)->real());
-}
-int fileShmMap(sqlite3_file *file, int region, int size, int extend, void volatile **out)
-{
-    return shim(file)->real()->pMethods->xShmMap(shim(file)->real(), region, size, extend, out);
-}
-int fileShmLock(sqlite3_file *file, int offset, int n, int flags)
-{
-    return shim(file)->real()->pMethods->xShmLock(shim(file)->real(), offset, n, flags);
-}
-void fileShmBarrier(sqlite3_file *file)
-{
-    shim(file)->real()->pMethods->xShmBarrier(shim(file)->real());
-}
-int fileShmUnmap(sqlite3_file *file, int deleteFlag)
-{
-    return shim(file)->real()->pMethods->xShmUnmap(shim(file)->real(), deleteFlag);
-}
-int fileFetch(sqlite3_file *file, sqlite3_int64 offset, int amount, void **out)
-{
-    return shim(file)->real()->pMethods->xFetch(shim(file)->real(), offset, amount, out);
-}
-int fileUnfetch(sqlite3_file *file, sqlite3_int64 offset, void *page)
-{
-    return shim(file)->real()->pMethods->xUnfetch(shim(file)->real(), offset, page);
-}
-
 // What a power cut can undo: writes, truncations, syncs and deletions.
 int fileWrite(sqlite3_file *file, const void *buffer, int amount, sqlite3_int64 offset)
 {
-    if (model().fails())
+    PowerCut::Model &m = model();
+    if (m.fails())
         return SQLITE_IOERR_WRITE;
-    const int rc = shim(file)->real()->pMethods->xWrite(shim(file)->real(), buffer, amount, offset);
-    if (rc == SQLITE_OK && shim(file)->inode) {
-        shim(file)->inode->unsynced.push_back(
-            {offset, QByteArray(static_cast<const char *>(buffer), amount)});
-        model().lastWritten = shim(file)->inode;
+    const int rc = m.realMethods->xWrite(file, buffer, amount, offset);
+    if (Inode *inode = m.trailer(file)->inode; rc == SQLITE_OK && inode) {
+        inode->unsynced.push_back({offset, QByteArray(static_cast<const char *>(buffer), amount)});
+        m.lastWritten = inode;
     }
     return rc;
 }
 
 int fileTruncate(sqlite3_file *file, sqlite3_int64 size)
 {
-    if (model().fails())
+    PowerCut::Model &m = model();
+    if (m.fails())
         return SQLITE_IOERR_TRUNCATE;
-    const int rc = shim(file)->real()->pMethods->xTruncate(shim(file)->real(), size);
-    if (rc == SQLITE_OK && shim(file)->inode)
-        shim(file)->inode->unsynced.push_back({size, {}});
+    const int rc = m.realMethods->xTruncate(file, size);
+    if (Inode *inode = m.trailer(file)->inode; rc == SQLITE_OK && inode)
+        inode->unsynced.push_back({size, {}});
     return rc;
 }
 
 int fileSync(sqlite3_file *file, int flags)
 {
-    if (model().fails())
+    PowerCut::Model &m = model();
+    if (m.fails())
         return SQLITE_IOERR_FSYNC;
     // The engine syncs the folder here too, the first time after creating
     // a journal or log; openDirectory below sees that.
-    const int rc = shim(file)->real()->pMethods->xSync(shim(file)->real(), flags);
-    if (rc == SQLITE_OK && shim(file)->inode) {
-        shim(file)->inode->sync();
-        if (model().lastWritten == shim(file)->inode)
-            model().lastWritten = nullptr;
+    const int rc = m.realMethods->xSync(file, flags);
+    if (Inode *inode = m.trailer(file)->inode; rc == SQLITE_OK && inode) {
+        inode->sync();
+        if (m.lastWritten == inode)
+            m.lastWritten = nullptr;
     }
     return rc;
 }
@@ -231,15 +173,24 @@ int fileSync(sqlite3_file *file, int flags)
 int vfsOpen(sqlite3_vfs *, const char *zName, sqlite3_file *file, int flags, int *outFlags)
 {
     PowerCut::Model &m = model();
-    File *f = shim(file);
-    f->inode = nullptr;
     Name *name = zName ? &m.follow(QString::fromUtf8(zName)) : nullptr;
-    const int rc = m.real->xOpen(m.real, zName, f->real(), flags, outFlags);
-    f->base.pMethods = f->real()->pMethods ? &m.methods : nullptr;
+    m.trailer(file)->inode = nullptr;
+    const int rc = m.real->xOpen(m.real, zName, file, flags, outFlags);
+    if (!file->pMethods)
+        return rc;
+    if (!m.realMethods) {
+        m.realMethods = file->pMethods;
+        m.methods = *file->pMethods;
+        m.methods.xWrite = fileWrite;
+        m.methods.xTruncate = fileTruncate;
+        m.methods.xSync = fileSync;
+    }
+    Q_ASSERT(file->pMethods == m.realMethods); // one kind of file behind one VFS
+    file->pMethods = &m.methods;
     if (rc == SQLITE_OK && name) {
         if (!name->current) // created now
             name->current = m.newInode();
-        f->inode = name->current;
+        m.trailer(file)->inode = name->current;
     }
     return rc;
 }
@@ -254,51 +205,6 @@ int vfsDelete(sqlite3_vfs *, const char *zName, int syncDir)
     if (rc == SQLITE_OK)
         name.current = nullptr;
     return rc;
-}
-
-int vfsAccess(sqlite3_vfs *, const char *zName, int flags, int *out)
-{
-    return model().real->xAccess(model().real, zName, flags, out);
-}
-int vfsFullPathname(sqlite3_vfs *, const char *zName, int size, char *out)
-{
-    return model().real->xFullPathname(model().real, zName, size, out);
-}
-void *vfsDlOpen(sqlite3_vfs *, const char *zPath)
-{
-    return model().real->xDlOpen(model().real, zPath);
-}
-void vfsDlError(sqlite3_vfs *, int size, char *out)
-{
-    model().real->xDlError(model().real, size, out);
-}
-void (*vfsDlSym(sqlite3_vfs *, void *handle, const char *symbol))(void)
-{
-    return model().real->xDlSym(model().real, handle, symbol);
-}
-void vfsDlClose(sqlite3_vfs *, void *handle)
-{
-    model().real->xDlClose(model().real, handle);
-}
-int vfsRandomness(sqlite3_vfs *, int size, char *out)
-{
-    return model().real->xRandomness(model().real, size, out);
-}
-int vfsSleep(sqlite3_vfs *, int microseconds)
-{
-    return model().real->xSleep(model().real, microseconds);
-}
-int vfsCurrentTime(sqlite3_vfs *, double *out)
-{
-    return model().real->xCurrentTime(model().real, out);
-}
-int vfsGetLastError(sqlite3_vfs *, int size, char *out)
-{
-    return model().real->xGetLastError(model().real, size, out);
-}
-int vfsCurrentTimeInt64(sqlite3_vfs *, sqlite3_int64 *out)
-{
-    return model().real->xCurrentTimeInt64(model().real, out);
 }
 
 // The engine opens a file's folder only to sync it.
@@ -321,50 +227,15 @@ PowerCut::PowerCut(const QStringList &files, int cutAt) : m(std::make_unique<Mod
     for (const QString &file : files)
         m->follow(file);
 
-    sqlite3_io_methods &io = m->methods;
-    io.iVersion = 3;
-    io.xClose = fileClose;
-    io.xRead = fileRead;
-    io.xWrite = fileWrite;
-    io.xTruncate = fileTruncate;
-    io.xSync = fileSync;
-    io.xFileSize = fileSize;
-    io.xLock = fileLock;
-    io.xUnlock = fileUnlock;
-    io.xCheckReservedLock = fileCheckReservedLock;
-    io.xFileControl = fileControl;
-    io.xSectorSize = fileSectorSize;
-    io.xDeviceCharacteristics = fileDeviceCharacteristics;
-    io.xShmMap = fileShmMap;
-    io.xShmLock = fileShmLock;
-    io.xShmBarrier = fileShmBarrier;
-    io.xShmUnmap = fileShmUnmap;
-    io.xFetch = fileFetch;
-    io.xUnfetch = fileUnfetch;
-
-    // The same name, registered first: the layer's opens find this one.
+    // The same name, registered first: the layer's opens find this one. The
+    // unix VFS's other calls do not look at the VFS they are handed, so they
+    // are taken over as they are; its file objects get a trailer behind them.
     sqlite3_vfs &vfs = m->vfs;
     vfs = *m->real;
-    vfs.szOsFile = int(sizeof(File)) + m->real->szOsFile;
     vfs.pNext = nullptr;
-    vfs.pAppData = nullptr;
+    vfs.szOsFile = m->trailerOffset() + int(sizeof(Trailer));
     vfs.xOpen = vfsOpen;
     vfs.xDelete = vfsDelete;
-    vfs.xAccess = vfsAccess;
-    vfs.xFullPathname = vfsFullPathname;
-    vfs.xDlOpen = vfsDlOpen;
-    vfs.xDlError = vfsDlError;
-    vfs.xDlSym = vfsDlSym;
-    vfs.xDlClose = vfsDlClose;
-    vfs.xRandomness = vfsRandomness;
-    vfs.xSleep = vfsSleep;
-    vfs.xCurrentTime = vfsCurrentTime;
-    vfs.xGetLastError = vfsGetLastError;
-    vfs.xCurrentTimeInt64 = vfsCurrentTimeInt64;
-    vfs.xSetSystemCall = nullptr;
-    vfs.xGetSystemCall = nullptr;
-    vfs.xNextSystemCall = nullptr;
-    vfs.iVersion = 2;
     sqlite3_vfs_register(&vfs, 1);
 
     m->realOpenDirectory = m->real->xGetSystemCall(m->real, "openDirectory");
