@@ -1,6 +1,9 @@
 #include "app/application.h"
 
 #include "app/fonts.h"
+#include "app/forms.h"
+#include "app/frmMain.h"
+#include "app/workspace.h"
 
 #include <QApplication>
 
@@ -12,4 +15,5 @@ void InitApplication()
     // which Module1 decides, not Qt's last-window rule.
     QApplication::setQuitOnLastWindowClosed(false);
     SetFontSubstitutions();
+    Form::setWorkspace([] { return Forms::get<frmMain>().workspace(); });
 }

@@ -1,7 +1,6 @@
 #include "app/form.h"
 
 #include "app/forms.h"
-#include "app/frmMain.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -16,6 +15,12 @@ namespace
 {
 constexpr double TwipsPerPixel = 15.0;
 
+std::function<QMdiArea *()> &workspace()
+{
+    static std::function<QMdiArea *()> provider;
+    return provider;
+}
+
 bool flag(const QWidget *w, const char *name, bool fallback)
 {
     const QVariant v = w->property(name);
@@ -28,6 +33,11 @@ QString text(const QWidget *w, const char *name, const QString &fallback)
     return v.isValid() ? v.toString() : fallback;
 }
 } // namespace
+
+void Form::setWorkspace(std::function<QMdiArea *()> provider)
+{
+    workspace() = std::move(provider);
+}
 
 Form::~Form()
 {
@@ -82,9 +92,8 @@ bool Form::load()
             flags |= Qt::WindowMinimizeButtonHint;
         if (flag(built.get(), "MaxButton", true))
             flags |= Qt::WindowMaximizeButtonHint;
-        QMdiArea *workspace = Forms::get<frmMain>().workspace();
         m_client = built.get();
-        m_sub = workspace->addSubWindow(built.release(), flags);
+        m_sub = workspace()()->addSubWindow(built.release(), flags);
         m_sub->setWindowIcon(icon);
         // A designer widget without layouts has no size hint: the frame is
         // fitted around its designed size instead.

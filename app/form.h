@@ -14,8 +14,10 @@
 #include <QPointer>
 #include <QSize>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
+class QMdiArea;
 class QMdiSubWindow;
 
 class Form : public QObject
@@ -23,6 +25,10 @@ class Form : public QObject
     Q_OBJECT
 public:
     ~Form() override;
+
+    // The workspace child windows open in, handed over by the shell at start
+    // (InitApplication), so the mechanism depends on no window.
+    static void setWorkspace(std::function<QMdiArea *()> provider);
 
     void Show();
     void Unload();

@@ -6,6 +6,7 @@
 #include "db/dates.h"
 #include "db/sqlite.h"
 #include "db/statements.h"
+#include "patientfile.h"
 
 #include <QDate>
 #include <QFile>
@@ -48,51 +49,33 @@ std::shared_ptr<Database> openFile(const QString &path)
 // Rows written in one transaction through AddNew and Update.
 void fill(Database &db, int patients, int measurements)
 {
-    db.BeginTrans();
-    auto rs = db.OpenRecordset(Sql::A(), dbOpenDynaset);
-    for (int id = 1; id <= patients; ++id) {
-        rs->AddNew();
-        rs->Fields(QStringLiteral("IdPatient")).setValue(id);
-        rs->Fields(QStringLiteral("Name")).setValue(QStringLiteral("Patient %1").arg(id));
-        rs->Fields(QStringLiteral("Sex")).setValue(QStringLiteral("Female"));
-        rs->Fields(QStringLiteral("DateRegister")).setValue(QStringLiteral("06/12/2026"));
-        rs->Fields(QStringLiteral("BirthDate")).setValue(QStringLiteral("05/01/1970"));
-        rs->Update();
-    }
-    rs = db.OpenRecordset(Sql::C(), dbOpenDynaset);
+    QList<testfiles::Values> people, history;
+    for (int id = 1; id <= patients; ++id)
+        people.append({{"IdPatient", id},
+                       {"Name", QStringLiteral("Patient %1").arg(id)},
+                       {"Sex", "Female"},
+                       {"DateRegister", "06/12/2026"},
+                       {"BirthDate", "05/01/1970"}});
     const QDate today = QDate::currentDate();
     for (int id = 1; id <= measurements; ++id) {
-        rs->AddNew();
-        rs->Fields(QStringLiteral("IdBMI")).setValue(id);
-        rs->Fields(QStringLiteral("IdPt")).setValue(1);
         // Scattered days of the last 80 years, so the sort has work to do.
         const QDate day = today.addDays(-((id * 7919) % 29000));
-        rs->Fields(QStringLiteral("Date")).setValue(formatDate(day, QStringLiteral("dd/mm/yy")));
-        rs->Fields(QStringLiteral("Weight")).setValue(50.0 + id % 40);
-        rs->Fields(QStringLiteral("Height")).setValue(1.5 + (id % 50) / 100.0);
-        rs->Update();
+        history.append({{"IdBMI", id},
+                        {"IdPt", 1},
+                        {"Date", formatDate(day, QStringLiteral("dd/mm/yy"))},
+                        {"Weight", 50.0 + id % 40},
+                        {"Height", 1.5 + (id % 50) / 100.0}});
     }
-    rs->Close();
+    db.BeginTrans();
+    testfiles::insertRows(db, Sql::A(), people);
+    testfiles::insertRows(db, Sql::C(), history);
     db.CommitTrans();
 }
 
-// The registration's append: last id + 1, five fields, store.
+// The registration's append: last id + 1, four more fields, store.
 void appendPatient(Database &db)
 {
-    auto rs = db.OpenRecordset(Sql::A(), dbOpenDynaset);
-    qint16 last = 0;
-    if (rs->RecordCount() != 0) {
-        rs->MoveLast(0);
-        last = toInt16(rs->Fields(QStringLiteral("IdPatient")).Value());
-    }
-    rs->AddNew();
-    rs->Fields(QStringLiteral("IdPatient")).setValue(addInt16(last, 1));
-    rs->Fields(QStringLiteral("Name")).setValue(QStringLiteral("Newest"));
-    rs->Fields(QStringLiteral("Sex")).setValue(QStringLiteral("Male"));
-    rs->Fields(QStringLiteral("DateRegister")).setValue(QStringLiteral("06/12/2026"));
-    rs->Fields(QStringLiteral("BirthDate")).setValue(QStringLiteral("05/01/1970"));
-    rs->Update(1, false);
-    rs->Close();
+    testfiles::appendPatient(db, QStringLiteral("Newest"));
 }
 
 // A read query as the windows walk it: every column of every row as text.
@@ -113,8 +96,8 @@ long readToEnd(Database &db, const QString &sql, int columns)
 // The same statement stepped by hand, each column fetched as text.
 long bareLoop(Database &db, const QString &sql)
 {
-    engine::Statement statement(db.nativeHandle(), sql);
-    sqlite3_stmt *stmt = statement.get();
+    Statement statement = db.prepare(sql);
+    sqlite3_stmt *stmt = statement.handle();
     const int columns = sqlite3_column_count(stmt);
     long bytes = 0;
     while (sqlite3_step(stmt) == SQLITE_ROW) {

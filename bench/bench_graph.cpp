@@ -5,7 +5,7 @@
 #include "app/module1.h"
 #include "bmi/frmBmi.h"
 #include "graph/frmGraph.h"
-#include "measurements.h"
+#include "patientfile.h"
 #include "testapp.h"
 
 #include <QApplication>
@@ -72,8 +72,8 @@ int main(int argc, char **argv)
     InitApplication();
     testapp::FreshDatabase file;
     testapp::Session session;
-    measurements::addPatient(1, "Ali");
-    measurements::addMany(1, Points);
+    testfiles::addPatient(1, "Ali");
+    testfiles::addManyMeasurements(1, Points);
     Module1::CurrentPatientId = "1";
     Module1::CurrentUserName = "Ali";
     std::printf("frmGraph with %d measurements, platform %s\n", Points,

@@ -29,7 +29,7 @@ QString makeTemplate(int patients)
     if (!QFile::exists(path)) {
         QFile::remove(merivex::databasePath());
         merivex::createPatientDatabase(merivex::databasePath());
-        PatientFile::appendMany(patients);
+        testfiles::addManyPatients(patients);
         QFile::rename(merivex::databasePath(), path);
     }
     return path;

@@ -31,7 +31,7 @@ std::optional<double> usable(const QString &text)
 {
     if (text.isEmpty())
         return std::nullopt;
-    const std::optional<double> value = readNumber(text);
+    const std::optional<double> value = merivex::readNumber(text);
     if (!value || *value == 0)
         return std::nullopt;
     return value;

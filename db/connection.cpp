@@ -2,12 +2,15 @@
 
 #include "db/date_order.h"
 #include "db/engine_sql.h"
-#include "db/failures.h"
-#include "db/key_derivation.h"
 #include "db/sqlite.h"
+#include "db/statement.h"
+
+#include <openssl/evp.h>
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 
 #include <memory>
 
@@ -22,37 +25,33 @@ struct Closer {
 };
 using Handle = std::unique_ptr<sqlite3, Closer>;
 
-// Every page of a file the engine wrote is a multiple of 512 bytes long.
-bool looksLikePages(qint64 size)
-{
-    return size > 0 && size % 512 == 0;
-}
+// The file's key is PBKDF2-HMAC-SHA1 of the password over the 16-byte salt
+// the file starts with, 64,000 rounds: tens of milliseconds that the engine
+// would spend at every opening. The application opens the file once per
+// window, so the key is derived once per salt and handed over ready-made.
+constexpr int saltSize = 16;
+constexpr int keyRounds = 64000;   // the engine's default for this format
+constexpr int derivedKeySize = 32; // AES-256
 
-// The first read decrypts page 1: the engine reports a wrong key and a file
-// that is no database alike, so the file's size tells them apart.
-void checkKey(sqlite3 *db, const QString &path, qint64 size)
+// "x'<hex>'", the engine's form of a raw key.
+QByteArray rawKeyFor(const QByteArray &password, const QByteArray &salt)
 {
-    const QByteArray sql = Sql::engine::keyCheck().toUtf8();
-    sqlite3_stmt *stmt = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr);
-    if (rc == SQLITE_OK) {
-        rc = sqlite3_step(stmt);
-        if (rc == SQLITE_ROW)
-            rc = SQLITE_OK;
-    }
-    sqlite3_finalize(stmt);
-    switch (rc & 0xff) {
-    case SQLITE_OK:
-        return;
-    case SQLITE_NOTADB:
-        if (looksLikePages(size))
-            fail::invalidPassword();
-        fail::cannotOpen(path);
-    case SQLITE_CORRUPT:
-        fail::cannotOpen(path);
-    default:
-        raise(db, rc);
-    }
+    static QMutex mutex;
+    static QHash<QByteArray, QByteArray> known; // salt + password -> raw key
+    const QByteArray id = salt + password;
+    const QMutexLocker lock(&mutex);
+    auto found = known.constFind(id);
+    if (found != known.constEnd())
+        return *found;
+    QByteArray key(derivedKeySize, '\0');
+    if (PKCS5_PBKDF2_HMAC(password.constData(), int(password.size()),
+                          reinterpret_cast<const unsigned char *>(salt.constData()),
+                          int(salt.size()), keyRounds, EVP_sha1(), derivedKeySize,
+                          reinterpret_cast<unsigned char *>(key.data())) != 1)
+        throw Error(ErrorNumber::OutOfMemory, QStringLiteral("Out of memory"));
+    const QByteArray raw = "x'" + key.toHex() + "'";
+    known.insert(id, raw);
+    return raw;
 }
 
 // The salt the file starts with, read through the engine's own handle of
@@ -69,6 +68,35 @@ QByteArray fileSalt(sqlite3 *db)
     if (file->pMethods->xRead(file, salt.data(), saltSize, 0) != SQLITE_OK)
         return {};
     return salt;
+}
+
+// Every page of a file the engine wrote is a multiple of 512 bytes long.
+bool looksLikePages(qint64 size)
+{
+    return size > 0 && size % 512 == 0;
+}
+
+// The first read decrypts page 1: the engine reports a wrong key and a file
+// that is no database alike, so the file's size tells them apart.
+void checkKey(sqlite3 *db, const QString &path, qint64 size)
+{
+    try {
+        Statement(db, Sql::engine::keyCheck).step();
+    } catch (const Error &) {
+        const int rc = sqlite3_errcode(db) & 0xff;
+        if (rc == SQLITE_NOTADB && looksLikePages(size))
+            fail(ErrorNumber::InvalidPassword);
+        if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
+            fail(ErrorNumber::CannotOpen, path);
+        throw;
+    }
+}
+
+void execute(sqlite3 *db, const QString &sql)
+{
+    Statement statement(db, sql);
+    while (statement.step()) {
+    }
 }
 
 } // namespace
@@ -90,12 +118,12 @@ sqlite3 *openConnection(const QString &path, const QString &password, const Open
     // that other connections of this process hold on it.
     const QFileInfo info(path);
     if (!info.exists())
-        fail::fileNotFound(path);
+        fail(ErrorNumber::FileNotFound, path);
     if (!info.isFile())
-        fail::cannotOpen(path);
+        fail(ErrorNumber::CannotOpen, path);
     const qint64 size = info.size();
     if (size == 0 && !options.allowEmptyFile) // would open as a new, empty database
-        fail::cannotOpen(path);
+        fail(ErrorNumber::CannotOpen, path);
 
     // unix-excl takes one write lock over the file's shared range at the
     // first read and keeps it until the process's last connection closes:
@@ -111,7 +139,7 @@ sqlite3 *openConnection(const QString &path, const QString &password, const Open
     Handle db(raw);
     if (rc != SQLITE_OK) {
         if ((rc & 0xff) == SQLITE_CANTOPEN)
-            fail::cannotOpen(path);
+            fail(ErrorNumber::CannotOpen, path);
         raise(db.get(), rc);
     }
     sqlite3_extended_result_codes(db.get(), 1);
@@ -129,11 +157,11 @@ sqlite3 *openConnection(const QString &path, const QString &password, const Open
     dates::registerCollation(db.get());
     checkKey(db.get(), path, size);
     if (!options.readOnly && sqlite3_db_readonly(db.get(), "main") == 1)
-        fail::readOnly(); // the engine fell back to reading only
+        fail(ErrorNumber::ReadOnly); // the engine fell back to reading only
     // A reader writes nothing, and switching the journal is a write.
     if (!options.readOnly) {
-        execute(db.get(), Sql::engine::setJournalMode());
-        execute(db.get(), Sql::engine::setSynchronous());
+        execute(db.get(), Sql::engine::setJournalMode);
+        execute(db.get(), Sql::engine::setSynchronous);
     }
     return db.release();
 }

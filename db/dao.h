@@ -6,11 +6,15 @@
 //
 // Every failure raises merivex::Error (db/errors.h) with its number.
 #include "db/errors.h"
+#include "db/statement.h"
+#include "db/values.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -18,27 +22,11 @@ struct sqlite3;
 namespace merivex
 {
 
-// A field value: null, integer (qint64), double, or QString.
-using Value = QVariant;
-
-// Display text of a value: "" when null, else its text without leading and
-// trailing blanks; doubles with up to 15 significant digits and no trailing
-// zeros ("22.4913494809689", "23", "22.5").
-QString displayText(const QVariant &v);
-
-// A value read from an id column as a signed 16-bit integer: Error 6 when
-// outside -32768..32767, Error 13 when null or not a whole number.
-qint16 toInt16(const QVariant &v);
-
-// a + b as a signed 16-bit integer: Error 6 instead of wrapping around.
-qint16 addInt16(qint16 a, int b);
-
 constexpr int dbOpenDynaset = 2, dbOpenSnapshot = 4, dbSQLPassThrough = 64;
 constexpr int dbUpdateRegular = 1;
 
 class Database;
 class Recordset;
-class RowSource;
 
 class Field
 {
@@ -54,16 +42,14 @@ private:
     int m_index;
 };
 
-// The rows of one statement, positioned on the first row when opened. A
-// query is stepped as the recordset moves (MoveFirst after moving runs it
-// again); a type-2 "Select * from" a table is a keyset cursor that fetches
-// one row per move. Type 2 on a single table can append rows; type 4 is
-// read-only. RecordCount is 0 exactly when there are no rows; otherwise it
-// counts the rows visited so far, as the old engines did, not all rows.
+// The rows of one statement, stepped as the recordset moves and positioned
+// on the first row when opened; MoveFirst after moving runs it again. Type 2
+// over one table can append rows, which then follow the statement's rows;
+// type 4 is read-only. RecordCount is 0 exactly when there are no rows;
+// otherwise it counts the rows visited so far, as the old engines did.
 class Recordset
 {
 public:
-    ~Recordset();
     Recordset(const Recordset &) = delete;
     Recordset &operator=(const Recordset &) = delete;
 
@@ -80,19 +66,42 @@ public:
     void Update(int type = dbUpdateRegular, bool force = false);
     void Close();
 
-    struct Token;
-    Recordset(const Token &, std::shared_ptr<Database> db, std::unique_ptr<RowSource> rows,
-              bool updatable);
-
 private:
+    friend class Database;
     friend class Field;
+    struct Column {
+        QString name, origin;
+        Affinity affinity;
+    };
+
+    Recordset(std::shared_ptr<Database> db, const QString &sql, Statement query, bool updatable);
+    void checkOpen() const;
+    void step();
     QVariant fieldValue(int index) const;
     void setFieldValue(int index, const QVariant &v);
-    void checkOpen() const;
 
-    struct Private;
-    std::unique_ptr<Private> d;
+    std::shared_ptr<Database> m_db; // null once closed
+    std::optional<Statement> m_query;
+    std::vector<Column> m_columns;
     std::vector<Field> m_fields;
+    QString m_table;           // the one table of an updatable recordset
+    bool m_updatable = false;  // type 2 over plain columns of one table
+    bool m_wholeTable = false; // and all of its rows, in their stored order
+
+    // The current row is the statement's while m_onStatement, else
+    // m_tail[m_tailAt]: rows past the statement's end, namely the last row
+    // MoveLast found and the rows stored since.
+    bool m_onStatement = true, m_atEnd = false, m_moved = false;
+    std::vector<std::vector<QVariant>> m_tail;
+    std::size_t m_tailAt = 0;
+    long m_count = 0;
+
+    // The row being added, from AddNew until Update.
+    bool m_adding = false;
+    std::vector<QVariant> m_buffer;
+    std::vector<bool> m_assigned;
+    std::optional<Statement> m_insert; // kept for the next append of a bulk load
+    QString m_insertSql;
 };
 
 // The journal settings of a connection, as the engine reports them.
@@ -116,13 +125,17 @@ public:
     void CommitTrans();
     void Rollback();
 
-    JournalSettings journalSettings() const;
-    sqlite3 *nativeHandle() const; // for benchmarks and diagnostics only
+    // Any statement, for the tool's commands, tests and benchmarks.
+    Statement prepare(const QString &sql) const;
+    void execute(const QString &sql) const;   // runs it to its end
+    QVariant value(const QString &sql) const; // first column of the first row
 
-    struct Token;
-    Database(const Token &, sqlite3 *handle);
+    JournalSettings journalSettings() const;
 
 private:
+    friend class DBEngine;
+    friend class Recordset;
+    explicit Database(sqlite3 *handle) : m_handle(handle) {}
     sqlite3 *m_handle;
 };
 
@@ -134,6 +147,10 @@ public:
     // connect holds the password as ";PWD=...". Never creates the file.
     std::shared_ptr<Database> OpenDatabase(const QString &path, bool exclusive, bool readOnly,
                                            const QString &connect);
+
+    // A new, empty file at path (which must not exist) with the tables of
+    // schema, keyed with connect's password; removed again on failure.
+    void CreateDatabase(const QString &path, const QString &connect, const QStringList &schema);
 
 private:
     DBEngine() = default;

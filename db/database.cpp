@@ -2,15 +2,13 @@
 
 #include "db/connection.h"
 #include "db/engine_sql.h"
-#include "db/failures.h"
-#include "db/row_source.h"
 #include "db/sqlite.h"
-#include "db/tokens.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 namespace merivex
 {
-
-Database::Database(const Token &, sqlite3 *handle) : m_handle(handle) {}
 
 Database::~Database()
 {
@@ -20,45 +18,53 @@ Database::~Database()
 std::shared_ptr<Recordset> Database::OpenRecordset(const QString &sql, int type, int options)
 {
     if ((type != dbOpenDynaset && type != dbOpenSnapshot) || (options & ~dbSQLPassThrough))
-        fail::invalidArgument();
-    engine::Statement statement(m_handle, sql);
-    if (statement.hasTail())
-        fail::charactersAfterEnd();
+        fail(ErrorNumber::InvalidArgument);
+    Statement query = prepare(sql);
+    if (query.hasTail())
+        fail(ErrorNumber::CharactersAfterEnd);
     // A recordset only reads; rows are added through AddNew and Update.
-    if (!sqlite3_stmt_readonly(statement.get()))
-        fail::invalidArgument();
+    if (!query.readOnly())
+        fail(ErrorNumber::InvalidArgument);
     const bool updatable = type == dbOpenDynaset && !(options & dbSQLPassThrough);
-    std::unique_ptr<RowSource> rows;
-    if (updatable)
-        rows = tableKeyset(m_handle, sql, statement.get());
-    if (!rows)
-        rows = statementRows(statement.release());
-    return std::make_shared<Recordset>(Recordset::Token{}, shared_from_this(), std::move(rows),
-                                       updatable);
+    // Owned at once; the constructor is the layer's own.
+    return std::shared_ptr<Recordset>(
+        new Recordset(shared_from_this(), sql, std::move(query), updatable));
 }
 
 void Database::BeginTrans()
 {
-    engine::execute(m_handle, Sql::engine::begin());
+    execute(Sql::engine::begin);
 }
 void Database::CommitTrans()
 {
-    engine::execute(m_handle, Sql::engine::commit());
+    execute(Sql::engine::commit);
 }
 void Database::Rollback()
 {
-    engine::execute(m_handle, Sql::engine::rollback());
+    execute(Sql::engine::rollback);
+}
+
+Statement Database::prepare(const QString &sql) const
+{
+    return Statement(m_handle, sql);
+}
+
+void Database::execute(const QString &sql) const
+{
+    Statement statement(m_handle, sql);
+    while (statement.step()) {
+    }
+}
+
+QVariant Database::value(const QString &sql) const
+{
+    Statement statement(m_handle, sql);
+    return statement.step() ? statement.column(0) : QVariant();
 }
 
 JournalSettings Database::journalSettings() const
 {
-    return {engine::queryText(m_handle, Sql::engine::journalMode()),
-            engine::queryText(m_handle, Sql::engine::synchronous()).toInt()};
-}
-
-sqlite3 *Database::nativeHandle() const
-{
-    return m_handle;
+    return {value(Sql::engine::journalMode).toString(), value(Sql::engine::synchronous).toInt()};
 }
 
 DBEngine &DBEngine::instance()
@@ -74,7 +80,36 @@ std::shared_ptr<Database> DBEngine::OpenDatabase(const QString &path, bool exclu
     options.exclusive = exclusive;
     options.readOnly = readOnly;
     sqlite3 *handle = engine::openConnection(path, engine::passwordOf(connect), options);
-    return std::make_shared<Database>(Database::Token{}, handle);
+    return std::shared_ptr<Database>(new Database(handle));
+}
+
+void DBEngine::CreateDatabase(const QString &path, const QString &connect,
+                              const QStringList &schema)
+{
+    // NewOnly refuses an existing file atomically; no connection to the new
+    // file exists yet, so closing our descriptor cannot drop anyone's lock.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        if (QFileInfo::exists(path))
+            fail(ErrorNumber::DatabaseExists, path);
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not create '%1': %2.").arg(path, file.errorString()));
+    }
+    file.close();
+
+    try {
+        engine::OpenOptions options;
+        options.allowEmptyFile = true;
+        const Database db(engine::openConnection(path, engine::passwordOf(connect), options));
+        db.execute(Sql::engine::begin);
+        for (const QString &sql : schema)
+            db.execute(sql);
+        db.execute(Sql::engine::commit);
+    } catch (...) {
+        QFile::remove(path);
+        throw;
+    }
 }
 
 } // namespace merivex

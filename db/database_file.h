@@ -19,8 +19,9 @@ QString connectString();
 // The standard open: databasePath(), exclusive, read-write, connectString().
 std::shared_ptr<Database> openPatientDatabase();
 
-// Creates a new, empty encrypted file with both tables at path, mode 0600.
-// Refuses with Error 3204 when the file already exists.
-void createPatientDatabase(const QString &path);
+// Creates a new, empty encrypted file with both tables at path, mode 0600,
+// keyed with connect's password. Refuses with Error 3204 when the file
+// already exists.
+void createPatientDatabase(const QString &path, const QString &connect = connectString());
 
 } // namespace merivex

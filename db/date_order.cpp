@@ -1,6 +1,7 @@
 #include "db/date_order.h"
 
 #include "db/sqlite.h"
+#include "db/statement.h"
 
 #include <QDate>
 
@@ -153,7 +154,7 @@ void registerCollation(sqlite3 *db)
     const int rc =
         sqlite3_create_collation_v2(db, collationName, SQLITE_UTF8, context, collate, nullptr);
     if (rc != SQLITE_OK)
-        engine::raise(db, rc);
+        raise(db, rc);
 }
 
 } // namespace merivex::dates

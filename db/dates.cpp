@@ -3,6 +3,7 @@
 #include "db/date_order.h"
 
 #include <QLocale>
+#include <QVarLengthArray>
 
 #include <array>
 
@@ -109,20 +110,6 @@ QString twoDigits(int n)
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 
-// Calls f(letter, start, length) for each run of one letter in a date
-// pattern ("dd/mm/yy": d 0 2, / 2 1, m 3 2 ...), letters compared lower-case.
-template <typename F> void forEachRun(const QString &pattern, F f)
-{
-    for (qsizetype i = 0; i < pattern.size();) {
-        const QChar c = pattern.at(i).toLower();
-        qsizetype run = 1;
-        while (i + run < pattern.size() && pattern.at(i + run).toLower() == c)
-            ++run;
-        f(c, i, run);
-        i += run;
-    }
-}
-
 } // namespace
 
 QChar dateSeparator()
@@ -139,20 +126,11 @@ QString formatDate(const QDate &d, const QString &pattern)
     if (!d.isValid())
         return {};
     const QChar separator = dateSeparator();
-    QString text;
-    forEachRun(pattern, [&](QChar c, qsizetype start, qsizetype run) {
-        if (c == QLatin1Char('d'))
-            text += run >= 2 ? twoDigits(d.day()) : QString::number(d.day());
-        else if (c == QLatin1Char('m'))
-            text += run >= 2 ? twoDigits(d.month()) : QString::number(d.month());
-        else if (c == QLatin1Char('y'))
-            text += run >= 4 ? QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0'))
-                             : twoDigits(((d.year() % 100) + 100) % 100);
-        else if (c == QLatin1Char('/'))
-            text += QString(run, separator);
-        else
-            text += pattern.mid(start, run);
-    });
+    QString text = twoDigits(d.day()) + separator + twoDigits(d.month());
+    if (pattern.endsWith(QLatin1String("yyyy")))
+        text += separator + QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0'));
+    else if (pattern.endsWith(QLatin1String("yy")))
+        text += separator + twoDigits(((d.year() % 100) + 100) % 100);
     return text;
 }
 
@@ -175,18 +153,21 @@ QDate readDate(const QString &text)
     return {};
 }
 
-QDate readDate(const QString &text, const QString &pattern)
+QDate readStoredDate(const QString &text)
 {
-    QList<Part> parts;
-    forEachRun(pattern, [&](QChar c, qsizetype, qsizetype) {
-        if (c == QLatin1Char('d'))
-            parts.append(Part::Day);
-        else if (c == QLatin1Char('m'))
-            parts.append(Part::Month);
-        else if (c == QLatin1Char('y'))
-            parts.append(Part::Year);
-    });
-    return assemble(splitNumbers(text), parts);
+    return readStoredDate(text, dates::currentYear());
+}
+
+QDate readStoredDate(const QString &text, int thisYear)
+{
+    // Characters beyond ASCII become a byte that is no digit, blank or
+    // separator, so the text keeps its length and reads as no date.
+    QVarLengthArray<char, 32> bytes(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i)
+        bytes[i] = text.at(i).unicode() < 0x80 ? char(text.at(i).unicode()) : '\x80';
+    const dates::DayMonthYear d =
+        dates::parseDayMonthYear(bytes.constData(), std::size_t(bytes.size()), thisYear);
+    return d.valid ? QDate(d.year, d.month, d.day) : QDate();
 }
 
 } // namespace merivex

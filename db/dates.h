@@ -20,8 +20,11 @@ QString formatDate(const QDate &d, const QString &pattern);
 // (5/1/1970 is 5 January 1970 under a d/m/y locale); invalid when not a date.
 QDate readDate(const QString &text);
 
-// A date written with formatDate(pattern); two-digit years are read in a
-// window around today's year, a missing year is this year.
-QDate readDate(const QString &text, const QString &pattern);
+// A date as the file stores it: day, month, year joined by "/", "." or "-",
+// blanks around; a two-digit year is read in the window around this year
+// that the history's order uses. Invalid when it is anything else.
+QDate readStoredDate(const QString &text);
+// The same with this year given, for many dates read at once.
+QDate readStoredDate(const QString &text, int thisYear);
 
 } // namespace merivex

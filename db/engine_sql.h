@@ -1,30 +1,43 @@
 #pragma once
 // The statements the layer itself sends: key check, connection settings,
 // transactions, appending a row, and the schema of a new file.
+#include "db/date_order.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace merivex::Sql::engine
 {
 
-QString keyCheck(); // the first read after keying
-QString setJournalMode();
-QString setSynchronous();
-QString journalMode();
-QString synchronous();
-QString begin();
-QString commit();
-QString rollback();
-QStringList schema();
+inline const QString keyCheck = QStringLiteral("SELECT count(*) FROM sqlite_master");
+// A write-ahead log, synced at every commit: a killed process or a lost power
+// supply leaves either the old or the new row, never a damaged file, and a
+// commit costs one sync where a rollback journal needs several.
+inline const QString setJournalMode = QStringLiteral("PRAGMA journal_mode=WAL");
+inline const QString setSynchronous = QStringLiteral("PRAGMA synchronous=FULL");
+inline const QString journalMode = QStringLiteral("PRAGMA journal_mode");
+inline const QString synchronous = QStringLiteral("PRAGMA synchronous");
+inline const QString begin = QStringLiteral("BEGIN");
+inline const QString commit = QStringLiteral("COMMIT");
+inline const QString rollback = QStringLiteral("ROLLBACK");
 
-// The plan of a statement, to see how the engine will answer it.
-QString explainPlan(const QString &sql);
+// INTEGER PRIMARY KEY ids: "Select *" returns rows in id order and an id is
+// never stored twice; the checks keep every id within 16 bits, also one the
+// engine would number itself. REAL measurements make the BMI a true division.
+inline const QStringList schema = {
+    QStringLiteral("CREATE TABLE Biodata ("
+                   "IdPatient INTEGER PRIMARY KEY CHECK (IdPatient BETWEEN -32768 AND 32767), "
+                   "Name TEXT, Sex TEXT, DateRegister TEXT, BirthDate TEXT)"),
+    QStringLiteral("CREATE TABLE BMIHistory ("
+                   "IdBMI INTEGER PRIMARY KEY CHECK (IdBMI BETWEEN -32768 AND 32767), "
+                   "IdPt INTEGER CHECK (IdPt BETWEEN -32768 AND 32767), "
+                   "Date TEXT COLLATE %1, Weight REAL, Height REAL)")
+        .arg(QLatin1String(dates::collationName)),
+};
 
-// One row of a whole table with its rowid in front: the first, the last, and
-// the one after rowid ?1.
-QString firstRow(const QString &table);
+// "SELECT * FROM table", the statement of a whole table, and its last row.
+QString wholeTable(const QString &table);
 QString lastRow(const QString &table);
-QString rowAfter(const QString &table);
 
 // INSERT INTO table (columns...) VALUES (?1, ...), identifiers quoted.
 QString insert(const QString &table, const QStringList &columns);

@@ -5,16 +5,34 @@
 namespace merivex::Sql::maintenance
 {
 
-QString integrityCheck();
-QString tableInfo(const QString &table); // table: one of the two fixed names
-QString patientIds();
-QString measurementIds();
-QString unknownPatients();
-QString badMeasurements();
-QString patientsForExport();
-QString historyForExport();
-QString attachCopy();
-QString exportToCopy();
-QString detachCopy();
+inline const QString integrityCheck = QStringLiteral("PRAGMA integrity_check");
+// table is one of the two fixed names, never user input.
+inline QString tableInfo(const QString &table)
+{
+    return QStringLiteral("PRAGMA table_info(%1)").arg(table);
+}
+inline const QString patientIds =
+    QStringLiteral("SELECT IdPatient FROM Biodata ORDER BY IdPatient");
+inline const QString measurementIds = QStringLiteral("SELECT IdBMI FROM BMIHistory ORDER BY IdBMI");
+inline const QString unknownPatients =
+    QStringLiteral("SELECT IdBMI, IdPt FROM BMIHistory WHERE NOT EXISTS "
+                   "(SELECT 1 FROM Biodata WHERE Biodata.IdPatient = BMIHistory.IdPt) "
+                   "ORDER BY IdBMI");
+// A BMI needs numbers, and a height of zero or less gives none.
+inline const QString badMeasurements =
+    QStringLiteral("SELECT IdBMI, Height, Weight FROM BMIHistory "
+                   "WHERE typeof(Height) NOT IN ('integer', 'real') "
+                   "OR typeof(Weight) NOT IN ('integer', 'real') "
+                   "OR Height <= 0 OR Weight <= 0 ORDER BY IdBMI");
+inline const QString patientsForExport = QStringLiteral(
+    "SELECT IdPatient, Name, Sex, DateRegister, BirthDate FROM Biodata ORDER BY IdPatient");
+inline const QString historyForExport =
+    QStringLiteral("SELECT BMIHistory.IdBMI, BMIHistory.IdPt, Biodata.Name, "
+                   "BMIHistory.Date, BMIHistory.Height, BMIHistory.Weight "
+                   "FROM BMIHistory LEFT JOIN Biodata "
+                   "ON Biodata.IdPatient = BMIHistory.IdPt ORDER BY BMIHistory.IdBMI");
+inline const QString attachCopy = QStringLiteral("ATTACH DATABASE ?1 AS merivex_copy KEY ?2");
+inline const QString exportToCopy = QStringLiteral("SELECT sqlcipher_export('merivex_copy')");
+inline const QString detachCopy = QStringLiteral("DETACH DATABASE merivex_copy");
 
 } // namespace merivex::Sql::maintenance

@@ -1,230 +1,234 @@
 #include "db/dao.h"
 
 #include "db/engine_sql.h"
-#include "db/failures.h"
-#include "db/row_source.h"
 #include "db/sqlite.h"
-#include "db/tokens.h"
 
 namespace merivex
 {
 
-struct Recordset::Private {
-    std::shared_ptr<Database> db;
-    std::unique_ptr<RowSource> rows; // null once closed
-    QStringList names;
-    bool updatable = false;
-    bool closed = false;
-
-    // The row being added, from AddNew until Update.
-    bool adding = false;
-    std::vector<QVariant> buffer;
-    std::vector<bool> assigned;
-
-    // The last insert, kept prepared for the next append of a bulk load.
-    sqlite3_stmt *insert = nullptr;
-    QString insertSql;
-
-    void finalizeInsert()
-    {
-        sqlite3_finalize(insert);
-        insert = nullptr;
-        insertSql.clear();
-    }
-};
-
-Recordset::Recordset(const Token &, std::shared_ptr<Database> db, std::unique_ptr<RowSource> rows,
+Recordset::Recordset(std::shared_ptr<Database> db, const QString &sql, Statement query,
                      bool updatable)
-    : d(std::make_unique<Private>())
+    : m_db(std::move(db)), m_query(std::move(query)), m_updatable(updatable)
 {
-    d->db = std::move(db);
-    d->rows = std::move(rows);
-    d->updatable = updatable;
-    for (const ResultColumn &column : d->rows->columns())
-        d->names.append(column.name);
-    m_fields.reserve(d->rows->columns().size());
-    for (int i = 0; i < int(d->rows->columns().size()); ++i)
+    const int n = m_query->columnCount();
+    for (int i = 0; i < n; ++i) {
+        m_columns.push_back(
+            {m_query->columnName(i), m_query->columnOrigin(i), affinityOf(m_query->columnType(i))});
         m_fields.push_back(Field(this, i));
-}
-
-Recordset::~Recordset()
-{
-    d->finalizeInsert();
+        // Rows can be added only when every column is a plain column of one table.
+        const QString table = m_query->columnTable(i);
+        if (m_columns.back().origin.isEmpty() || table.isEmpty() ||
+            (i > 0 && table.compare(m_table, Qt::CaseInsensitive) != 0))
+            m_updatable = false;
+        m_table = table;
+    }
+    m_updatable = m_updatable && n > 0;
+    QString text = sql.simplified();
+    if (text.endsWith(QLatin1Char(';')))
+        text.chop(1);
+    m_wholeTable = m_updatable && text.trimmed().compare(Sql::engine::wholeTable(m_table),
+                                                         Qt::CaseInsensitive) == 0;
+    step(); // a failure here finalizes the statement with the recordset
+    m_count = m_atEnd ? 0 : 1;
 }
 
 void Recordset::checkOpen() const
 {
-    if (d->closed)
-        fail::objectInvalid();
+    if (!m_db)
+        fail(ErrorNumber::ObjectInvalid);
+}
+
+// The next row. At the statement's end it is reset at once, which releases
+// its read transaction, and the rows of the tail follow.
+void Recordset::step()
+{
+    if (m_onStatement) {
+        m_atEnd = false;
+        if (m_query->step())
+            return;
+        m_query->reset();
+        m_onStatement = false;
+        m_tailAt = 0;
+    } else {
+        ++m_tailAt;
+    }
+    m_atEnd = m_tailAt >= m_tail.size();
 }
 
 long Recordset::RecordCount() const
 {
     checkOpen();
-    return d->rows->count();
+    return m_count;
 }
 
 void Recordset::MoveFirst()
 {
     checkOpen();
-    d->adding = false;
-    if (!d->rows->moveFirst())
-        fail::noCurrentRecord();
+    m_adding = false;
+    if (m_moved) { // run again: it now holds the rows stored meanwhile
+        m_query->reset();
+        m_onStatement = true;
+        m_moved = false;
+        m_tail.clear();
+        step();
+    }
+    if (m_atEnd)
+        fail(ErrorNumber::NoCurrentRecord);
 }
 
 void Recordset::MoveLast(int)
 {
     checkOpen();
-    d->adding = false;
-    if (!d->rows->moveLast())
-        fail::noCurrentRecord();
+    m_adding = false;
+    std::vector<QVariant> last;
+    if (m_wholeTable) {
+        // The last row of a whole table is one look-up, not a walk over all.
+        Statement lastRow = m_db->prepare(Sql::engine::lastRow(m_table));
+        if (lastRow.step()) {
+            for (int i = 0; i < int(m_columns.size()); ++i)
+                last.push_back(lastRow.column(i));
+        }
+    } else {
+        m_moved = true;
+        MoveFirst();
+        for (; !m_atEnd; step()) {
+            last.clear();
+            for (int i = 0; i < int(m_columns.size()); ++i)
+                last.push_back(fieldValue(i));
+        }
+    }
+    if (last.empty())
+        fail(ErrorNumber::NoCurrentRecord);
+    m_query->reset();
+    m_onStatement = false;
+    m_moved = true;
+    m_tail = {std::move(last)};
+    m_tailAt = 0;
+    m_atEnd = false;
 }
 
 void Recordset::MoveNext()
 {
     checkOpen();
-    d->adding = false;
-    if (d->rows->atEnd())
-        fail::noCurrentRecord();
-    d->rows->moveNext();
+    m_adding = false;
+    if (m_atEnd)
+        fail(ErrorNumber::NoCurrentRecord);
+    m_moved = true;
+    step();
+    if (!m_atEnd)
+        ++m_count;
 }
 
 bool Recordset::AtEOF() const
 {
     checkOpen();
-    return d->rows->atEnd();
+    return m_atEnd;
 }
 
 Field &Recordset::Fields(const QString &name)
 {
     checkOpen();
-    for (qsizetype i = 0; i < d->names.size(); ++i) {
-        if (d->names[i].compare(name, Qt::CaseInsensitive) == 0)
-            return m_fields[std::size_t(i)];
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        if (m_columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return m_fields[i];
     }
-    fail::itemNotFound();
+    fail(ErrorNumber::ItemNotFound);
 }
 
 Field &Recordset::Fields(int index)
 {
     checkOpen();
     if (index < 0 || index >= int(m_fields.size()))
-        fail::itemNotFound();
+        fail(ErrorNumber::ItemNotFound);
     return m_fields[std::size_t(index)];
 }
 
 void Recordset::AddNew()
 {
     checkOpen();
-    if (!d->updatable || d->rows->singleTable().isEmpty())
-        fail::readOnly();
-    d->adding = true;
-    d->buffer.assign(m_fields.size(), QVariant());
-    d->assigned.assign(m_fields.size(), false);
+    if (!m_updatable)
+        fail(ErrorNumber::ReadOnly);
+    m_adding = true;
+    m_buffer.assign(m_fields.size(), QVariant());
+    m_assigned.assign(m_fields.size(), false);
 }
 
 void Recordset::Update(int type, bool)
 {
     checkOpen();
     if (type != dbUpdateRegular)
-        fail::invalidArgument();
-    if (!d->adding)
-        fail::updateWithoutAddNew();
-
-    QStringList columns;
-    std::vector<const QVariant *> values;
-    for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        if (d->assigned[i]) {
-            columns.append(d->rows->columns()[i].origin);
-            values.push_back(&d->buffer[i]);
-        }
-    }
-    sqlite3 *db = d->db->nativeHandle();
+        fail(ErrorNumber::InvalidArgument);
+    if (!m_adding)
+        fail(ErrorNumber::UpdateWithoutAddNew);
     // An open connection keeps writing to a file removed or replaced behind
     // it, and the row would go with that file: refuse it instead.
     int moved = 0;
-    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
-        fail::diskIo(QStringLiteral("The database file was moved or deleted while in use."));
-    const QString sql = Sql::engine::insert(d->rows->singleTable(), columns);
-    if (sql != d->insertSql) {
-        d->finalizeInsert();
-        const QByteArray text = sql.toUtf8();
-        const int rc =
-            sqlite3_prepare_v2(db, text.constData(), int(text.size()), &d->insert, nullptr);
-        if (rc != SQLITE_OK) {
-            d->finalizeInsert();
-            engine::raise(db, rc);
-        }
-        d->insertSql = sql;
-    }
-    sqlite3_stmt *insert = d->insert;
-    for (int i = 0; i < int(values.size()); ++i) {
-        const QVariant &v = *values[std::size_t(i)];
-        int rc = SQLITE_OK;
-        if (v.isNull()) {
-            rc = sqlite3_bind_null(insert, i + 1);
-        } else if (v.typeId() == QMetaType::LongLong) {
-            rc = sqlite3_bind_int64(insert, i + 1, v.toLongLong());
-        } else if (v.typeId() == QMetaType::Double) {
-            rc = sqlite3_bind_double(insert, i + 1, v.toDouble());
-        } else {
-            const QByteArray text = v.toString().toUtf8();
-            rc = sqlite3_bind_text(insert, i + 1, text.constData(), int(text.size()),
-                                   SQLITE_TRANSIENT);
-        }
-        if (rc != SQLITE_OK) {
-            sqlite3_clear_bindings(insert);
-            engine::raise(db, rc);
+    if (sqlite3_file_control(m_db->m_handle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+        moved)
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("The database file was moved or deleted while in use."));
+
+    QStringList columns;
+    std::vector<QVariant> values;
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        if (m_assigned[i]) {
+            columns.append(m_columns[i].origin);
+            values.push_back(m_buffer[i]);
         }
     }
-    const int rc = sqlite3_step(insert);
-    sqlite3_reset(insert);
-    sqlite3_clear_bindings(insert);
-    if (rc != SQLITE_DONE)
-        engine::raise(db, rc); // still adding: the row can be stored again
+    const QString sql = Sql::engine::insert(m_table, columns);
+    if (!m_insert || sql != m_insertSql) {
+        m_insert.reset();
+        m_insert = m_db->prepare(sql);
+        m_insertSql = sql;
+    }
+    m_insert->reset();
+    for (int i = 0; i < int(values.size()); ++i)
+        m_insert->bind(i + 1, values[std::size_t(i)]);
+    m_insert->step(); // on failure still adding: the row can be stored again
+    m_insert->reset();
 
     // The stored row joins the end of the records; the current row stays.
-    d->rows->appended(d->buffer);
-    d->adding = false;
+    m_tail.push_back(m_buffer);
+    ++m_count;
+    m_adding = false;
 }
 
 void Recordset::Close()
 {
-    if (d->closed)
-        return;
-    d->finalizeInsert();
-    d->closed = true;
-    d->adding = false;
-    d->rows.reset();
-    d->db.reset();
+    m_insert.reset();
+    m_query.reset();
+    m_adding = false;
+    m_db.reset();
 }
 
 QVariant Recordset::fieldValue(int index) const
 {
     checkOpen();
-    if (d->adding)
-        return d->buffer[std::size_t(index)];
-    if (d->rows->atEnd())
-        fail::noCurrentRecord();
-    return d->rows->value(index);
+    if (m_adding)
+        return m_buffer[std::size_t(index)];
+    if (m_atEnd)
+        fail(ErrorNumber::NoCurrentRecord);
+    if (m_onStatement)
+        return m_query->column(index);
+    return m_tail[m_tailAt][std::size_t(index)];
 }
 
 void Recordset::setFieldValue(int index, const QVariant &v)
 {
     checkOpen();
-    if (!d->updatable)
-        fail::readOnly();
-    if (!d->adding)
-        fail::updateWithoutAddNew();
+    if (!m_updatable)
+        fail(ErrorNumber::ReadOnly);
+    if (!m_adding)
+        fail(ErrorNumber::UpdateWithoutAddNew);
     // Converted now, so a value the column cannot take fails at the assignment.
-    const QVariant stored = convert::toColumn(v, d->rows->columns()[std::size_t(index)].affinity);
-    d->buffer[std::size_t(index)] = stored;
-    d->assigned[std::size_t(index)] = true;
+    m_buffer[std::size_t(index)] = toColumn(v, m_columns[std::size_t(index)].affinity);
+    m_assigned[std::size_t(index)] = true;
 }
 
 QString Field::Name() const
 {
-    return m_owner->d->names[m_index];
+    return m_owner->m_columns[std::size_t(m_index)].name;
 }
 QVariant Field::Value() const
 {

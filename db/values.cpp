@@ -1,10 +1,15 @@
-#include "db/conversion.h"
-#include "db/dao.h"
-#include "db/failures.h"
+#include "db/values.h"
+
+#include "db/errors.h"
 
 #include <QLocale>
 
+#include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <limits>
 
 namespace merivex
@@ -13,156 +18,217 @@ namespace merivex
 namespace
 {
 
-bool isSigned(const QVariant &v)
+bool isInteger(const QVariant &v)
 {
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::Short:
-    case QMetaType::Long:
-    case QMetaType::SChar:
-        return true;
-    default:
-        return false;
-    }
+    static const QList<int> integers = {QMetaType::Int,       QMetaType::LongLong, QMetaType::Short,
+                                        QMetaType::Long,      QMetaType::SChar,    QMetaType::UInt,
+                                        QMetaType::ULongLong, QMetaType::UShort,   QMetaType::ULong,
+                                        QMetaType::UChar};
+    return integers.contains(v.typeId());
 }
 
-bool isUnsigned(const QVariant &v)
-{
-    switch (v.typeId()) {
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::UShort:
-    case QMetaType::ULong:
-    case QMetaType::UChar:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// A number from any numeric or text value; Error 13 when there is none.
+// A number from any numeric value or number text; Error 13 when there is none.
 double toFiniteDouble(const QVariant &v)
 {
-    double d = 0;
-    if (isSigned(v) || isUnsigned(v))
+    if (isInteger(v))
         return v.toDouble();
     switch (v.typeId()) {
     case QMetaType::QString:
-        if (!convert::parseNumber(v.toString(), &d))
-            fail::typeMismatch();
-        return d;
+        if (const std::optional<double> d = readNumber(v.toString()))
+            return *d;
+        fail(ErrorNumber::TypeMismatch);
     case QMetaType::Double:
-    case QMetaType::Float:
-        d = v.toDouble();
+    case QMetaType::Float: {
+        const double d = v.toDouble();
         if (std::isnan(d))
-            fail::typeMismatch();
+            fail(ErrorNumber::TypeMismatch);
         if (std::isinf(d))
-            fail::overflow();
+            fail(ErrorNumber::Overflow);
         return d;
+    }
     default:
-        fail::typeMismatch();
+        fail(ErrorNumber::TypeMismatch);
     }
 }
 
-// Every history row shows three doubles; Qt's 15-digit conversion falls back
-// to big-number arithmetic for most quotients, so the usual magnitudes are
-// written here: v is scaled by an exact power of ten in extended precision,
-// whose rounding error is far below the distance to the next halfway point
-// unless v lies almost on one, which is left to Qt. Writes the text of
-// QString::number(v, 'g', 15) and returns its length, or 0 when it does not
-// decide.
-int fifteenDigits(double v, char *out)
+// Whether v lies exactly halfway between two 15-digit texts, that is its
+// exact decimal form has 16 significant digits and ends in 5.
+bool halfway(double v)
 {
-    static_assert(std::numeric_limits<long double>::digits >= 64, "needs extended precision");
-    const long double a = std::fabs(static_cast<long double>(v));
-    if (!(a >= 1e-5L && a < 1e15L))
-        return 0;
-    // Powers of ten up to 10^19 are exact in a 64-bit mantissa.
-    static const long double powers[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
-                                         1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
-                                         1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
-    int exponent = 0; // of the first digit, possibly one off
-    if (a >= 1) {
-        while (exponent < 14 && a >= powers[exponent + 1])
-            ++exponent;
-    } else {
-        exponent = -1;
-        while (exponent > -5 && a * powers[-exponent] < 1)
-            --exponent;
+    int e = 0;
+    const double f = std::frexp(std::fabs(v), &e);
+    const auto m = static_cast<std::uint64_t>(std::ldexp(f, 53));
+    const int e2 = e - 53 + std::countr_zero(m); // |v| is an odd number times 2^e2
+    if (e2 >= 0) { // a whole number: the digits after the 15th are 5, 0, 0 ...
+        if (std::fabs(v) < 1e15)
+            return false;
+        char digits[320];
+        char *end =
+            std::to_chars(digits, digits + sizeof digits, std::fabs(v), std::chars_format::fixed)
+                .ptr;
+        return digits[15] == '5' && std::all_of(digits + 16, end, [](char c) { return c == '0'; });
     }
-    int scale = 14 - exponent;
-    long double scaled = a * powers[scale];
-    if (scaled >= 1e15L && scale > 0) {
-        ++exponent;
-        scaled = a * powers[--scale];
-    } else if (scaled < 1e14L && scale < 19) {
-        --exponent;
-        scaled = a * powers[++scale];
-    }
-    if (scaled < 1e14L || scaled >= 1e15L)
-        return 0;
-    long double whole = std::floor(scaled);
-    const long double fraction = scaled - whole;
-    if (std::fabs(fraction - 0.5L) < 1e-3L)
-        return 0;
-    auto digits = static_cast<long long>(whole) + (fraction > 0.5L ? 1 : 0);
-    if (digits == 1000000000000000LL) { // 9.99…95 rounds up to the next power
-        digits = 100000000000000LL;
-        ++exponent;
-    }
-    char text[15];
-    // Two 32-bit halves of 7 and 8 digits: no 64-bit division per digit.
-    auto high = static_cast<unsigned>(digits / 100000000);
-    auto low = static_cast<unsigned>(digits % 100000000);
-    for (int i = 14; i >= 7; --i, low /= 10)
-        text[i] = char('0' + low % 10);
-    for (int i = 6; i >= 0; --i, high /= 10)
-        text[i] = char('0' + high % 10);
-    int count = 15;
-    while (count > 1 && text[count - 1] == '0')
-        --count;
+    // 2^e2 has -e2 decimals, the last a 5: 1 - e2 + floor(log10 |v|) digits.
+    if (e > 0 && e2 < -15)
+        return false;
+    return 1 - e2 + int(std::floor(std::log10(std::fabs(v)))) == 16;
+}
 
-    char *p = out;
-    if (v < 0)
-        *p++ = '-';
-    if (exponent >= -4 && exponent < 15) {
-        if (exponent < 0) {
-            *p++ = '0';
-            *p++ = '.';
-            for (int i = -1; i > exponent; --i)
-                *p++ = '0';
-            for (int i = 0; i < count; ++i)
-                *p++ = text[i];
-        } else {
-            for (int i = 0; i <= exponent; ++i)
-                *p++ = text[i];
-            if (count > exponent + 1) {
-                *p++ = '.';
-                for (int i = exponent + 1; i < count; ++i)
-                    *p++ = text[i];
-            }
-        }
-    } else { // 1e-05 and 1e+15 only, given the range above
-        *p++ = text[0];
-        if (count > 1) {
-            *p++ = '.';
-            for (int i = 1; i < count; ++i)
-                *p++ = text[i];
-        }
-        *p++ = 'e';
-        *p++ = exponent < 0 ? '-' : '+';
-        const int e = exponent < 0 ? -exponent : exponent;
-        *p++ = char('0' + e / 10);
-        *p++ = char('0' + e % 10);
+// Up to 15 significant digits, no trailing zeros, never "-0": the text of
+// QString::number(v, 'g', 15). The shortest digits that read back as v, cut
+// to 15, round as v itself does, unless they end in a 5 as the 16th digit:
+// only then is the exact form needed, where Qt rounds a tie away from zero.
+QString doubleText(double v)
+{
+    if (v == 0)
+        return QStringLiteral("0");
+    if (!std::isfinite(v))
+        return QString::number(v, 'g', 15);
+    char shortest[32];
+    const char *end =
+        std::to_chars(shortest, shortest + sizeof shortest, v, std::chars_format::scientific).ptr;
+    char digits[24];
+    int n = 0;
+    const char *p = shortest + (v < 0);
+    for (; *p != 'e'; ++p) {
+        if (*p != '.')
+            digits[n++] = *p;
     }
-    return int(p - out);
+    int exponent = 0;
+    std::from_chars(p + 1 + (p[1] == '+'), end, exponent);
+    // Below the normal range fewer bits follow the point than digits show.
+    if ((n == 16 && digits[15] == '5') || !std::isnormal(v)) {
+        if (halfway(v))
+            v = std::nextafter(v, v > 0 ? HUGE_VAL : -HUGE_VAL);
+        const char *last =
+            std::to_chars(shortest, shortest + sizeof shortest, v, std::chars_format::general, 15)
+                .ptr;
+        return QString::fromLatin1(shortest, last - shortest);
+    }
+    if (n > 15) {
+        bool carry = digits[15] >= '5';
+        for (int i = 14; carry && i >= 0; --i) {
+            carry = digits[i] == '9';
+            digits[i] = carry ? '0' : char(digits[i] + 1);
+        }
+        if (carry) { // 9.99...95 became 10.0...
+            digits[0] = '1';
+            ++exponent;
+        }
+        n = 15;
+    }
+    while (n > 1 && digits[n - 1] == '0')
+        --n;
+
+    char text[32];
+    char *t = text;
+    if (v < 0)
+        *t++ = '-';
+    if (exponent < -4 || exponent >= 15) {
+        *t++ = digits[0];
+        if (n > 1)
+            *t++ = '.';
+        t = std::copy(digits + 1, digits + n, t);
+        *t++ = 'e';
+        *t++ = exponent < 0 ? '-' : '+';
+        if (std::abs(exponent) < 10)
+            *t++ = '0';
+        t = std::to_chars(t, text + sizeof text, std::abs(exponent)).ptr;
+    } else if (exponent < 0) {
+        *t++ = '0';
+        *t++ = '.';
+        t = std::fill_n(t, -exponent - 1, '0');
+        t = std::copy(digits, digits + n, t);
+    } else {
+        for (int i = 0; i <= exponent; ++i)
+            *t++ = i < n ? digits[i] : '0';
+        if (n > exponent + 1)
+            *t++ = '.';
+        t = std::copy(digits + std::min(n, exponent + 1), digits + n, t);
+    }
+    return QString::fromLatin1(text, t - text);
 }
 
 } // namespace
 
-namespace convert
+std::optional<double> readNumber(const QString &text)
 {
+    const QString trimmed = text.trimmed();
+    const QString localePoint = QLocale().decimalPoint();
+    QString plain; // the number in the C locale's spelling
+    plain.reserve(trimmed.size());
+    bool separator = false;
+    bool digit = false;
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        const QChar c = trimmed.at(i);
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            digit = true;
+            plain += c;
+        } else if ((c == QLatin1Char('+') || c == QLatin1Char('-')) && i == 0) {
+            plain += c;
+        } else if (!separator &&
+                   (c == QLatin1Char('.') || QStringView(trimmed).mid(i).startsWith(localePoint))) {
+            separator = true;
+            plain += QLatin1Char('.');
+            if (c != QLatin1Char('.'))
+                i += localePoint.size() - 1;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digit)
+        return std::nullopt;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(plain, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+QString displayText(const QVariant &v)
+{
+    if (v.isNull())
+        return {};
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
+        return doubleText(v.toDouble());
+    const QString text = v.toString();
+    // Blanks only, as the old runtime's trim did: tabs and line breaks stay.
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+qint16 toInt16(const QVariant &v)
+{
+    if (v.isNull())
+        fail(ErrorNumber::TypeMismatch);
+    constexpr qint64 lowest = std::numeric_limits<qint16>::min();
+    constexpr qint64 highest = std::numeric_limits<qint16>::max();
+    if (isInteger(v)) {
+        const bool negative = v.toLongLong() < 0 && v.typeId() != QMetaType::ULongLong &&
+                              v.typeId() != QMetaType::ULong;
+        if (negative ? v.toLongLong() < lowest : v.toULongLong() > quint64(highest))
+            fail(ErrorNumber::Overflow);
+        return qint16(v.toLongLong());
+    }
+    const double d = toFiniteDouble(v);
+    if (d != std::floor(d))
+        fail(ErrorNumber::TypeMismatch);
+    if (d < lowest || d > highest)
+        fail(ErrorNumber::Overflow);
+    return qint16(d);
+}
+
+qint16 addInt16(qint16 a, int b)
+{
+    const qint64 sum = qint64(a) + b;
+    if (sum < std::numeric_limits<qint16>::min() || sum > std::numeric_limits<qint16>::max())
+        fail(ErrorNumber::Overflow);
+    return qint16(sum);
+}
 
 Affinity affinityOf(const QString &declaredType)
 {
@@ -178,34 +244,6 @@ Affinity affinityOf(const QString &declaredType)
     return Affinity::Any;
 }
 
-bool parseNumber(const QString &text, double *number)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return false;
-    for (QLocale locale : {QLocale::c(), QLocale()}) {
-        locale.setNumberOptions(QLocale::RejectGroupSeparator);
-        bool ok = false;
-        const double v = locale.toDouble(t, &ok);
-        if (ok && std::isfinite(v)) {
-            *number = v;
-            return true;
-        }
-    }
-    return false;
-}
-
-QString doubleText(double v)
-{
-    if (v == 0)
-        return QStringLiteral("0");
-    char buffer[32];
-    const int size = fifteenDigits(v, buffer);
-    if (size > 0)
-        return QString::fromLatin1(buffer, size);
-    return QString::number(v, 'g', 15);
-}
-
 QVariant toColumn(const QVariant &v, Affinity a)
 {
     if (v.isNull())
@@ -216,73 +254,15 @@ QVariant toColumn(const QVariant &v, Affinity a)
     case Affinity::Real:
         return QVariant(toFiniteDouble(v));
     case Affinity::Text:
-        if (v.typeId() == QMetaType::QString)
-            return v;
-        return QVariant(displayText(v));
+        return v.typeId() == QMetaType::QString ? v : QVariant(displayText(v));
     case Affinity::Any:
         break;
     }
     if (v.typeId() == QMetaType::QString)
         return v;
-    if (isSigned(v) || isUnsigned(v))
+    if (isInteger(v))
         return QVariant(v.toLongLong());
     return QVariant(toFiniteDouble(v));
-}
-
-} // namespace convert
-
-QString displayText(const QVariant &v)
-{
-    if (v.isNull())
-        return {};
-    QString text;
-    switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return convert::doubleText(v.toDouble());
-    default:
-        text = v.toString();
-    }
-    // Blanks only, as the old runtime's trim did: tabs and line breaks stay.
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-qint16 toInt16(const QVariant &v)
-{
-    if (v.isNull())
-        fail::typeMismatch();
-    constexpr qint64 lowest = std::numeric_limits<qint16>::min();
-    constexpr qint64 highest = std::numeric_limits<qint16>::max();
-    if (isUnsigned(v)) {
-        if (v.toULongLong() > quint64(highest))
-            fail::overflow();
-        return qint16(v.toULongLong());
-    }
-    if (isSigned(v)) {
-        const qint64 i = v.toLongLong();
-        if (i < lowest || i > highest)
-            fail::overflow();
-        return qint16(i);
-    }
-    const double d = toFiniteDouble(v);
-    if (d != std::floor(d))
-        fail::typeMismatch();
-    if (d < lowest || d > highest)
-        fail::overflow();
-    return qint16(d);
-}
-
-qint16 addInt16(qint16 a, int b)
-{
-    const qint64 sum = qint64(a) + b;
-    if (sum < std::numeric_limits<qint16>::min() || sum > std::numeric_limits<qint16>::max())
-        fail::overflow();
-    return qint16(sum);
 }
 
 } // namespace merivex

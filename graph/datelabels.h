@@ -1,14 +1,8 @@
 #pragma once
 // Point labels from stored measurement dates: the stored "dd/mm/yy" text read
-// back by that pattern (never by the locale's order) and written "dd/mm". A
-// null or unreadable date gives an empty label.
-//
-// A graph reads up to 32,767 dates at once, so the common case, text exactly
-// as formatDate writes it, is read here directly; only the two-digit year
-// goes through readDate, once per distinct year. Any other text is read by
-// readDate itself.
+// back by the one reader of stored dates (never by the locale's order) and
+// written "dd/mm". A null or unreadable date gives an empty label.
 #include <QChar>
-#include <QHash>
 #include <QString>
 #include <QVariant>
 
@@ -16,11 +10,10 @@ class DateLabels
 {
 public:
     DateLabels();
-    QString label(const QVariant &storedDate);
+    QString label(const QVariant &storedDate) const;
 
 private:
-    int fullYear(int twoDigits);
-
+    // Looked up once for all the points of a graph.
     QChar m_separator;
-    QHash<int, int> m_years; // two-digit year -> year, 0 when unreadable
+    int m_thisYear;
 };

@@ -1,7 +1,7 @@
 #include "tools/commands.h"
 
 #include "db/database_file.h"
-#include "db/maintenance.h"
+#include "tools/maintenance.h"
 #include "tools/restore.h"
 
 #include <QDir>

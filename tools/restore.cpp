@@ -2,8 +2,9 @@
 
 #include "db/dao.h"
 #include "db/database_file.h"
-#include "db/maintenance.h"
 #include "db/maintenance_sql.h"
+#include "db/values.h"
+#include "tools/maintenance.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -151,7 +152,7 @@ QString probe(const QString &path)
     try {
         const auto db = DBEngine::instance().OpenDatabase(path, true, true, connectString());
         const auto rows =
-            db->OpenRecordset(Sql::maintenance::integrityCheck(), dbOpenSnapshot, dbSQLPassThrough);
+            db->OpenRecordset(Sql::maintenance::integrityCheck, dbOpenSnapshot, dbSQLPassThrough);
         QStringList lines;
         for (; !rows->AtEOF(); rows->MoveNext())
             lines.append(displayText(rows->Fields(0).Value()));

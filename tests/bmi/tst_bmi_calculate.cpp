@@ -36,11 +36,7 @@ class TestBmiCalculate : public QObject
     Q_OBJECT
 private slots:
     void init() { m_fixture.start(); }
-    void cleanup()
-    {
-        m_fixture.stop();
-        QLocale::setDefault(QLocale::c());
-    }
+    void cleanup() { m_fixture.stop(); }
 
     void bmiAndAdvice_data();
     void bmiAndAdvice();

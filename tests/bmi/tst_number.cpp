@@ -1,10 +1,13 @@
 // Which texts count as a height or weight, and the BMI's rounding.
 #include "bmi/number.h"
+#include "db/values.h"
 
 #include <QLocale>
 #include <QTest>
 
 #include <cfenv>
+
+using merivex::readNumber;
 
 class TestNumber : public QObject
 {

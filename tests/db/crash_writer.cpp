@@ -2,7 +2,7 @@
 // given, the way a save does, until it is killed. Prints the connection's
 // journal settings ("settings <mode> <synchronous>"), then every id once its
 // Update has returned, so the test knows which rows were reported stored.
-#include "db_test_support.h"
+#include "patientfile.h"
 
 #include <QString>
 
@@ -13,13 +13,13 @@ int main(int argc, char *argv[])
     if (argc != 2)
         return 2;
     try {
-        auto db = dbtest::open(QString::fromLocal8Bit(argv[1]));
+        auto db = testfiles::open(QString::fromLocal8Bit(argv[1]));
         const merivex::JournalSettings settings = db->journalSettings();
         std::printf("settings %s %d\n", settings.journalMode.toUtf8().constData(),
                     settings.synchronous);
         std::fflush(stdout);
         for (;;) {
-            const qint16 id = dbtest::appendMeasurement(
+            const qint16 id = testfiles::appendMeasurement(
                 *db, 1, QStringLiteral("07/12/26"), QStringLiteral("65"), QStringLiteral("1.7"));
             std::printf("%d\n", int(id));
             std::fflush(stdout);

@@ -5,7 +5,7 @@
 #include "db/database_file.h"
 #include "db/statements.h"
 
-#include "db_test_support.h"
+#include "patientfile.h"
 
 #include <cstdio>
 #include <iostream>
@@ -21,7 +21,7 @@ int main(int argc, char *argv[])
                                                         false, merivex::connectString());
         db->OpenRecordset(merivex::Sql::A(), merivex::dbOpenSnapshot);
         if (argc == 3)
-            dbtest::appendPatient(*db, QString::fromLocal8Bit(argv[2]));
+            testfiles::appendPatient(*db, QString::fromLocal8Bit(argv[2]));
     } catch (const merivex::Error &error) {
         std::printf("error %d\n", error.number());
         std::fflush(stdout);

@@ -4,7 +4,7 @@
 #include "db/dao.h"
 #include "db/database_file.h"
 
-#include "db_test_support.h"
+#include "patientfile.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -99,7 +99,7 @@ private slots:
     void killedWriterLosesNoReportedRow()
     {
         QTemporaryDir dir;
-        const QString path = dbtest::createDatabase(dir);
+        const QString path = testfiles::createDatabase(dir);
         const quint32 seed = qEnvironmentVariableIsSet("MERIVEX_CRASH_SEED")
                                  ? quint32(qEnvironmentVariableIntValue("MERIVEX_CRASH_SEED"))
                                  : QRandomGenerator::global()->generate();

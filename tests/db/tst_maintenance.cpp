@@ -4,11 +4,10 @@
 // never touched.
 #include "db/dao.h"
 #include "db/database_file.h"
-#include "db/maintenance.h"
-#include "db/sqlite.h"
 #include "db/statements.h"
+#include "tools/maintenance.h"
 
-#include "db_test_support.h"
+#include "patientfile.h"
 #include "tool_support.h"
 
 #include <QDir>
@@ -30,24 +29,25 @@ const QString checkCmd = QStringLiteral("check");
 // Two patients, three measurements, made the way the windows make them.
 QString sampleDatabase(const QTemporaryDir &dir)
 {
-    const QString path = dbtest::createDatabase(dir);
-    auto db = dbtest::open(path);
-    const qint16 ann = dbtest::appendPatient(*db, QStringLiteral("Ann"));
-    const qint16 bob = dbtest::appendPatient(*db, QStringLiteral("Bob"));
-    dbtest::appendMeasurement(*db, ann, QStringLiteral("06/12/26"), QStringLiteral("90"),
-                              QStringLiteral("2"));
-    dbtest::appendMeasurement(*db, bob, QStringLiteral("01/02/99"), QStringLiteral("65"),
-                              QStringLiteral("1.70"));
-    dbtest::appendMeasurement(*db, ann, QStringLiteral("07/12/26"), QStringLiteral("88.5"),
-                              QStringLiteral("2"));
+    const QString path = testfiles::createDatabase(dir);
+    auto db = testfiles::open(path);
+    const qint16 ann = testfiles::appendPatient(*db, QStringLiteral("Ann"));
+    const qint16 bob = testfiles::appendPatient(*db, QStringLiteral("Bob"));
+    testfiles::appendMeasurement(*db, ann, QStringLiteral("06/12/26"), QStringLiteral("90"),
+                                 QStringLiteral("2"));
+    testfiles::appendMeasurement(*db, bob, QStringLiteral("01/02/99"), QStringLiteral("65"),
+                                 QStringLiteral("1.70"));
+    testfiles::appendMeasurement(*db, ann, QStringLiteral("07/12/26"), QStringLiteral("88.5"),
+                                 QStringLiteral("2"));
     return path;
 }
 
 // Damage the windows cannot do, written past the layer.
 void rawSql(const QString &path, const char *sql)
 {
-    auto db = dbtest::open(path);
-    QCOMPARE(sqlite3_exec(db->nativeHandle(), sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    auto db = testfiles::open(path);
+    for (const QString &statement : QString::fromUtf8(sql).split(QStringLiteral("; ")))
+        db->execute(statement);
 }
 
 QString readText(const QString &path)
@@ -141,9 +141,9 @@ private slots:
         const QString path = sampleDatabase(dir);
         rawSql(path, "UPDATE BMIHistory SET IdPt = 40");
         {
-            auto db = dbtest::open(path);
+            auto db = testfiles::open(path);
             for (int i = 0; i < 7; ++i)
-                dbtest::appendMeasurement(*db, 40, QStringLiteral("01/01/20"), 70, 1.8);
+                testfiles::appendMeasurement(*db, 40, QStringLiteral("01/01/20"), 70, 1.8);
         }
         const CheckReport report = checkPatientDatabase(path);
         QCOMPARE(report.measurements, 10);
@@ -156,9 +156,9 @@ private slots:
         QTemporaryDir dir;
         const QString path = sampleDatabase(dir);
         {
-            auto db = dbtest::open(path);
+            auto db = testfiles::open(path);
             for (int i = 0; i < 200; ++i)
-                dbtest::appendPatient(*db, QStringLiteral("Patient with a long name %1").arg(i));
+                testfiles::appendPatient(*db, QStringLiteral("Patient with a long name %1").arg(i));
         }
         QVERIFY(QFileInfo(path).size() > 4096);
         // Whole pages lost at the end: page 1 still decrypts, the tree does not.
@@ -219,12 +219,12 @@ private slots:
     void exportQuotesAwkwardTexts()
     {
         QTemporaryDir dir;
-        const QString path = dbtest::createDatabase(dir);
+        const QString path = testfiles::createDatabase(dir);
         const QString name = QStringLiteral(" O'Brien, \"Jo\"\nZoë ");
         {
-            auto db = dbtest::open(path);
-            const qint16 id = dbtest::appendPatient(*db, name);
-            dbtest::appendMeasurement(*db, id, QStringLiteral("not a date"), 70, 1.75);
+            auto db = testfiles::open(path);
+            const qint16 id = testfiles::appendPatient(*db, name);
+            testfiles::appendMeasurement(*db, id, QStringLiteral("not a date"), 70, 1.75);
         }
         const ExportCounts counts = exportCsv(path, dir.filePath(QStringLiteral("out")), false);
         QCOMPARE(counts.patients, 1);
@@ -292,16 +292,16 @@ private slots:
         QCOMPARE(QFile::permissions(copy) & (QFile::ReadOther | QFile::ReadGroup),
                  QFile::Permissions());
         for (const QString &connect : {QString(), QStringLiteral(";PWD=wrong")}) {
-            const int error = dbtest::errorNumber(
+            const int error = testfiles::errorNumber(
                 [&] { DBEngine::instance().OpenDatabase(copy, true, false, connect); });
             QCOMPARE(error, ErrorNumber::InvalidPassword);
         }
-        auto original = dbtest::open(path);
-        auto backup = dbtest::open(copy);
-        QCOMPARE(dbtest::readAll(*backup, Sql::D(QStringLiteral("1"))),
-                 dbtest::readAll(*original, Sql::D(QStringLiteral("1"))));
-        QCOMPARE(dbtest::readAll(*backup, Sql::B()), dbtest::readAll(*original, Sql::B()));
-        QCOMPARE(dbtest::appendPatient(*backup, QStringLiteral("Next")), qint16(3));
+        auto original = testfiles::open(path);
+        auto backup = testfiles::open(copy);
+        QCOMPARE(testfiles::readAll(*backup, Sql::D(QStringLiteral("1"))),
+                 testfiles::readAll(*original, Sql::D(QStringLiteral("1"))));
+        QCOMPARE(testfiles::readAll(*backup, Sql::B()), testfiles::readAll(*original, Sql::B()));
+        QCOMPARE(testfiles::appendPatient(*backup, QStringLiteral("Next")), qint16(3));
         // Besides the two files only the open connections' journals.
         const QString name = QFileInfo(path).fileName();
         QStringList expected{name, name + QStringLiteral("-wal"), QStringLiteral("backup.mdb"),
@@ -315,9 +315,9 @@ private slots:
         backup.reset();
         original.reset(); // the tool is refused while this process holds the file
         QCOMPARE(runTool({QStringLiteral("backup"), path, folder}).exitCode, 0);
-        original = dbtest::open(path);
-        auto inFolder = dbtest::open(QDir(folder).filePath(QStringLiteral("Merivex.mdb")));
-        QCOMPARE(dbtest::readAll(*inFolder, Sql::B()), dbtest::readAll(*original, Sql::B()));
+        original = testfiles::open(path);
+        auto inFolder = testfiles::open(QDir(folder).filePath(QStringLiteral("Merivex.mdb")));
+        QCOMPARE(testfiles::readAll(*inFolder, Sql::B()), testfiles::readAll(*original, Sql::B()));
     }
 
     void backupNeverOverwritesNorLeavesAHalfFile()

@@ -4,7 +4,7 @@
 #include "db/database_file.h"
 #include "db/statements.h"
 
-#include "db_test_support.h"
+#include "patientfile.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,7 +13,7 @@
 #include <QTest>
 
 using namespace merivex;
-using dbtest::errorNumber;
+using testfiles::errorNumber;
 
 namespace
 {
@@ -81,7 +81,7 @@ private slots:
     void failuresHaveTheirOwnNumbers()
     {
         QTemporaryDir dir;
-        const QString good = dbtest::createDatabase(dir);
+        const QString good = testfiles::createDatabase(dir);
         auto openWith = [](const QString &path, const QString &connect) {
             return errorNumber(
                 [&] { DBEngine::instance().OpenDatabase(path, true, false, connect); });
@@ -115,7 +115,7 @@ private slots:
     void storedTextIsEncrypted()
     {
         QTemporaryDir dir;
-        const QString path = dbtest::createDatabase(dir);
+        const QString path = testfiles::createDatabase(dir);
         const auto readable = [](const QString &file) {
             QFile f(file);
             if (!f.open(QIODevice::ReadOnly))
@@ -125,36 +125,36 @@ private slots:
                    bytes.contains("Biodata");
         };
         {
-            auto db = dbtest::open(path);
-            dbtest::appendPatient(*db, QStringLiteral("Unmistakable Name"));
+            auto db = testfiles::open(path);
+            testfiles::appendPatient(*db, QStringLiteral("Unmistakable Name"));
             // The log holds the new row until the last connection closes.
             QVERIFY(QFile::exists(path + QStringLiteral("-wal")));
             QVERIFY(!readable(path + QStringLiteral("-wal")));
         }
         QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
         QVERIFY(!readable(path));
-        QCOMPARE(dbtest::readAll(*dbtest::open(path), Sql::B()).size(), 1);
+        QCOMPARE(testfiles::readAll(*testfiles::open(path), Sql::B()).size(), 1);
     }
 
     void secondOpenInSameProcess()
     {
         QTemporaryDir dir;
-        const QString path = dbtest::createDatabase(dir);
-        auto first = dbtest::open(path);
+        const QString path = testfiles::createDatabase(dir);
+        auto first = testfiles::open(path);
         auto empty = first->OpenRecordset(Sql::B(), dbOpenSnapshot, dbSQLPassThrough);
-        auto second = dbtest::open(path);
-        QCOMPARE(dbtest::appendPatient(*second, QStringLiteral("Ann")), 1);
-        QCOMPARE(dbtest::appendPatient(*first, QStringLiteral("Bob")), 2);
-        QCOMPARE(dbtest::readAll(*second, Sql::B()).size(), 2);
+        auto second = testfiles::open(path);
+        QCOMPARE(testfiles::appendPatient(*second, QStringLiteral("Ann")), 1);
+        QCOMPARE(testfiles::appendPatient(*first, QStringLiteral("Bob")), 2);
+        QCOMPARE(testfiles::readAll(*second, Sql::B()).size(), 2);
         QCOMPARE(empty->RecordCount(), 0); // an earlier result is not changed
     }
 
     void otherProcessRefusedWhileHeld()
     {
         QTemporaryDir dir;
-        const QString path = dbtest::createDatabase(dir);
-        auto first = dbtest::open(path);
-        auto second = dbtest::open(path);
+        const QString path = testfiles::createDatabase(dir);
+        auto first = testfiles::open(path);
+        auto second = testfiles::open(path);
         {
             QElapsedTimer timer;
             timer.start();
@@ -173,33 +173,33 @@ private slots:
     void heldByOtherProcessUntilItEnds()
     {
         QTemporaryDir dir;
-        const QString path = dbtest::createDatabase(dir);
+        const QString path = testfiles::createDatabase(dir);
         {
             OtherProcess other(path);
             QCOMPARE(other.answer(), held());
-            QCOMPARE(errorNumber([&] { dbtest::open(path); }), ErrorNumber::FileInUse);
+            QCOMPARE(errorNumber([&] { testfiles::open(path); }), ErrorNumber::FileInUse);
             QVERIFY(other.exitsAtEndOfInput());
         }
-        auto db = dbtest::open(path);
-        QCOMPARE(dbtest::appendPatient(*db, QStringLiteral("After exit")), 1);
+        auto db = testfiles::open(path);
+        QCOMPARE(testfiles::appendPatient(*db, QStringLiteral("After exit")), 1);
     }
 
     void noStaleLockAfterKillAndNothingLost()
     {
         QTemporaryDir dir;
-        const QString path = dbtest::createDatabase(dir);
+        const QString path = testfiles::createDatabase(dir);
         {
-            auto db = dbtest::open(path);
-            dbtest::appendPatient(*db, QStringLiteral("Kept"));
+            auto db = testfiles::open(path);
+            testfiles::appendPatient(*db, QStringLiteral("Kept"));
         }
         // The killed process stored a row that only its log holds.
         OtherProcess other(path, QStringLiteral("Stored before the kill"));
         QCOMPARE(other.answer(), held());
-        QCOMPARE(errorNumber([&] { dbtest::open(path); }), ErrorNumber::FileInUse);
+        QCOMPARE(errorNumber([&] { testfiles::open(path); }), ErrorNumber::FileInUse);
         other.killHard();
         QVERIFY(QFile::exists(path + QStringLiteral("-wal")));
-        auto db = dbtest::open(path);
-        QCOMPARE(dbtest::readAll(*db, Sql::B()),
+        auto db = testfiles::open(path);
+        QCOMPARE(testfiles::readAll(*db, Sql::B()),
                  (QList<QStringList>{
                      {QStringLiteral("Kept"), QStringLiteral("06/12/2026")},
                      {QStringLiteral("Stored before the kill"), QStringLiteral("06/12/2026")}}));
@@ -209,9 +209,9 @@ private slots:
     void journalSettingsOnEveryConnection()
     {
         QTemporaryDir dir;
-        const QString path = dbtest::createDatabase(dir);
-        auto first = dbtest::open(path);
-        auto second = dbtest::open(path);
+        const QString path = testfiles::createDatabase(dir);
+        auto first = testfiles::open(path);
+        auto second = testfiles::open(path);
         for (const auto &db : {first, second}) {
             const JournalSettings settings = db->journalSettings();
             QCOMPARE(settings.journalMode, QStringLiteral("wal"));

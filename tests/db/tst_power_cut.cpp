@@ -5,6 +5,7 @@
 #include "db/database_file.h"
 #include "db/maintenance_sql.h"
 #include "db/statements.h"
+#include "db/values.h"
 
 #include "power_cut_vfs.h"
 
@@ -100,9 +101,9 @@ private slots:
             }
             // Opened again the normal way, on the engine's own file system.
             const auto db = openFile(path);
-            QCOMPARE(firstColumn(*db, Sql::maintenance::integrityCheck()),
+            QCOMPARE(firstColumn(*db, Sql::maintenance::integrityCheck),
                      QStringList{QStringLiteral("ok")});
-            const QStringList stored = firstColumn(*db, Sql::maintenance::measurementIds());
+            const QStringList stored = firstColumn(*db, Sql::maintenance::measurementIds);
             for (int id : std::as_const(reported)) {
                 if (!stored.contains(QString::number(id))) {
                     ++lost;

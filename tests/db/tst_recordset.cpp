@@ -5,7 +5,7 @@
 #include "db/engine_sql.h"
 #include "db/statements.h"
 
-#include "db_test_support.h"
+#include "patientfile.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 using namespace merivex;
-using dbtest::errorNumber;
+using testfiles::errorNumber;
 
 class TestRecordset : public QObject
 {
@@ -31,13 +31,13 @@ class TestRecordset : public QObject
     Database &fresh()
     {
         m_db.reset();
-        m_db =
-            dbtest::open(dbtest::createDatabase(m_dir, QStringLiteral("t%1.mdb").arg(++m_files)));
+        m_db = testfiles::open(
+            testfiles::createDatabase(m_dir, QStringLiteral("t%1.mdb").arg(++m_files)));
         return *m_db;
     }
 
     // Rows of a statement, counted by walking them.
-    long count(const QString &sql) { return long(dbtest::readAll(*m_db, sql).size()); }
+    long count(const QString &sql) { return long(testfiles::readAll(*m_db, sql).size()); }
 
 private slots:
     void emptyTablesStartAtOne()
@@ -49,8 +49,8 @@ private slots:
         QCOMPARE(errorNumber([&] { rs->MoveLast(0); }), ErrorNumber::NoCurrentRecord);
         QCOMPARE(errorNumber([&] { rs->Fields(0).Value(); }), ErrorNumber::NoCurrentRecord);
         rs->Close();
-        QCOMPARE(dbtest::appendPatient(db, QStringLiteral("Ann")), 1);
-        QCOMPARE(dbtest::appendMeasurement(db, 1, QStringLiteral("06/12/26"), 65.0, 1.7), 1);
+        QCOMPARE(testfiles::appendPatient(db, QStringLiteral("Ann")), 1);
+        QCOMPARE(testfiles::appendMeasurement(db, 1, QStringLiteral("06/12/26"), 65.0, 1.7), 1);
 
         auto stored = db.OpenRecordset(Sql::A(), dbOpenDynaset);
         QCOMPARE(stored->RecordCount(), 1);
@@ -62,7 +62,7 @@ private slots:
     {
         Database &db = fresh();
         for (int i = 1; i <= 7; ++i)
-            dbtest::appendPatient(db, QStringLiteral("P%1").arg(i));
+            testfiles::appendPatient(db, QStringLiteral("P%1").arg(i));
         auto rs = db.OpenRecordset(Sql::A(), dbOpenDynaset);
         rs->MoveLast(0);
         const qint16 last = toInt16(rs->Fields(QStringLiteral("IdPatient")).Value());
@@ -81,25 +81,26 @@ private slots:
         QVERIFY(rs->AtEOF());
         rs->Close();
 
-        const auto rows = dbtest::readAll(db, Sql::B());
+        const auto rows = testfiles::readAll(db, Sql::B());
         QCOMPARE(rows.size(), 8);
         QCOMPARE(rows.last().first(), QStringLiteral("Eighth"));
         // Measurement ids run across patients.
         for (int i = 0; i < 7; ++i)
-            dbtest::appendMeasurement(db, qint16(1 + i % 2), QStringLiteral("06/12/26"), 65, 1.7);
-        QCOMPARE(dbtest::appendMeasurement(db, 8, QStringLiteral("06/12/26"), 65, 1.7), 8);
+            testfiles::appendMeasurement(db, qint16(1 + i % 2), QStringLiteral("06/12/26"), 65,
+                                         1.7);
+        QCOMPARE(testfiles::appendMeasurement(db, 8, QStringLiteral("06/12/26"), 65, 1.7), 8);
     }
 
     void overflowAtTheLastIdStoresNothing()
     {
         Database &db = fresh();
-        dbtest::insertRow(db, Sql::A(), {{"IdPatient", 1}, {"Name", "First"}});
-        dbtest::insertRow(db, Sql::A(), {{"IdPatient", 32767}, {"Name", "Last"}});
-        dbtest::insertRow(db, Sql::C(), {{"IdBMI", 32767}, {"IdPt", 1}, {"Date", "06/12/26"}});
-        QCOMPARE(errorNumber([&] { dbtest::appendPatient(db, QStringLiteral("One too many")); }),
+        testfiles::insertRow(db, Sql::A(), {{"IdPatient", 1}, {"Name", "First"}});
+        testfiles::insertRow(db, Sql::A(), {{"IdPatient", 32767}, {"Name", "Last"}});
+        testfiles::insertRow(db, Sql::C(), {{"IdBMI", 32767}, {"IdPt", 1}, {"Date", "06/12/26"}});
+        QCOMPARE(errorNumber([&] { testfiles::appendPatient(db, QStringLiteral("One too many")); }),
                  ErrorNumber::Overflow);
         QCOMPARE(errorNumber([&] {
-                     dbtest::appendMeasurement(db, 1, QStringLiteral("07/12/26"), 65, 1.7);
+                     testfiles::appendMeasurement(db, 1, QStringLiteral("07/12/26"), 65, 1.7);
                  }),
                  ErrorNumber::Overflow);
 
@@ -114,9 +115,9 @@ private slots:
         QCOMPARE(errorNumber([&] { rs->Update(); }), ErrorNumber::Overflow);
         rs->Close();
 
-        auto other = dbtest::open(m_dir.filePath(QStringLiteral("t%1.mdb").arg(m_files)));
-        QCOMPARE(dbtest::readAll(*other, Sql::A()).size(), 2);
-        QCOMPARE(dbtest::readAll(*other, Sql::C()).size(), 1);
+        auto other = testfiles::open(m_dir.filePath(QStringLiteral("t%1.mdb").arg(m_files)));
+        QCOMPARE(testfiles::readAll(*other, Sql::A()).size(), 2);
+        QCOMPARE(testfiles::readAll(*other, Sql::C()).size(), 1);
     }
 
     // A connection keeps its file open after the file left its folder; a
@@ -124,16 +125,16 @@ private slots:
     void noRowIntoAFileRemovedBehindTheConnection()
     {
         Database &db = fresh();
-        dbtest::appendPatient(db, QStringLiteral("Kept"));
+        testfiles::appendPatient(db, QStringLiteral("Kept"));
         const QByteArray path =
             QFile::encodeName(m_dir.filePath(QStringLiteral("t%1.mdb").arg(m_files)));
         const QByteArray aside = path + ".aside";
         QCOMPARE(::link(path.constData(), aside.constData()), 0);
         QCOMPARE(::unlink(path.constData()), 0);
-        QCOMPARE(errorNumber([&] { dbtest::appendPatient(db, QStringLiteral("Lost")); }),
+        QCOMPARE(errorNumber([&] { testfiles::appendPatient(db, QStringLiteral("Lost")); }),
                  ErrorNumber::DiskIoError);
         QCOMPARE(::rename(aside.constData(), path.constData()), 0);
-        QCOMPARE(dbtest::appendPatient(db, QStringLiteral("Back")), 2);
+        QCOMPARE(testfiles::appendPatient(db, QStringLiteral("Back")), 2);
         QCOMPARE(count(Sql::A()), 2L);
     }
 
@@ -142,10 +143,10 @@ private slots:
     void queryFailingAtItsFirstRowLeavesNothingOpen()
     {
         QTemporaryDir dir;
-        const QString path = dbtest::createDatabase(dir);
+        const QString path = testfiles::createDatabase(dir);
         {
-            auto db = dbtest::open(path);
-            dbtest::appendPatient(*db, QStringLiteral("Ann"));
+            auto db = testfiles::open(path);
+            testfiles::appendPatient(*db, QStringLiteral("Ann"));
             // abs() of the smallest integer fails when the row is computed.
             QVERIFY(errorNumber([&] {
                         db->OpenRecordset(
@@ -166,22 +167,23 @@ private slots:
                                 QString(10000, 'x'),
                                 QStringLiteral(" padded ")};
         for (const QString &name : names)
-            dbtest::appendPatient(db, name);
+            testfiles::appendPatient(db, name);
         auto rs = db.OpenRecordset(Sql::B(), dbOpenSnapshot, dbSQLPassThrough);
         QStringList stored;
         for (rs->MoveFirst(); !rs->AtEOF(); rs->MoveNext())
             stored.append(rs->Fields(0).Value().toString());
         QCOMPARE(stored, names);
-        QCOMPARE(dbtest::readAll(db, Sql::B()).last().first(), QStringLiteral("padded"));
+        QCOMPARE(testfiles::readAll(db, Sql::B()).last().first(), QStringLiteral("padded"));
     }
 
     void measurementsTakeNumbersOnly()
     {
         Database &db = fresh();
-        const qint16 patient = dbtest::appendPatient(db, QStringLiteral("Ann"));
-        dbtest::appendMeasurement(db, patient, QStringLiteral("01/12/26"), QStringLiteral(" 65 "),
-                                  QStringLiteral("1.70"));
-        dbtest::appendMeasurement(db, patient, QStringLiteral("02/12/26"), qint64(90), qint64(2));
+        const qint16 patient = testfiles::appendPatient(db, QStringLiteral("Ann"));
+        testfiles::appendMeasurement(db, patient, QStringLiteral("01/12/26"),
+                                     QStringLiteral(" 65 "), QStringLiteral("1.70"));
+        testfiles::appendMeasurement(db, patient, QStringLiteral("02/12/26"), qint64(90),
+                                     qint64(2));
         for (const QVariant &bad :
              {QVariant(QString()), QVariant(QStringLiteral("abc")),
               QVariant(QStringLiteral("1.7.0")), QVariant(QStringLiteral("nan")),
@@ -189,26 +191,26 @@ private slots:
               QVariant(QStringLiteral("0x10")),
               QVariant(std::numeric_limits<double>::quiet_NaN())}) {
             QCOMPARE(errorNumber([&] {
-                         dbtest::appendMeasurement(db, patient, QStringLiteral("03/12/26"), bad,
-                                                   1.7);
+                         testfiles::appendMeasurement(db, patient, QStringLiteral("03/12/26"), bad,
+                                                      1.7);
                      }),
                      ErrorNumber::TypeMismatch);
         }
         QCOMPARE(errorNumber([&] {
-                     dbtest::appendMeasurement(db, patient, QStringLiteral("03/12/26"), 65,
-                                               std::numeric_limits<double>::infinity());
+                     testfiles::appendMeasurement(db, patient, QStringLiteral("03/12/26"), 65,
+                                                  std::numeric_limits<double>::infinity());
                  }),
                  ErrorNumber::Overflow);
         // An empty current patient id is no id.
         QCOMPARE(errorNumber([&] {
-                     dbtest::appendWithNextId(db, Sql::C(), QStringLiteral("IdBMI"),
-                                              {{QStringLiteral("IdPt"), QString()}});
+                     testfiles::appendWithNextId(db, Sql::C(), QStringLiteral("IdBMI"),
+                                                 {{QStringLiteral("IdPt"), QString()}});
                  }),
                  ErrorNumber::TypeMismatch);
         QCOMPARE(count(Sql::C()), 2);
 
         // Numbers, not texts, so the BMI is a floating-point division.
-        QCOMPARE(dbtest::readAll(db, Sql::D(QString::number(patient))),
+        QCOMPARE(testfiles::readAll(db, Sql::D(QString::number(patient))),
                  (QList<QStringList>{{"01/12/26", "1.7", "65", "22.4913494809689"},
                                      {"02/12/26", "2", "90", "22.5"}}));
     }
@@ -218,19 +220,19 @@ private slots:
     void historyOfOnePatient()
     {
         Database &db = fresh();
-        const qint16 ann = dbtest::appendPatient(db, QStringLiteral("Ann"));
-        const qint16 bob = dbtest::appendPatient(db, QStringLiteral("Bob"));
-        const qint16 eve = dbtest::appendPatient(db, QStringLiteral("Eve"));
-        dbtest::appendMeasurement(db, ann, QStringLiteral("01/12/26"), 50.0, 1.6);
-        dbtest::appendMeasurement(db, bob, QStringLiteral("02/12/26"), 80.0, 2.0);
-        dbtest::appendMeasurement(db, ann, QStringLiteral("03/12/26"), 51.2, 1.6);
+        const qint16 ann = testfiles::appendPatient(db, QStringLiteral("Ann"));
+        const qint16 bob = testfiles::appendPatient(db, QStringLiteral("Bob"));
+        const qint16 eve = testfiles::appendPatient(db, QStringLiteral("Eve"));
+        testfiles::appendMeasurement(db, ann, QStringLiteral("01/12/26"), 50.0, 1.6);
+        testfiles::appendMeasurement(db, bob, QStringLiteral("02/12/26"), 80.0, 2.0);
+        testfiles::appendMeasurement(db, ann, QStringLiteral("03/12/26"), 51.2, 1.6);
 
-        QCOMPARE(dbtest::readAll(db, Sql::D(QString::number(bob))),
+        QCOMPARE(testfiles::readAll(db, Sql::D(QString::number(bob))),
                  (QList<QStringList>{{"02/12/26", "2", "80", "20"}}));
-        QCOMPARE(dbtest::readAll(db, Sql::E(QString::number(ann))),
+        QCOMPARE(testfiles::readAll(db, Sql::E(QString::number(ann))),
                  (QList<QStringList>{{"01/12/26", "19.53125"}, {"03/12/26", "20"}}));
-        QCOMPARE(dbtest::readAll(db, Sql::E(QString::number(eve))), QList<QStringList>());
-        QCOMPARE(dbtest::readAll(db, Sql::D(QStringLiteral("9"))), QList<QStringList>());
+        QCOMPARE(testfiles::readAll(db, Sql::E(QString::number(eve))), QList<QStringList>());
+        QCOMPARE(testfiles::readAll(db, Sql::D(QStringLiteral("9"))), QList<QStringList>());
 
         auto rs = db.OpenRecordset(Sql::D(QString::number(ann)), dbOpenSnapshot, dbSQLPassThrough);
         QCOMPARE(&rs->Fields(QStringLiteral("DATE")), &rs->Fields(QStringLiteral("date")));
@@ -243,7 +245,7 @@ private slots:
     void historyIsInDateOrder()
     {
         Database &db = fresh();
-        const qint16 patient = dbtest::appendPatient(db, QStringLiteral("Ann"));
+        const qint16 patient = testfiles::appendPatient(db, QStringLiteral("Ann"));
         const QDate today = QDate::currentDate();
         QList<QDate> days;
         for (int offset : {-32, -1, -400, 0, -31, -3000, -366, -27})
@@ -251,8 +253,8 @@ private slots:
         days.append(QDate(today.year() - 1, 2, 1)); // sorts before 02/01 as text
         days.append(QDate(today.year() - 1, 1, 2));
         for (const QDate &d : days)
-            dbtest::appendMeasurement(db, patient, formatDate(d, QStringLiteral("dd/mm/yy")), 60,
-                                      1.7);
+            testfiles::appendMeasurement(db, patient, formatDate(d, QStringLiteral("dd/mm/yy")), 60,
+                                         1.7);
 
         std::sort(days.begin(), days.end());
         QStringList expected;
@@ -261,7 +263,7 @@ private slots:
         for (const QString &sql :
              {Sql::D(QString::number(patient)), Sql::E(QString::number(patient))}) {
             QStringList listed;
-            for (const QStringList &row : dbtest::readAll(db, sql))
+            for (const QStringList &row : testfiles::readAll(db, sql))
                 listed.append(row.first());
             QCOMPARE(listed, expected);
         }
@@ -271,9 +273,9 @@ private slots:
     void walkToTheEndAndBack()
     {
         Database &db = fresh();
-        const qint16 patient = dbtest::appendPatient(db, QStringLiteral("Ann"));
+        const qint16 patient = testfiles::appendPatient(db, QStringLiteral("Ann"));
         for (const char *date : {"01/12/26", "02/12/26", "03/12/26"})
-            dbtest::appendMeasurement(db, patient, QString::fromLatin1(date), 60, 1.7);
+            testfiles::appendMeasurement(db, patient, QString::fromLatin1(date), 60, 1.7);
         auto rs =
             db.OpenRecordset(Sql::E(QString::number(patient)), dbOpenSnapshot, dbSQLPassThrough);
         int n = 0;
@@ -298,15 +300,15 @@ private slots:
     void halfReadQueryDoesNotBlockSaving()
     {
         Database &db = fresh();
-        const qint16 patient = dbtest::appendPatient(db, QStringLiteral("Ann"));
+        const qint16 patient = testfiles::appendPatient(db, QStringLiteral("Ann"));
         for (const char *date : {"01/12/26", "02/12/26", "03/12/26"})
-            dbtest::appendMeasurement(db, patient, QString::fromLatin1(date), 60, 1.7);
+            testfiles::appendMeasurement(db, patient, QString::fromLatin1(date), 60, 1.7);
         auto history =
             db.OpenRecordset(Sql::D(QString::number(patient)), dbOpenSnapshot, dbSQLPassThrough);
         QVERIFY(history->RecordCount() > 0);
         history->MoveNext();
-        auto other = dbtest::open(m_dir.filePath(QStringLiteral("t%1.mdb").arg(m_files)));
-        QCOMPARE(dbtest::appendMeasurement(*other, patient, QStringLiteral("04/12/26"), 61, 1.7),
+        auto other = testfiles::open(m_dir.filePath(QStringLiteral("t%1.mdb").arg(m_files)));
+        QCOMPARE(testfiles::appendMeasurement(*other, patient, QStringLiteral("04/12/26"), 61, 1.7),
                  qint16(4));
         QCOMPARE(displayText(history->Fields(0).Value()), QStringLiteral("02/12/26"));
         history->MoveNext();
@@ -331,7 +333,7 @@ private slots:
     void misuseIsRefused()
     {
         Database &db = fresh();
-        dbtest::appendPatient(db, QStringLiteral("Ann"));
+        testfiles::appendPatient(db, QStringLiteral("Ann"));
         auto snapshot = db.OpenRecordset(Sql::B(), dbOpenSnapshot, dbSQLPassThrough);
         QCOMPARE(errorNumber([&] { snapshot->AddNew(); }), ErrorNumber::ReadOnly);
         QCOMPARE(errorNumber([&] { snapshot->Fields(0).setValue(QStringLiteral("x")); }),

@@ -2,9 +2,9 @@
 // the file. The restored file must read whole, the old data must stay
 // readable aside, and a restore that cannot go through changes nothing.
 #include "db/dao.h"
-#include "db/statements.h"
+#include "db/maintenance_sql.h"
 
-#include "db_test_support.h"
+#include "patientfile.h"
 #include "tool_support.h"
 
 #include <QDir>
@@ -51,8 +51,8 @@ QList<int> killWriterAfterTwoSaves(const QString &path)
 
 QList<QStringList> measurementIds(const QString &path)
 {
-    auto db = dbtest::open(path);
-    return dbtest::readAll(*db, QStringLiteral("SELECT IdBMI FROM BMIHistory ORDER BY IdBMI"));
+    auto db = testfiles::open(path);
+    return testfiles::readAll(*db, Sql::maintenance::measurementIds);
 }
 
 } // namespace
@@ -77,7 +77,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("Merivex.mdb"));
         const QString backup = dir.filePath(QStringLiteral("backup.mdb"));
         QCOMPARE(runTool({QStringLiteral("create"), path}).exitCode, 0);
-        dbtest::appendPatient(*dbtest::open(path), QStringLiteral("Ann"));
+        testfiles::appendPatient(*testfiles::open(path), QStringLiteral("Ann"));
         QCOMPARE(runTool({QStringLiteral("backup"), path, backup}).exitCode, 0);
 
         const QList<int> reported = killWriterAfterTwoSaves(path);
@@ -146,7 +146,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("Merivex.mdb"));
         QCOMPARE(runTool({QStringLiteral("create"), path}).exitCode, 0);
         QCOMPARE(runTool({QStringLiteral("backup"), path, dir.filePath("backup.mdb")}).exitCode, 0);
-        dbtest::appendPatient(*dbtest::open(path), QStringLiteral("Ann"));
+        testfiles::appendPatient(*testfiles::open(path), QStringLiteral("Ann"));
         const QString backup = dir.filePath(backupName);
         if (backupName == QLatin1String("torn.mdb")) {
             QVERIFY(QFile::copy(dir.filePath("backup.mdb"), backup));

@@ -4,7 +4,7 @@
 #include "db/dao.h"
 #include "db/statements.h"
 
-#include "db_test_support.h"
+#include "patientfile.h"
 #include "tool_support.h"
 
 #include <QFile>
@@ -12,10 +12,10 @@
 #include <QTest>
 
 using namespace merivex;
-using dbtest::errorNumber;
 using dbtest::hashOf;
 using dbtest::Run;
 using dbtest::runTool;
+using testfiles::errorNumber;
 
 class TestTool : public QObject
 {
@@ -31,10 +31,10 @@ private slots:
         QVERIFY2(run.out.contains(path), qPrintable(run.out));
         QCOMPARE(QFile::permissions(path),
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-        auto db = dbtest::open(path);
+        auto db = testfiles::open(path);
         QCOMPARE(db->OpenRecordset(Sql::A(), dbOpenDynaset)->RecordCount(), 0);
         QCOMPARE(db->OpenRecordset(Sql::C(), dbOpenDynaset)->RecordCount(), 0);
-        QCOMPARE(dbtest::appendPatient(*db, QStringLiteral("First")), qint16(1));
+        QCOMPARE(testfiles::appendPatient(*db, QStringLiteral("First")), qint16(1));
     }
 
     void neverOverwrites()
@@ -43,8 +43,8 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("Merivex.mdb"));
         QCOMPARE(runTool({QStringLiteral("create"), path}).exitCode, 0);
         {
-            auto db = dbtest::open(path);
-            dbtest::appendPatient(*db, QStringLiteral("Kept"));
+            auto db = testfiles::open(path);
+            testfiles::appendPatient(*db, QStringLiteral("Kept"));
         }
         const QByteArray before = hashOf(path);
         const Run again = runTool({QStringLiteral("create"), path});
@@ -70,7 +70,7 @@ private slots:
         const QString program = dir.filePath(QStringLiteral("merivex-db"));
         QVERIFY(QFile::copy(QStringLiteral(MERIVEX_DB_TOOL), program));
         QCOMPARE(runTool({QStringLiteral("create")}, program).exitCode, 0);
-        auto db = dbtest::open(dir.filePath(QStringLiteral("Merivex.mdb")));
+        auto db = testfiles::open(dir.filePath(QStringLiteral("Merivex.mdb")));
         QCOMPARE(db->OpenRecordset(Sql::A(), dbOpenDynaset)->RecordCount(), 0);
     }
 
@@ -82,7 +82,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("Merivex.mdb"));
         QVERIFY(QFile::copy(QStringLiteral(MERIVEX_DB_FIXTURE), path));
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
-        auto db = dbtest::open(path);
+        auto db = testfiles::open(path);
         for (const auto &[sql, names] :
              {std::pair{Sql::A(),
                         QStringList{"IdPatient", "Name", "Sex", "DateRegister", "BirthDate"}},
@@ -96,9 +96,9 @@ private slots:
             QCOMPARE(errorNumber([&] { rs->Fields(int(names.size())); }),
                      ErrorNumber::ItemNotFound);
         }
-        const qint16 id = dbtest::appendPatient(*db, QStringLiteral("First"));
-        dbtest::appendMeasurement(*db, id, QStringLiteral("06/12/26"), 90.0, 2.0);
-        QCOMPARE(dbtest::readAll(*db, Sql::E(QString::number(id))),
+        const qint16 id = testfiles::appendPatient(*db, QStringLiteral("First"));
+        testfiles::appendMeasurement(*db, id, QStringLiteral("06/12/26"), 90.0, 2.0);
+        QCOMPARE(testfiles::readAll(*db, Sql::E(QString::number(id))),
                  (QList<QStringList>{{QStringLiteral("06/12/26"), QStringLiteral("22.5")}}));
     }
     void usage()

@@ -2,7 +2,7 @@
 #include "db/dao.h"
 #include "db/statements.h"
 
-#include "db_test_support.h"
+#include "patientfile.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -11,7 +11,7 @@
 #include <limits>
 
 using namespace merivex;
-using dbtest::errorNumber;
+using testfiles::errorNumber;
 
 class TestValues : public QObject
 {
@@ -31,6 +31,9 @@ private slots:
         QTest::newRow("half") << QVariant(22.5) << "22.5";
         QTest::newRow("negative zero") << QVariant(-0.0) << "0";
         QTest::newRow("tenth") << QVariant(0.1) << "0.1";
+        QTest::newRow("infinity") << QVariant(-std::numeric_limits<double>::infinity()) << "-inf";
+        QTest::newRow("not a number")
+            << QVariant(std::numeric_limits<double>::quiet_NaN()) << "nan";
         QTest::newRow("text with blanks") << QVariant(QStringLiteral("  Ann Lee  ")) << "Ann Lee";
         QTest::newRow("blanks only") << QVariant(QStringLiteral("   ")) << "";
         QTest::newRow("tab is no blank") << QVariant(QStringLiteral("\tX ")) << "\tX";

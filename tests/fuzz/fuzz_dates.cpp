@@ -57,11 +57,11 @@ bool fits(const QDate &date, const QString &pattern)
 
 void checkRoundTrip(const QString &text, const QString &pattern)
 {
-    const QDate date = merivex::readDate(text, pattern);
+    const QDate date = merivex::readStoredDate(text);
     if (!fits(date, pattern))
         return;
     const QString written = merivex::formatDate(date, pattern);
-    fuzz::check(merivex::readDate(written, pattern) == date,
+    fuzz::check(merivex::readStoredDate(written) == date,
                 "a date does not read back through its pattern");
 }
 
@@ -82,10 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString text = QString::fromUtf8(parts[0]);
     const QDate typed = merivex::readDate(text);
     if (typed.isValid() && typed.year() >= 1 && typed.year() <= 9999)
-        fuzz::check(merivex::readDate(merivex::formatDate(typed, QStringLiteral("dd/mm/yyyy")),
-                                      QStringLiteral("dd/mm/yyyy")) == typed,
+        fuzz::check(merivex::readStoredDate(
+                        merivex::formatDate(typed, QStringLiteral("dd/mm/yyyy"))) == typed,
                     "a typed date is not stored as itself");
-    for (const char *pattern : {"dd/mm/yyyy", "dd/mm/yy", "dd/mm"})
+    for (const char *pattern : {"dd/mm/yyyy", "dd/mm/yy"})
         checkRoundTrip(text, QString::fromLatin1(pattern));
     return 0;
 }

@@ -1,12 +1,14 @@
 // readNumber on any text: never crashes, accepts only finite numbers with a
 // digit in them, ignores surrounding blanks, and reads its own output back.
 #include "bmi/number.h"
-
+#include "db/values.h"
 #include "fuzz_support.h"
 
 #include <QLocale>
 
 #include <cmath>
+
+using merivex::readNumber;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -5,7 +5,7 @@
 #include "app/module1.h"
 #include "bmi/frmBmi.h"
 #include "graph/frmGraph.h"
-#include "measurements.h"
+#include "patientfile.h"
 #include "testapp.h"
 
 #include <QFile>
@@ -37,9 +37,11 @@ void choosePatient(int id, const QString &name)
 class TestFrmGraph : public QObject
 {
     Q_OBJECT
+    std::optional<testapp::Surroundings> m_run;
+
 private slots:
-    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); }
-    void cleanup() { QLocale::setDefault(QLocale::c()); }
+    void init() { m_run.emplace(false); }
+    void cleanup() { m_run.reset(); }
 
     void drawsTheBmiByDateBetweenTheReferenceLines_data();
     void drawsTheBmiByDateBetweenTheReferenceLines();
@@ -71,10 +73,10 @@ void TestFrmGraph::drawsTheBmiByDateBetweenTheReferenceLines()
     testapp::FreshDatabase file;
     testapp::Session session;
     MsgBoxRecorder messages;
-    measurements::addPatient(1, "Ali");
-    measurements::add(1, 1, "05/01/01", 22.5, 1.0);
-    measurements::add(2, 1, "12/02/01", 23.0, 1.0);
-    measurements::add(3, 1, "20/03/01", 24.1, 1.0);
+    testfiles::addPatient(1, "Ali");
+    testfiles::addMeasurements({{1, 1, "05/01/01", 22.5, 1.0}});
+    testfiles::addMeasurements({{2, 1, "12/02/01", 23.0, 1.0}});
+    testfiles::addMeasurements({{3, 1, "20/03/01", 24.1, 1.0}});
     choosePatient(1, "Ali");
 
     frmGraph &graph = Forms::get<frmGraph>();
@@ -105,8 +107,8 @@ void TestFrmGraph::oneMeasurementGivesTwoPoints()
 {
     testapp::FreshDatabase file;
     testapp::Session session;
-    measurements::addPatient(1, "Ali");
-    measurements::add(1, 1, "05/01/01", 65.0, 1.7);
+    testfiles::addPatient(1, "Ali");
+    testfiles::addMeasurements({{1, 1, "05/01/01", 65.0, 1.7}});
     choosePatient(1, "Ali");
     Forms::get<frmGraph>().Show();
     QCOMPARE(chart().labels(), QStringList({"05/01", ""}));
@@ -119,9 +121,9 @@ void TestFrmGraph::sameDayAndMonthShareALabel()
 {
     testapp::FreshDatabase file;
     testapp::Session session;
-    measurements::addPatient(1, "Ali");
-    measurements::add(1, 1, "05/01/01", 22.0, 1.0);
-    measurements::add(2, 1, "05/01/02", 23.0, 1.0);
+    testfiles::addPatient(1, "Ali");
+    testfiles::addMeasurements({{1, 1, "05/01/01", 22.0, 1.0}});
+    testfiles::addMeasurements({{2, 1, "05/01/02", 23.0, 1.0}});
     choosePatient(1, "Ali");
     Forms::get<frmGraph>().Show();
     QCOMPARE(chart().labels(), QStringList({"05/01", "05/01"}));
@@ -133,12 +135,12 @@ void TestFrmGraph::nullBmiAndUnreadableDateDrawNothing()
     testapp::FreshDatabase file;
     testapp::Session session;
     MsgBoxRecorder messages;
-    measurements::addPatient(1, "Ali");
-    measurements::add(1, 1, "05/01/01", 22.0, 1.0);
-    measurements::add(2, 1, "06/01/01", 60.0, QVariant()); // no height: Null BMI
-    measurements::add(3, 1, "07/01/01", 24.0, 1.0);
-    measurements::add(4, 1, QVariant(), 25.0, 1.0); // no date
-    measurements::add(5, 1, "31/02/01", 26.0, 1.0); // no such day
+    testfiles::addPatient(1, "Ali");
+    testfiles::addMeasurements({{1, 1, "05/01/01", 22.0, 1.0}});
+    testfiles::addMeasurements({{2, 1, "06/01/01", 60.0, QVariant()}}); // no height: Null BMI
+    testfiles::addMeasurements({{3, 1, "07/01/01", 24.0, 1.0}});
+    testfiles::addMeasurements({{4, 1, QVariant(), 25.0, 1.0}}); // no date
+    testfiles::addMeasurements({{5, 1, "31/02/01", 26.0, 1.0}}); // no such day
     choosePatient(1, "Ali");
     Forms::get<frmGraph>().Show();
     QVERIFY(Forms::get<frmGraph>().IsLoaded());
@@ -157,8 +159,8 @@ void TestFrmGraph::noMeasurementShowsAnEmptyChart()
     testapp::FreshDatabase file;
     testapp::Session session;
     MsgBoxRecorder messages;
-    measurements::addPatient(1, "Ali");
-    measurements::add(1, 2, "05/01/01", 22.0, 1.0); // someone else's
+    testfiles::addPatient(1, "Ali");
+    testfiles::addMeasurements({{1, 2, "05/01/01", 22.0, 1.0}}); // someone else's
     choosePatient(1, "Ali");
     Forms::get<frmGraph>().Show();
     QVERIFY(Forms::get<frmGraph>().IsLoaded());
@@ -175,11 +177,11 @@ void TestFrmGraph::onlyThePatientsOwnMeasurements()
 {
     testapp::FreshDatabase file;
     testapp::Session session;
-    measurements::addPatient(1, "Ali");
-    measurements::addPatient(2, "Siti");
-    measurements::add(1, 1, "05/01/01", 22.0, 1.0);
-    measurements::add(2, 2, "06/01/01", 30.0, 1.0);
-    measurements::add(3, 2, "04/01/01", 31.0, 1.0);
+    testfiles::addPatient(1, "Ali");
+    testfiles::addPatient(2, "Siti");
+    testfiles::addMeasurements({{1, 1, "05/01/01", 22.0, 1.0}});
+    testfiles::addMeasurements({{2, 2, "06/01/01", 30.0, 1.0}});
+    testfiles::addMeasurements({{3, 2, "04/01/01", 31.0, 1.0}});
     choosePatient(2, "Siti");
     Forms::get<frmGraph>().Show();
     QCOMPARE(chart().labels(), QStringList({"04/01", "06/01"}));
@@ -190,7 +192,7 @@ void TestFrmGraph::chartFitsTheWindow()
 {
     testapp::FreshDatabase file;
     testapp::Session session;
-    measurements::addPatient(1, "Ali");
+    testfiles::addPatient(1, "Ali");
     choosePatient(1, "Ali");
     frmGraph &graph = Forms::get<frmGraph>();
     graph.Show();
@@ -219,13 +221,13 @@ void TestFrmGraph::openWindowIsOnlyRaised()
 {
     testapp::FreshDatabase file;
     testapp::Session session;
-    measurements::addPatient(1, "Ali");
-    measurements::add(1, 1, "05/01/01", 22.0, 1.0);
-    measurements::add(2, 1, "06/01/01", 23.0, 1.0);
+    testfiles::addPatient(1, "Ali");
+    testfiles::addMeasurements({{1, 1, "05/01/01", 22.0, 1.0}});
+    testfiles::addMeasurements({{2, 1, "06/01/01", 23.0, 1.0}});
     choosePatient(1, "Ali");
     frmGraph &graph = Forms::get<frmGraph>();
     graph.Show();
-    measurements::add(3, 1, "07/01/01", 24.0, 1.0);
+    testfiles::addMeasurements({{3, 1, "07/01/01", 24.0, 1.0}});
     graph.Show();
     QCOMPARE(chart().pointCount(), 2);
 
@@ -240,7 +242,7 @@ void TestFrmGraph::closingShowsTheBmiWindow()
 {
     testapp::FreshDatabase file;
     testapp::Session session;
-    measurements::addPatient(1, "Ali");
+    testfiles::addPatient(1, "Ali");
     choosePatient(1, "Ali");
     testapp::openPatientDatabase();
     frmBmi &bmi = Forms::get<frmBmi>();
@@ -266,7 +268,7 @@ void TestFrmGraph::closingTheFrameReopensNothing()
 {
     testapp::FreshDatabase file;
     testapp::Session session;
-    measurements::addPatient(1, "Ali");
+    testfiles::addPatient(1, "Ali");
     choosePatient(1, "Ali");
     Forms::get<frmGraph>().Show();
     Forms::get<frmMain>().window()->close();
@@ -299,8 +301,8 @@ void TestFrmGraph::graphCommandOpensTheWindow()
     testapp::FreshDatabase file;
     testapp::Session session;
     MsgBoxRecorder messages;
-    measurements::addPatient(1, "Ali");
-    measurements::add(1, 1, "05/01/01", 22.0, 1.0);
+    testfiles::addPatient(1, "Ali");
+    testfiles::addMeasurements({{1, 1, "05/01/01", 22.0, 1.0}});
     Forms::get<frmMain>().mnuGraf_Click();
     QVERIFY(!Forms::get<frmGraph>().IsLoaded());
     QCOMPARE(messages.prompts(), QStringList({"No User Selected - No Graph"}));

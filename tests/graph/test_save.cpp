@@ -5,7 +5,7 @@
 #include "bmi/frmBmi.h"
 #include "bmi/today.h"
 #include "graph/frmGraph.h"
-#include "measurements.h"
+#include "patientfile.h"
 #include "testapp.h"
 
 #include <QFile>
@@ -46,17 +46,11 @@ GraphLite &chart()
 class TestSave : public QObject
 {
     Q_OBJECT
+    std::optional<testapp::Surroundings> m_run;
+
 private slots:
-    void init()
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
-        Today::setSource([] { return QDate(2026, 12, 6); });
-    }
-    void cleanup()
-    {
-        Today::setSource({});
-        QLocale::setDefault(QLocale::c());
-    }
+    void init() { m_run.emplace(false, QDate(2026, 12, 6)); }
+    void cleanup() { m_run.reset(); }
 
     void storesTheMeasurementWithTodaysDate();
     void nextIdFollowsTheLastRecordOfAnyPatient();
@@ -75,18 +69,18 @@ void TestSave::storesTheMeasurementWithTodaysDate()
     testapp::FreshDatabase file;
     testapp::Session session;
     MsgBoxRecorder messages;
-    measurements::addPatient(1, "Ali");
+    testfiles::addPatient(1, "Ali");
     frmBmi &bmi = openBmiWindow(1, "Ali");
     type(bmi, "1.70", "65");
     bmi.cmdCalculate_Click();
     clickSave(bmi);
     QVERIFY(messages.prompts().isEmpty());
 
-    const QList<measurements::Stored> rows = measurements::all();
+    const QList<testfiles::Measurement> rows = testfiles::measurements();
     QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows[0].idBmi, 1);
-    QCOMPARE(rows[0].idPt, QString("1"));
-    QCOMPARE(rows[0].date, QString("06/12/26"));
+    QCOMPARE(rows[0].idBmi.toInt(), 1);
+    QCOMPARE(merivex::displayText(rows[0].idPt), QString("1"));
+    QCOMPARE(merivex::displayText(rows[0].date), QString("06/12/26"));
     // Numbers, not the typed texts.
     QCOMPARE(rows[0].weight.typeId(), QMetaType::Double);
     QCOMPARE(rows[0].weight.toDouble(), 65.0);
@@ -97,24 +91,24 @@ void TestSave::nextIdFollowsTheLastRecordOfAnyPatient()
 {
     testapp::FreshDatabase file;
     testapp::Session session;
-    measurements::addPatient(1, "Ali");
-    measurements::addPatient(2, "Siti");
-    measurements::add(7, 2, "01/12/26", 70.0, 1.6);
+    testfiles::addPatient(1, "Ali");
+    testfiles::addPatient(2, "Siti");
+    testfiles::addMeasurements({{7, 2, "01/12/26", 70.0, 1.6}});
     frmBmi &bmi = openBmiWindow(1, "Ali");
     type(bmi, "1.70", "65");
     bmi.cmdCalculate_Click();
     clickSave(bmi);
-    const QList<measurements::Stored> rows = measurements::all();
+    const QList<testfiles::Measurement> rows = testfiles::measurements();
     QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows[1].idBmi, 8);
-    QCOMPARE(rows[1].idPt, QString("1"));
+    QCOMPARE(rows[1].idBmi.toInt(), 8);
+    QCOMPARE(merivex::displayText(rows[1].idPt), QString("1"));
 }
 
 void TestSave::storesWhatTheBoxesHoldAtSave()
 {
     testapp::FreshDatabase file;
     testapp::Session session;
-    measurements::addPatient(1, "Ali");
+    testfiles::addPatient(1, "Ali");
     frmBmi &bmi = openBmiWindow(1, "Ali");
     type(bmi, "1.70", "65");
     bmi.cmdCalculate_Click();
@@ -122,14 +116,14 @@ void TestSave::storesWhatTheBoxesHoldAtSave()
     bmi.ui().txtHeight->setText("1.80");
     clickSave(bmi);
     QCOMPARE(bmi.ui().txtBmi->text(), QString("22"));
-    QCOMPARE(measurements::all()[0].height.toDouble(), 1.8);
+    QCOMPARE(testfiles::measurements()[0].height.toDouble(), 1.8);
 }
 
 void TestSave::saveDisabledUntilTheNextCalculation()
 {
     testapp::FreshDatabase file;
     testapp::Session session;
-    measurements::addPatient(1, "Ali");
+    testfiles::addPatient(1, "Ali");
     frmBmi &bmi = openBmiWindow(1, "Ali");
     type(bmi, "1.70", "65");
     bmi.cmdCalculate_Click();
@@ -143,7 +137,7 @@ void TestSave::refillsTheGridAndOpensTheGraph()
 {
     testapp::FreshDatabase file;
     testapp::Session session;
-    measurements::addPatient(1, "Ali");
+    testfiles::addPatient(1, "Ali");
     frmBmi &bmi = openBmiWindow(1, "Ali");
     type(bmi, "1.70", "65");
     bmi.cmdCalculate_Click();
@@ -160,7 +154,7 @@ void TestSave::openGraphIsOnlyRaisedBySaving()
 {
     testapp::FreshDatabase file;
     testapp::Session session;
-    measurements::addPatient(1, "Ali");
+    testfiles::addPatient(1, "Ali");
     frmBmi &bmi = openBmiWindow(1, "Ali");
     type(bmi, "1.70", "65");
     bmi.cmdCalculate_Click();
@@ -168,7 +162,7 @@ void TestSave::openGraphIsOnlyRaisedBySaving()
     type(bmi, "1.70", "70");
     bmi.cmdCalculate_Click();
     clickSave(bmi);
-    QCOMPARE(measurements::all().size(), 2);
+    QCOMPARE(testfiles::measurements().size(), 2);
     QCOMPARE(chart().seriesPoints(2).size(), 1);
 
     Forms::get<frmGraph>().Unload();
@@ -199,7 +193,7 @@ void TestSave::rejectsWhatCalculateRejects()
     testapp::FreshDatabase file;
     testapp::Session session;
     MsgBoxRecorder messages;
-    measurements::addPatient(1, "Ali");
+    testfiles::addPatient(1, "Ali");
     frmBmi &bmi = openBmiWindow(1, "Ali");
     type(bmi, height, weight);
     bmi.cmdCalculate_Click(); // rejected, yet Save is enabled
@@ -207,7 +201,7 @@ void TestSave::rejectsWhatCalculateRejects()
     clickSave(bmi);
     QCOMPARE(messages.prompts(), QStringList({"Please enter your weight please ..."}));
     QCOMPARE(messages.messages()[0].buttons, vbOKOnly);
-    QVERIFY(measurements::all().isEmpty());
+    QVERIFY(testfiles::measurements().isEmpty());
     QVERIFY(bmi.ui().cmdSave->isEnabled());
     QVERIFY(!Forms::get<frmGraph>().IsLoaded());
 }
@@ -217,7 +211,7 @@ void TestSave::failureIsReportedAndNothingStored()
     testapp::FreshDatabase file;
     testapp::Session session;
     MsgBoxRecorder messages;
-    measurements::addPatient(1, "Ali");
+    testfiles::addPatient(1, "Ali");
     frmBmi &bmi = openBmiWindow(1, "Ali");
     type(bmi, "1.70", "65");
     bmi.cmdCalculate_Click();
@@ -239,15 +233,15 @@ void TestSave::lastIdOverflowsWithoutStoring()
     testapp::FreshDatabase file;
     testapp::Session session;
     MsgBoxRecorder messages;
-    measurements::addPatient(1, "Ali");
-    measurements::add(32767, 1, "01/12/26", 70.0, 1.6);
+    testfiles::addPatient(1, "Ali");
+    testfiles::addMeasurements({{32767, 1, "01/12/26", 70.0, 1.6}});
     frmBmi &bmi = openBmiWindow(1, "Ali");
     type(bmi, "1.70", "65");
     bmi.cmdCalculate_Click();
     clickSave(bmi);
     QCOMPARE(messages.messages().size(), 1);
     QVERIFY(messages.prompts()[0].startsWith("Run-time error '6'"));
-    QCOMPARE(measurements::all().size(), 1);
+    QCOMPARE(testfiles::measurements().size(), 1);
     QVERIFY(bmi.ui().cmdSave->isEnabled());
 
     // The next save, once there is room, stores normally.
@@ -256,10 +250,10 @@ void TestSave::lastIdOverflowsWithoutStoring()
     Module1::PatientDatabase.reset();
     QFile::remove(testapp::databaseFile());
     testapp::FreshDatabase again;
-    measurements::addPatient(1, "Ali");
+    testfiles::addPatient(1, "Ali");
     clickSave(bmi);
     QVERIFY(messages.prompts().isEmpty());
-    QCOMPARE(measurements::all().size(), 1);
+    QCOMPARE(testfiles::measurements().size(), 1);
 }
 
 MERIVEX_TEST_MAIN(TestSave)

@@ -12,16 +12,17 @@
 #include "patients/frmNew.h"
 
 #include <QDate>
+#include <QFile>
 #include <QLocale>
 #include <QtTest>
+
 #include <optional>
 
 class TestFrmNew : public QObject
 {
     Q_OBJECT
 
-    std::optional<testapp::FreshDatabase> m_file;
-    std::optional<testapp::Session> m_session;
+    std::optional<testapp::Surroundings> m_run;
 
     frmNew &form() { return Forms::get<frmNew>(); }
     Ui::frmNew &ui() { return form().ui(); }
@@ -41,17 +42,8 @@ class TestFrmNew : public QObject
     void enter() { QTest::mouseClick(ui().cmdEnter, Qt::LeftButton); }
 
 private slots:
-    void init()
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
-        m_file.emplace();
-        m_session.emplace();
-    }
-    void cleanup()
-    {
-        m_session.reset();
-        m_file.reset();
-    }
+    void init() { m_run.emplace(true); }
+    void cleanup() { m_run.reset(); }
 
     void opensEmptyWithNoDefaultButton()
     {
@@ -108,7 +100,7 @@ private slots:
         QVERIFY(form().IsLoaded());
         QCOMPARE(ui().txtNama->text(), QStringLiteral("Aminah"));
         QVERIFY(ui().OptFemale->isChecked());
-        QVERIFY(PatientFile::rows().isEmpty());
+        QVERIFY(testfiles::patients().isEmpty());
         QCOMPARE(Module1::CurrentUserName, Module1::NoUser);
         QVERIFY(Module1::CurrentPatientId.isEmpty());
     }
@@ -123,7 +115,7 @@ private slots:
         enter();
         QVERIFY(rec.messages().isEmpty());
 
-        const QList<PatientRow> rows = PatientFile::rows();
+        const QList<testfiles::Patient> rows = testfiles::patients();
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0].id.toInt(), 1);
         QCOMPARE(rows[0].name.toString(), QStringLiteral("Aminah"));
@@ -152,7 +144,7 @@ private slots:
         open();
         fill(name, ui().OptMale, QStringLiteral("1/1/1980"));
         enter();
-        const QList<PatientRow> rows = PatientFile::rows();
+        const QList<testfiles::Patient> rows = testfiles::patients();
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0].name.toString(), name);
         QCOMPARE(Module1::CurrentUserName, name);
@@ -161,12 +153,12 @@ private slots:
 
     void nextIdFollowsTheLastRow()
     {
-        PatientFile::append({{5, "A", "Male", "01/01/2001", "01/01/1990"},
-                             {7, "B", "Female", "02/01/2001", "02/01/1990"}});
+        testfiles::addPatients({{5, "A", "Male", "01/01/2001", "01/01/1990"},
+                                {7, "B", "Female", "02/01/2001", "02/01/1990"}});
         open();
         fill(QStringLiteral("C"), ui().OptMale, QStringLiteral("3/4/1975"));
         enter();
-        const QList<PatientRow> rows = PatientFile::rows();
+        const QList<testfiles::Patient> rows = testfiles::patients();
         QCOMPARE(rows.size(), 3);
         QCOMPARE(rows[2].id.toInt(), 8);
         QCOMPARE(Module1::CurrentPatientId, QStringLiteral("8"));
@@ -195,12 +187,12 @@ private slots:
         fill(QStringLiteral("D"), ui().OptFemale, typed);
         enter();
         QVERIFY(!form().IsLoaded());
-        QCOMPARE(PatientFile::rows().value(0).birthDate.toString(), stored);
+        QCOMPARE(testfiles::patients().value(0).birthDate.toString(), stored);
     }
 
     void overflowStoresNothingAndKeepsTheWindow()
     {
-        PatientFile::append({{32767, "Last", "Male", "01/01/2001", "01/01/1990"}});
+        testfiles::addPatients({{32767, "Last", "Male", "01/01/2001", "01/01/1990"}});
         open();
         fill(QStringLiteral("One Too Many"), ui().OptMale, QStringLiteral("1/1/1990"));
         MsgBoxRecorder rec;
@@ -211,7 +203,7 @@ private slots:
 
         QVERIFY(form().IsLoaded());
         QCOMPARE(ui().txtNama->text(), QStringLiteral("One Too Many"));
-        QCOMPARE(PatientFile::rows().size(), 1);
+        QCOMPARE(testfiles::patients().size(), 1);
         QVERIFY(Module1::CurrentPatientId.isEmpty());
         QCOMPARE(Module1::CurrentUserName, Module1::NoUser);
         QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo - No User"));
@@ -227,7 +219,7 @@ private slots:
         fill(QStringLiteral("E"), ui().OptMale, QStringLiteral("1/1/1990"));
         QTest::mouseClick(ui().cmdCancel, Qt::LeftButton);
         QVERIFY(!form().IsLoaded());
-        QVERIFY(PatientFile::rows().isEmpty());
+        QVERIFY(testfiles::patients().isEmpty());
         QCOMPARE(Module1::CurrentUserName, Module1::NoUser);
         open();
         QVERIFY(ui().txtNama->text().isEmpty());
@@ -247,7 +239,7 @@ private slots:
 
     void missingFileIsReportedAndNoWindowOpens()
     {
-        m_file.reset();
+        QFile::remove(testapp::databaseFile());
         MsgBoxRecorder rec;
         Forms::get<frmMain>().ui().mnuBaru->trigger();
         QVERIFY(!form().IsLoaded());

@@ -19,8 +19,7 @@ class TestFrmOpen : public QObject
 {
     Q_OBJECT
 
-    std::optional<testapp::FreshDatabase> m_file;
-    std::optional<testapp::Session> m_session;
+    std::optional<testapp::Surroundings> m_run;
 
     frmOpen &form() { return Forms::get<frmOpen>(); }
     FlexGrid *grid() { return form().ui().MSFlexGrid1; }
@@ -44,22 +43,14 @@ class TestFrmOpen : public QObject
     void select() { QTest::mouseClick(form().ui().cmdSelect, Qt::LeftButton); }
     void seedThree()
     {
-        PatientFile::append({{1, "Aminah", "Female", "01/02/2003", "1/1/1970"},
-                             {2, "  Ben Tan  ", "Male", "02/02/2003", "1/1/1971"},
-                             {3, "Chong", "Male", QVariant(), "1/1/1972"}});
+        testfiles::addPatients({{1, "Aminah", "Female", "01/02/2003", "1/1/1970"},
+                                {2, "  Ben Tan  ", "Male", "02/02/2003", "1/1/1971"},
+                                {3, "Chong", "Male", QVariant(), "1/1/1972"}});
     }
 
 private slots:
-    void init()
-    {
-        m_file.emplace();
-        m_session.emplace();
-    }
-    void cleanup()
-    {
-        m_session.reset();
-        m_file.reset();
-    }
+    void init() { m_run.emplace(true); }
+    void cleanup() { m_run.reset(); }
 
     void emptyTableShowsHeaderAndOneEmptyRow()
     {

@@ -3,10 +3,8 @@
 #include "testapp.h"
 
 #include "app/module1.h"
-#include "db/connection.h"
 #include "db/dao.h"
-#include "db/engine_sql.h"
-#include "db/sqlite.h"
+#include "db/database_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,13 +29,7 @@ void writeFile(const QString &path, const QByteArray &bytes)
 // application's.
 void createWithOtherPassword(const QString &path)
 {
-    writeFile(path, {});
-    merivex::engine::OpenOptions options;
-    options.allowEmptyFile = true;
-    sqlite3 *db = merivex::engine::openConnection(path, QStringLiteral("not-vexo"), options);
-    for (const QString &sql : merivex::Sql::engine::schema())
-        merivex::engine::execute(db, sql);
-    sqlite3_close_v2(db);
+    merivex::createPatientDatabase(path, QStringLiteral(";PWD=not-vexo"));
 }
 
 void releaseConnections()
@@ -152,9 +144,9 @@ void Fault::apply()
         break;
     case Kind::DiskFullPages: {
         must(Module1::PatientDatabase != nullptr, "find the window's connection");
-        sqlite3 *db = Module1::PatientDatabase->nativeHandle();
-        const QString pages = merivex::engine::queryText(db, QStringLiteral("PRAGMA page_count"));
-        merivex::engine::queryText(db, QStringLiteral("PRAGMA max_page_count=") + pages);
+        merivex::Database &db = *Module1::PatientDatabase;
+        const QString pages = db.value(QStringLiteral("PRAGMA page_count")).toString();
+        db.value(QStringLiteral("PRAGMA max_page_count=") + pages);
         break;
     }
     case Kind::DiskFullFileSize: {
@@ -210,8 +202,7 @@ void Fault::remove()
         return;
     case Kind::DiskFullPages:
         if (Module1::PatientDatabase)
-            merivex::engine::queryText(Module1::PatientDatabase->nativeHandle(),
-                                       QStringLiteral("PRAGMA max_page_count=1073741823"));
+            Module1::PatientDatabase->value(QStringLiteral("PRAGMA max_page_count=1073741823"));
         return;
     case Kind::DiskFullFileSize:
         setrlimit(RLIMIT_FSIZE, &m_limit);

@@ -116,10 +116,11 @@ QString longText(int n)
 class TestBadInput : public QObject
 {
     Q_OBJECT
+    std::optional<testapp::Surroundings> m_run;
 
 private slots:
-    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); }
-    void cleanup() { QLocale::setDefault(QLocale::c()); }
+    void init() { m_run.emplace(false); }
+    void cleanup() { m_run.reset(); }
 
     void heightAndWeight_data();
     void heightAndWeight();

@@ -3,7 +3,6 @@
 // with the overflow error and stores nothing; the list, the history and the
 // graph show all 32,767.
 #include "appdriver.h"
-#include "measurements.h"
 #include "patientfile.h"
 #include "testapp.h"
 
@@ -31,10 +30,11 @@ const QString OverflowMessage = QStringLiteral("Run-time error '6':\n\nOverflow"
 class TestLimits : public QObject
 {
     Q_OBJECT
+    std::optional<testapp::Surroundings> m_run;
 
 private slots:
-    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); }
-    void cleanup() { QLocale::setDefault(QLocale::c()); }
+    void init() { m_run.emplace(false); }
+    void cleanup() { m_run.reset(); }
 
     void patientsUpToTheLastId();
     void measurementsUpToTheLastId();
@@ -43,7 +43,7 @@ private slots:
 void TestLimits::patientsUpToTheLastId()
 {
     testapp::FreshDatabase file;
-    PatientFile::appendMany(LastId - 1);
+    testfiles::addManyPatients(LastId - 1);
     testapp::Session session;
     MsgBoxRecorder messages;
 
@@ -64,7 +64,7 @@ void TestLimits::patientsUpToTheLastId()
     QCOMPARE(Module1::CurrentPatientId, QString::number(LastId));
     QCOMPARE(Module1::CurrentUserName, QStringLiteral("Last One"));
 
-    const QList<PatientRow> stored = PatientFile::rows();
+    const QList<testfiles::Patient> stored = testfiles::patients();
     QCOMPARE(stored.size(), LastId);
     QCOMPARE(stored.last().id.toInt(), LastId);
     QCOMPARE(stored.last().name.toString(), QStringLiteral("Last One"));
@@ -89,8 +89,8 @@ void TestLimits::patientsUpToTheLastId()
 void TestLimits::measurementsUpToTheLastId()
 {
     testapp::FreshDatabase file;
-    measurements::addPatient(1, QStringLiteral("Ali"));
-    measurements::addMany(1, LastId - 1);
+    testfiles::addPatient(1, QStringLiteral("Ali"));
+    testfiles::addManyMeasurements(1, LastId - 1);
     Module1::PatientDatabase.reset();
     testapp::Session session;
     MsgBoxRecorder messages;
@@ -112,9 +112,9 @@ void TestLimits::measurementsUpToTheLastId()
     QVERIFY(Forms::get<frmGraph>().IsLoaded());
     QCOMPARE(Forms::get<frmGraph>().ui().GraphLite1->seriesPoints(2).size(), LastId);
 
-    const QList<measurements::Stored> before = measurements::all();
+    const QList<testfiles::Measurement> before = testfiles::measurements();
     QCOMPARE(before.size(), LastId);
-    QCOMPARE(before.last().idBmi, LastId);
+    QCOMPARE(before.last().idBmi.toInt(), LastId);
     QCOMPARE(before.last().height.toDouble(), 1.7);
 
     typeMeasurement(QStringLiteral("1.80"), QStringLiteral("70"));
@@ -125,7 +125,7 @@ void TestLimits::measurementsUpToTheLastId()
     QCOMPARE(session.endCount(), 0);
     QCOMPARE(bmiWindow().ui().txtHeight->text(), QStringLiteral("1.80"));
     QVERIFY(bmiWindow().ui().cmdSave->isEnabled());
-    QCOMPARE(measurements::all().size(), LastId);
+    QCOMPARE(testfiles::measurements().size(), LastId);
 }
 
 MERIVEX_TEST_MAIN(TestLimits)

@@ -2,10 +2,12 @@
 
 #include "app/application.h"
 #include "app/module1.h"
+#include "bmi/today.h"
 #include "db/database_file.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QLocale>
 
 namespace testapp
 {
@@ -39,6 +41,25 @@ Session::~Session()
 {
     Module1::Reset();
     Module1::setEndHandler({});
+}
+
+Surroundings::Surroundings(bool withFile, std::optional<QDate> today)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    if (today)
+        Today::setSource([day = *today] { return day; });
+    if (withFile) {
+        m_file.emplace();
+        m_session.emplace();
+    }
+}
+
+Surroundings::~Surroundings()
+{
+    m_session.reset();
+    m_file.reset();
+    Today::setSource({});
+    QLocale::setDefault(QLocale::c());
 }
 
 void openPatientDatabase()

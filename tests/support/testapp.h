@@ -7,7 +7,10 @@
 #include <QString>
 #include <QTest>
 
+#include <QDate>
+
 #include <memory>
+#include <optional>
 
 namespace testapp
 {
@@ -45,6 +48,23 @@ public:
 
 private:
     std::shared_ptr<int> m_ends;
+};
+
+// What a window test's init() sets up and its cleanup() undoes: the British
+// locale (day/month/year, "/"), today fixed when given, and with withFile a
+// fresh database file and a clean Sub Main. Afterwards the locale is C again
+// and today comes from the clock.
+class Surroundings
+{
+public:
+    explicit Surroundings(bool withFile, std::optional<QDate> today = std::nullopt);
+    ~Surroundings();
+    Surroundings(const Surroundings &) = delete;
+    Surroundings &operator=(const Surroundings &) = delete;
+
+private:
+    std::optional<FreshDatabase> m_file;
+    std::optional<Session> m_session;
 };
 
 // Opens the fresh file the standard way into Module1::PatientDatabase, as a

@@ -1,12 +1,10 @@
-#include "db/maintenance.h"
+#include "tools/maintenance.h"
 
 #include "db/connection.h"
 #include "db/dao.h"
 #include "db/database_file.h"
-#include "db/date_order.h"
-#include "db/failures.h"
+#include "db/dates.h"
 #include "db/maintenance_sql.h"
-#include "db/sqlite.h"
 #include "db/statements.h"
 
 #include <QDate>
@@ -46,25 +44,14 @@ std::shared_ptr<Database> openStandard(const QString &path)
 
 // A column's value as text: null as "", numbers as the windows show them,
 // text exactly as stored (names keep their blanks).
-QString cellText(sqlite3_stmt *stmt, int column)
+QString cellText(const QVariant &v)
 {
-    switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER:
-        return QString::number(sqlite3_column_int64(stmt, column));
-    case SQLITE_FLOAT:
-        return displayText(QVariant(sqlite3_column_double(stmt, column)));
-    default:
-        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, column)),
-                                 sqlite3_column_bytes(stmt, column));
-    }
+    return v.typeId() == QMetaType::QString ? v.toString() : displayText(v);
 }
 
-bool isNumber(sqlite3_stmt *stmt, int column)
+bool isNumber(const QVariant &v)
 {
-    const int type = sqlite3_column_type(stmt, column);
-    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+    return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double;
 }
 
 // Problems of one kind: the first few are listed, the rest counted.
@@ -105,12 +92,12 @@ bool guarded(QStringList &problems, const QString &what, const std::function<voi
 }
 
 // True when the table and all its columns are there.
-bool checkColumns(sqlite3 *db, const Table &table, QStringList &problems)
+bool checkColumns(const Database &db, const Table &table, QStringList &problems)
 {
-    engine::Statement stmt(db, sql::tableInfo(table.name));
+    Statement stmt = db.prepare(sql::tableInfo(table.name));
     QStringList found;
     while (stmt.step())
-        found.append(cellText(stmt.get(), 1));
+        found.append(cellText(stmt.column(1)));
     if (found.isEmpty()) {
         problems.append(QStringLiteral("table %1 is missing").arg(table.name));
         return false;
@@ -126,22 +113,23 @@ bool checkColumns(sqlite3 *db, const Table &table, QStringList &problems)
 }
 
 // Ids run 1, 2, 3 ... without gaps: the application takes the last id + 1.
-int checkIds(sqlite3 *db, const QString &sqlText, const QString &table, const QString &column,
-             QStringList &problems)
+int checkIds(const Database &db, const QString &sqlText, const QString &table,
+             const QString &column, QStringList &problems)
 {
-    engine::Statement stmt(db, sqlText);
+    Statement stmt = db.prepare(sqlText);
     Findings findings(problems);
     qint64 expected = 1;
     int rows = 0;
     while (stmt.step()) {
         ++rows;
-        const QString text = cellText(stmt.get(), 0);
-        if (sqlite3_column_type(stmt.get(), 0) != SQLITE_INTEGER) {
+        const QVariant value = stmt.column(0);
+        const QString text = cellText(value);
+        if (value.typeId() != QMetaType::LongLong) {
             findings.add(
                 QStringLiteral("%1: %2 '%3' is not a whole number").arg(table, column, text));
             continue;
         }
-        const qint64 id = sqlite3_column_int64(stmt.get(), 0);
+        const qint64 id = value.toLongLong();
         if (id != expected)
             findings.add(QStringLiteral("%1: %2 %3 where %4 was expected (ids run 1, 2, 3 ... "
                                         "without gaps)")
@@ -153,24 +141,24 @@ int checkIds(sqlite3 *db, const QString &sqlText, const QString &table, const QS
     return rows;
 }
 
-void checkPatientsExist(sqlite3 *db, QStringList &problems)
+void checkPatientsExist(const Database &db, QStringList &problems)
 {
-    engine::Statement stmt(db, sql::unknownPatients());
+    Statement stmt = db.prepare(sql::unknownPatients);
     Findings findings(problems);
     while (stmt.step())
         findings.add(QStringLiteral("BMIHistory: IdBMI %1 names IdPt '%2', which is no patient")
-                         .arg(cellText(stmt.get(), 0), cellText(stmt.get(), 1)));
+                         .arg(cellText(stmt.column(0)), cellText(stmt.column(1))));
 }
 
-void checkMeasurements(sqlite3 *db, QStringList &problems)
+void checkMeasurements(const Database &db, QStringList &problems)
 {
-    engine::Statement stmt(db, sql::badMeasurements());
+    Statement stmt = db.prepare(sql::badMeasurements);
     Findings findings(problems);
     while (stmt.step())
         findings.add(
             QStringLiteral("BMIHistory: IdBMI %1 has height '%2' and weight '%3' "
                            "(both must be numbers above zero)")
-                .arg(cellText(stmt.get(), 0), cellText(stmt.get(), 1), cellText(stmt.get(), 2)));
+                .arg(cellText(stmt.column(0)), cellText(stmt.column(1)), cellText(stmt.column(2))));
 }
 
 // Writes data to path through a private temporary file beside it, renamed over
@@ -179,12 +167,14 @@ void writeFileAtomically(const QString &path, const QByteArray &data)
 {
     QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
     if (!file.open())
-        fail::diskIo(QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
     if (file.write(data) != data.size() || !file.flush())
-        fail::diskIo(QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
     if (std::rename(QFile::encodeName(file.fileName()).constData(),
                     QFile::encodeName(path).constData()) != 0)
-        fail::diskIo(QStringLiteral("Could not write '%1'.").arg(path));
+        fail(ErrorNumber::DiskIoError, QStringLiteral("Could not write '%1'.").arg(path));
     file.setAutoRemove(false);
 }
 
@@ -204,50 +194,43 @@ private:
     QString m_text;
 };
 
-QByteArray patientsCsv(sqlite3 *db, int *rows)
+QByteArray patientsCsv(const Database &db, int *rows)
 {
     CsvWriter csv;
     csv.row(biodata.columns);
-    engine::Statement stmt(db, sql::patientsForExport());
+    Statement stmt = db.prepare(sql::patientsForExport);
     while (stmt.step()) {
         QStringList fields;
         for (int i = 0; i < 5; ++i)
-            fields.append(cellText(stmt.get(), i));
+            fields.append(cellText(stmt.column(i)));
         csv.row(fields);
         ++*rows;
     }
     return csv.bytes();
 }
 
-QByteArray historyCsv(sqlite3 *db, int *rows)
+QByteArray historyCsv(const Database &db, int *rows)
 {
     CsvWriter csv;
     csv.row({QStringLiteral("IdBMI"), QStringLiteral("IdPatient"), QStringLiteral("Name"),
              QStringLiteral("Date"), QStringLiteral("DateStored"), QStringLiteral("Height"),
              QStringLiteral("Weight"), QStringLiteral("BMI")});
-    engine::Statement stmt(db, sql::historyForExport());
+    Statement stmt = db.prepare(sql::historyForExport);
     while (stmt.step()) {
-        sqlite3_stmt *s = stmt.get();
-        const QString stored = cellText(s, 3);
+        QVariant v[6];
+        for (int i = 0; i < 6; ++i)
+            v[i] = stmt.column(i);
+        const QString stored = cellText(v[3]);
         QString bmi;
-        if (isNumber(s, 4) && isNumber(s, 5) && sqlite3_column_double(s, 4) != 0) {
-            const double height = sqlite3_column_double(s, 4);
-            bmi = displayText(QVariant(sqlite3_column_double(s, 5) / (height * height)));
+        if (isNumber(v[4]) && isNumber(v[5]) && v[4].toDouble() != 0) {
+            const double height = v[4].toDouble();
+            bmi = displayText(QVariant(v[5].toDouble() / (height * height)));
         }
-        csv.row({cellText(s, 0), cellText(s, 1), cellText(s, 2), isoDate(stored), stored,
-                 cellText(s, 4), cellText(s, 5), bmi});
+        csv.row({cellText(v[0]), cellText(v[1]), cellText(v[2]), isoDate(stored), stored,
+                 cellText(v[4]), cellText(v[5]), bmi});
         ++*rows;
     }
     return csv.bytes();
-}
-
-void bindText(sqlite3 *db, sqlite3_stmt *stmt, int index, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    const int rc =
-        sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-    if (rc != SQLITE_OK)
-        engine::raise(db, rc);
 }
 
 } // namespace
@@ -266,26 +249,21 @@ QString csvField(const QString &text)
 
 QString isoDate(const QString &stored)
 {
-    const QByteArray bytes = stored.toUtf8();
-    const dates::DayMonthYear date = dates::parseDayMonthYear(
-        bytes.constData(), std::size_t(bytes.size()), dates::currentYear());
-    if (!date.valid || !QDate(date.year, date.month, date.day).isValid())
-        return {};
-    return QDate(date.year, date.month, date.day).toString(Qt::ISODate);
+    return readStoredDate(stored).toString(Qt::ISODate);
 }
 
 CheckReport checkPatientDatabase(const QString &path)
 {
     const auto db = openStandard(path);
-    sqlite3 *handle = db->nativeHandle();
+    const Database &handle = *db;
     CheckReport report;
     QStringList &problems = report.problems;
 
     guarded(problems, QStringLiteral("integrity check"), [&] {
-        engine::Statement stmt(handle, sql::integrityCheck());
+        Statement stmt = handle.prepare(sql::integrityCheck);
         Findings findings(problems);
         while (stmt.step()) {
-            const QString line = cellText(stmt.get(), 0);
+            const QString line = cellText(stmt.column(0));
             if (line != QLatin1String("ok"))
                 findings.add(QStringLiteral("integrity check: ") + line);
         }
@@ -299,11 +277,11 @@ CheckReport checkPatientDatabase(const QString &path)
     if (patientsComplete)
         guarded(problems, biodata.name, [&] {
             report.patients =
-                checkIds(handle, sql::patientIds(), biodata.name, biodata.columns[0], problems);
+                checkIds(handle, sql::patientIds, biodata.name, biodata.columns[0], problems);
         });
     if (historyComplete)
         guarded(problems, bmiHistory.name, [&] {
-            report.measurements = checkIds(handle, sql::measurementIds(), bmiHistory.name,
+            report.measurements = checkIds(handle, sql::measurementIds, bmiHistory.name,
                                            bmiHistory.columns[0], problems);
             checkMeasurements(handle, problems);
         });
@@ -325,12 +303,13 @@ ExportCounts exportCsv(const QString &path, const QString &dir, bool overwrite)
     }
     const auto db = openStandard(path);
     if (!QDir().mkpath(dir))
-        fail::diskIo(QStringLiteral("Could not create the folder '%1'.").arg(dir));
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not create the folder '%1'.").arg(dir));
     // Both are read before either is written: a file that fails to read
     // leaves the earlier export as it was.
     ExportCounts counts;
-    const QByteArray patientRows = patientsCsv(db->nativeHandle(), &counts.patients);
-    const QByteArray historyRows = historyCsv(db->nativeHandle(), &counts.measurements);
+    const QByteArray patientRows = patientsCsv(*db, &counts.patients);
+    const QByteArray historyRows = historyCsv(*db, &counts.measurements);
     writeFileAtomically(patients, patientRows);
     writeFileAtomically(history, historyRows);
     return counts;
@@ -356,11 +335,12 @@ public:
                           QFile::ReadOwner | QFile::WriteOwner))
                 m_path = name;
             else if (!file.exists())
-                fail::diskIo(
-                    QStringLiteral("Could not create '%1': %2.").arg(name, file.errorString()));
+                fail(ErrorNumber::DiskIoError,
+                     QStringLiteral("Could not create '%1': %2.").arg(name, file.errorString()));
         }
         if (m_path.isEmpty())
-            fail::diskIo(QStringLiteral("Could not create a file beside '%1'.").arg(dest));
+            fail(ErrorNumber::DiskIoError,
+                 QStringLiteral("Could not create a file beside '%1'.").arg(dest));
     }
     ~PartFile()
     {
@@ -378,8 +358,9 @@ public:
     {
         if (!QFile::rename(m_path, dest)) {
             if (QFileInfo::exists(dest))
-                fail::databaseExists(dest);
-            fail::diskIo(QStringLiteral("Could not rename the copy to '%1'.").arg(dest));
+                fail(ErrorNumber::DatabaseExists, dest);
+            fail(ErrorNumber::DiskIoError,
+                 QStringLiteral("Could not rename the copy to '%1'.").arg(dest));
         }
         m_renamed = true;
     }
@@ -394,26 +375,25 @@ private:
 void backupPatientDatabase(const QString &path, const QString &dest)
 {
     if (QFileInfo::exists(dest))
-        fail::databaseExists(dest);
+        fail(ErrorNumber::DatabaseExists, dest);
     const auto db = openStandard(path);
-    sqlite3 *handle = db->nativeHandle();
 
     // The engine's online backup would write the pages decrypted; exporting
     // into an attached file keyed with the same password keeps them encrypted.
     PartFile copy(dest);
     {
-        engine::Statement attach(handle, sql::attachCopy());
-        bindText(handle, attach.get(), 1, copy.path());
-        bindText(handle, attach.get(), 2, engine::passwordOf(connectString()));
+        Statement attach = db->prepare(sql::attachCopy);
+        attach.bind(1, copy.path());
+        attach.bind(2, engine::passwordOf(connectString()));
         attach.step();
     }
     try {
-        engine::execute(handle, sql::exportToCopy());
+        db->execute(sql::exportToCopy);
     } catch (...) {
-        engine::execute(handle, sql::detachCopy());
+        db->execute(sql::detachCopy);
         throw;
     }
-    engine::execute(handle, sql::detachCopy());
+    db->execute(sql::detachCopy);
 
     // Only a copy that opens with the password and reads both tables is kept.
     {
