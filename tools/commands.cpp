@@ -220,8 +220,10 @@ int restore(const QStringList &args)
                 kept += QStringLiteral(" with its log %1")
                             .arg(native(restored.aside + QStringLiteral("-wal")));
             if (!restored.unreadable.isEmpty())
-                kept += QStringLiteral(", as it was: it does not read as sound (%1)")
-                            .arg(restored.unreadable);
+                kept +=
+                    (restored.asideLog ? QStringLiteral(", as they were: they do not read as sound")
+                                       : QStringLiteral(", as it was: it does not read as sound")) +
+                    QStringLiteral(" (%1)").arg(restored.unreadable);
             else if (restored.asideLog)
                 kept += QStringLiteral(", as they were: the log could not be folded in");
             print(stdout, kept + QLatin1Char('.'));
