@@ -2,6 +2,7 @@
 
 #include "db/database_file.h"
 #include "tools/maintenance.h"
+#include "tools/restore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -77,6 +78,7 @@ QString usage()
         "       merivex-db check [PATH]\n"
         "       merivex-db export [PATH] --csv DIR [--force]\n"
         "       merivex-db backup [PATH] DEST\n"
+        "       merivex-db restore BACKUP [PATH]\n"
         "       merivex-db --help\n"
         "\n"
         "PATH is the patient database; it defaults to Merivex.mdb in the folder of\n"
@@ -100,6 +102,11 @@ QString usage()
         "        through a temporary file, so a failed backup leaves nothing behind.\n"
         "        An existing DEST is never overwritten; a folder as DEST receives\n"
         "        Merivex.mdb.\n"
+        "restore Puts a copy of BACKUP in the place of PATH, once the copy opens with\n"
+        "        the application's password and passes check. The file that was\n"
+        "        there is kept in the same folder under a dated name, with its log\n"
+        "        folded in (or beside it as NAME-wal when it does not read as sound);\n"
+        "        its log is never paired with the restored copy. Mode 0600.\n"
         "\n"
         "Exit status:\n"
         "  0  success; for check, no problem found\n"
@@ -190,6 +197,43 @@ int backup(const QStringList &args)
         print(stdout, QStringLiteral("Backed up %1 to %2, encrypted with the same password.")
                           .arg(native(path), native(dest)));
         return int(Success);
+    });
+}
+
+int restore(const QStringList &args)
+{
+    if (args.isEmpty() || args.size() > 2)
+        return usageError(QStringLiteral("restore takes BACKUP [PATH]."));
+    const QString backup = args.first();
+    const QString path = args.size() == 2 ? args.last() : databasePath();
+    if (QFileInfo(backup).canonicalFilePath() == QFileInfo(path).canonicalFilePath() &&
+        QFileInfo::exists(path))
+        return usageError(QStringLiteral("BACKUP and PATH are the same file."));
+    return run(path, QStringLiteral("%1 not restored").arg(native(path)), [&] {
+        const Restored restored = restorePatientDatabase(backup, path);
+        if (restored.aside.isEmpty()) {
+            print(stdout, QStringLiteral("There was no file at %1.").arg(native(path)));
+        } else {
+            QString kept =
+                QStringLiteral("The previous file is kept as %1").arg(native(restored.aside));
+            if (restored.asideLog)
+                kept += QStringLiteral(" with its log %1")
+                            .arg(native(restored.aside + QStringLiteral("-wal")));
+            if (!restored.unreadable.isEmpty())
+                kept +=
+                    (restored.asideLog ? QStringLiteral(", as they were: they do not read as sound")
+                                       : QStringLiteral(", as it was: it does not read as sound")) +
+                    QStringLiteral(" (%1)").arg(restored.unreadable);
+            else if (restored.asideLog)
+                kept += QStringLiteral(", as they were: the log could not be folded in");
+            print(stdout, kept + QLatin1Char('.'));
+        }
+        // What the application will find there.
+        const CheckReport report = checkPatientDatabase(path);
+        print(stdout, QStringLiteral("Restored %1 from %2: %3, %4.")
+                          .arg(native(path), native(backup), patients(report.patients),
+                               measurements(report.measurements)));
+        return int(report.ok() ? Success : Failed);
     });
 }
 

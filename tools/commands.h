@@ -20,5 +20,6 @@ int create(const QStringList &args);
 int check(const QStringList &args);
 int exportCsv(const QStringList &args);
 int backup(const QStringList &args);
+int restore(const QStringList &args);
 
 } // namespace merivex::tool

@@ -1,4 +1,4 @@
-// merivex-db: the companion tool that creates, checks, exports and backs up
+// merivex-db: the companion tool that creates, checks, exports, backs up and restores
 // the patient file. This file only picks the subcommand.
 #include "tools/commands.h"
 
@@ -25,6 +25,8 @@ int main(int argc, char *argv[])
         return exportCsv(rest);
     if (command == QLatin1String("backup"))
         return backup(rest);
+    if (command == QLatin1String("restore"))
+        return restore(rest);
     std::fprintf(stderr, "%s\n", usage().toLocal8Bit().constData());
     return Usage;
 }

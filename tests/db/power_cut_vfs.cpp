@@ -1,0 +1,285 @@
+#include "power_cut_vfs.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+namespace dbtest
+{
+
+namespace
+{
+
+// One file's contents: what a sync made sure of, and the writes and
+// truncations since, in order.
+struct Inode {
+    struct Change {
+        qint64 offset;   // a write at offset, or a truncation to it
+        QByteArray data; // empty for a truncation
+    };
+    QByteArray synced;
+    std::vector<Change> unsynced;
+
+    void sync()
+    {
+        for (const Change &change : unsynced)
+            apply(synced, change, change.data.size());
+        unsynced.clear();
+    }
+    static void apply(QByteArray &bytes, const Change &change, qsizetype length)
+    {
+        if (change.data.isEmpty()) {
+            bytes.truncate(change.offset);
+            return;
+        }
+        if (bytes.size() < change.offset + length)
+            bytes.resize(change.offset + length, '\0');
+        std::copy_n(change.data.constData(), length, bytes.data() + change.offset);
+    }
+};
+
+// A name in a folder: the file it names now, and the one it names on disk
+// until the folder is synced. nullptr: no file.
+struct Name {
+    Inode *current = nullptr;
+    Inode *synced = nullptr;
+};
+
+// What the layer adds to the engine's own file object, behind it.
+struct Trailer {
+    Inode *inode; // nullptr for the engine's nameless temporary files
+};
+
+PowerCut::Model *active = nullptr;
+
+QString folderOf(const QString &path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+} // namespace
+
+struct PowerCut::Model {
+    sqlite3_vfs *real = nullptr;
+    sqlite3_vfs vfs{};
+    sqlite3_io_methods methods{}; // the engine's, but for the calls that change files
+    const sqlite3_io_methods *realMethods = nullptr;
+    sqlite3_syscall_ptr realOpenDirectory = nullptr;
+
+    std::vector<std::unique_ptr<Inode>> inodes;
+    std::map<QString, Name> names;
+    int events = 0;
+    int cutAt = 0;
+    bool failed = false;
+    Inode *lastWritten = nullptr; // the inode of the last write, if still unsynced
+
+    Inode *newInode(const QByteArray &synced = {})
+    {
+        inodes.push_back(std::make_unique<Inode>());
+        inodes.back()->synced = synced;
+        return inodes.back().get();
+    }
+
+    // A name seen for the first time names what is on disk, as synced.
+    Name &follow(const QString &path)
+    {
+        auto found = names.find(path);
+        if (found != names.end())
+            return found->second;
+        Name &name = names[path];
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            name.current = name.synced = newInode(file.readAll());
+        return name;
+    }
+
+    // True when the power fails at this call or has failed before.
+    bool fails()
+    {
+        if (!failed && ++events == cutAt)
+            failed = true;
+        return failed;
+    }
+
+    Trailer *trailer(sqlite3_file *file)
+    {
+        return reinterpret_cast<Trailer *>(reinterpret_cast<char *>(file) + trailerOffset());
+    }
+    int trailerOffset() const { return (real->szOsFile + 7) / 8 * 8; }
+
+    void folderSynced(const QString &folder)
+    {
+        for (auto &[path, name] : names) {
+            if (folderOf(path) == folder)
+                name.synced = name.current;
+        }
+    }
+};
+
+namespace
+{
+
+PowerCut::Model &model()
+{
+    return *active;
+}
+
+// What a power cut can undo: writes, truncations, syncs and deletions.
+int fileWrite(sqlite3_file *file, const void *buffer, int amount, sqlite3_int64 offset)
+{
+    PowerCut::Model &m = model();
+    if (m.fails())
+        return SQLITE_IOERR_WRITE;
+    const int rc = m.realMethods->xWrite(file, buffer, amount, offset);
+    if (Inode *inode = m.trailer(file)->inode; rc == SQLITE_OK && inode) {
+        inode->unsynced.push_back({offset, QByteArray(static_cast<const char *>(buffer), amount)});
+        m.lastWritten = inode;
+    }
+    return rc;
+}
+
+int fileTruncate(sqlite3_file *file, sqlite3_int64 size)
+{
+    PowerCut::Model &m = model();
+    if (m.fails())
+        return SQLITE_IOERR_TRUNCATE;
+    const int rc = m.realMethods->xTruncate(file, size);
+    if (Inode *inode = m.trailer(file)->inode; rc == SQLITE_OK && inode)
+        inode->unsynced.push_back({size, {}});
+    return rc;
+}
+
+int fileSync(sqlite3_file *file, int flags)
+{
+    PowerCut::Model &m = model();
+    if (m.fails())
+        return SQLITE_IOERR_FSYNC;
+    // The engine syncs the folder here too, the first time after creating
+    // a journal or log; openDirectory below sees that.
+    const int rc = m.realMethods->xSync(file, flags);
+    if (Inode *inode = m.trailer(file)->inode; rc == SQLITE_OK && inode) {
+        inode->sync();
+        if (m.lastWritten == inode)
+            m.lastWritten = nullptr;
+    }
+    return rc;
+}
+
+int vfsOpen(sqlite3_vfs *, const char *zName, sqlite3_file *file, int flags, int *outFlags)
+{
+    PowerCut::Model &m = model();
+    Name *name = zName ? &m.follow(QString::fromUtf8(zName)) : nullptr;
+    m.trailer(file)->inode = nullptr;
+    const int rc = m.real->xOpen(m.real, zName, file, flags, outFlags);
+    if (!file->pMethods)
+        return rc;
+    if (!m.realMethods) {
+        m.realMethods = file->pMethods;
+        m.methods = *file->pMethods;
+        m.methods.xWrite = fileWrite;
+        m.methods.xTruncate = fileTruncate;
+        m.methods.xSync = fileSync;
+    }
+    Q_ASSERT(file->pMethods == m.realMethods); // one kind of file behind one VFS
+    file->pMethods = &m.methods;
+    if (rc == SQLITE_OK && name) {
+        if (!name->current) // created now
+            name->current = m.newInode();
+        m.trailer(file)->inode = name->current;
+    }
+    return rc;
+}
+
+int vfsDelete(sqlite3_vfs *, const char *zName, int syncDir)
+{
+    PowerCut::Model &m = model();
+    if (m.fails())
+        return SQLITE_IOERR_DELETE;
+    Name &name = m.follow(QString::fromUtf8(zName));
+    const int rc = m.real->xDelete(m.real, zName, syncDir);
+    if (rc == SQLITE_OK)
+        name.current = nullptr;
+    return rc;
+}
+
+// The engine opens a file's folder only to sync it.
+int openDirectory(const char *path, int *fd)
+{
+    PowerCut::Model &m = model();
+    if (!m.failed)
+        m.folderSynced(folderOf(QString::fromUtf8(path)));
+    return reinterpret_cast<int (*)(const char *, int *)>(m.realOpenDirectory)(path, fd);
+}
+
+} // namespace
+
+PowerCut::PowerCut(const QStringList &files, int cutAt) : m(std::make_unique<Model>())
+{
+    Q_ASSERT(!active);
+    active = m.get();
+    m->cutAt = cutAt;
+    m->real = sqlite3_vfs_find("unix-excl");
+    for (const QString &file : files)
+        m->follow(file);
+
+    // The same name, registered first: the layer's opens find this one. The
+    // unix VFS's other calls do not look at the VFS they are handed, so they
+    // are taken over as they are; its file objects get a trailer behind them.
+    sqlite3_vfs &vfs = m->vfs;
+    vfs = *m->real;
+    vfs.pNext = nullptr;
+    vfs.szOsFile = m->trailerOffset() + int(sizeof(Trailer));
+    vfs.xOpen = vfsOpen;
+    vfs.xDelete = vfsDelete;
+    sqlite3_vfs_register(&vfs, 1);
+
+    m->realOpenDirectory = m->real->xGetSystemCall(m->real, "openDirectory");
+    m->real->xSetSystemCall(m->real, "openDirectory",
+                            reinterpret_cast<sqlite3_syscall_ptr>(openDirectory));
+}
+
+PowerCut::~PowerCut()
+{
+    m->real->xSetSystemCall(m->real, "openDirectory", m->realOpenDirectory);
+    sqlite3_vfs_unregister(&m->vfs);
+    active = nullptr;
+}
+
+bool PowerCut::failed() const
+{
+    return m->failed;
+}
+
+bool PowerCut::cutDisk(double tearAt)
+{
+    bool torn = false;
+    for (const auto &[path, name] : m->names) {
+        if (!name.synced) {
+            QFile::remove(path);
+            continue;
+        }
+        QByteArray bytes = name.synced->synced;
+        // The last write, not synced, kept from its first sector up to all
+        // but its last.
+        if (tearAt >= 0 && name.synced == m->lastWritten && !name.synced->unsynced.empty()) {
+            const Inode::Change &last = name.synced->unsynced.back();
+            const qsizetype sectors = last.data.size() / 512;
+            if (sectors >= 2) {
+                Inode::apply(bytes, last, (1 + qsizetype(tearAt * double(sectors - 1))) * 512);
+                torn = true;
+            }
+        }
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(bytes) != bytes.size())
+            qFatal("cannot rewrite %s", qPrintable(path));
+    }
+    return torn;
+}
+
+} // namespace dbtest

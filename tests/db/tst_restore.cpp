@@ -1,0 +1,179 @@
+// merivex-db restore right after a crash: a killed writer's log lies beside
+// the file. The restored file must read whole, the old data must stay
+// readable aside, and a restore that cannot go through changes nothing.
+#include "db/dao.h"
+#include "db/maintenance_sql.h"
+
+#include "patientfile.h"
+#include "tool_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace merivex;
+using dbtest::hashOf;
+using dbtest::Run;
+using dbtest::runTool;
+
+namespace
+{
+
+const QString restoreCmd = QStringLiteral("restore");
+
+QStringList files(const QTemporaryDir &dir)
+{
+    return QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+}
+
+// A writer appending measurements is killed once it reported two; returns
+// the ids it reported. Its log stays beside the file.
+QList<int> killWriterAfterTwoSaves(const QString &path)
+{
+    QProcess writer;
+    writer.start(QStringLiteral(CRASH_WRITER), {path});
+    QByteArray output;
+    while (output.count('\n') < 3 && writer.waitForReadyRead(10000))
+        output += writer.readAll();
+    writer.kill();
+    writer.waitForFinished();
+    output += writer.readAll();
+    QList<int> ids;
+    const QList<QByteArray> lines = output.left(output.lastIndexOf('\n')).split('\n');
+    for (const QByteArray &line : lines.mid(1)) // after the settings line
+        ids.append(line.toInt());
+    return ids;
+}
+
+QList<QStringList> measurementIds(const QString &path)
+{
+    auto db = testfiles::open(path);
+    return testfiles::readAll(*db, Sql::maintenance::measurementIds);
+}
+
+} // namespace
+
+class TestRestore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void restoresOverAKilledWritersLog_data()
+    {
+        QTest::addColumn<bool>("copiedFirst");
+        QTest::newRow("restore at once") << false;
+        // The old advice: the log then belongs to neither file.
+        QTest::newRow("after copying the backup over the file") << true;
+    }
+
+    void restoresOverAKilledWritersLog()
+    {
+        QFETCH(bool, copiedFirst);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Merivex.mdb"));
+        const QString backup = dir.filePath(QStringLiteral("backup.mdb"));
+        QCOMPARE(runTool({QStringLiteral("create"), path}).exitCode, 0);
+        testfiles::appendPatient(*testfiles::open(path), QStringLiteral("Ann"));
+        QCOMPARE(runTool({QStringLiteral("backup"), path, backup}).exitCode, 0);
+
+        const QList<int> reported = killWriterAfterTwoSaves(path);
+        QVERIFY2(reported.size() >= 2, qPrintable(QString::number(reported.size())));
+        QVERIFY(QFile::exists(path + QStringLiteral("-wal")));
+        if (copiedFirst) {
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QFile::copy(backup, path));
+        }
+        const QByteArray oldFile = hashOf(path), oldLog = hashOf(path + QStringLiteral("-wal"));
+
+        const Run run = runTool({restoreCmd, backup, path});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.contains(QStringLiteral("1 patient, 0 measurements")),
+                 qPrintable(run.out));
+        QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+        QCOMPARE(QFile::permissions(path),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        const Run check = runTool({QStringLiteral("check"), path});
+        QCOMPARE(check.exitCode, 0);
+        QVERIFY2(check.out.contains(QStringLiteral("1 patient, 0 measurements")),
+                 qPrintable(check.out));
+
+        // The old file is kept beside it under a dated name, and nothing else.
+        const QStringList aside = files(dir).filter(
+            QRegularExpression(QStringLiteral("^Merivex-before-restore-.*\\.mdb")));
+        QCOMPARE(files(dir).size(), 2 + aside.size());
+        const QString kept = dir.filePath(aside.value(0));
+        QVERIFY2(run.out.contains(QDir::toNativeSeparators(kept)), qPrintable(run.out));
+        if (copiedFirst) {
+            // Kept as it was, the log under the matching name.
+            QCOMPARE(aside.size(), 2);
+            QCOMPARE(hashOf(kept), oldFile);
+            QCOMPARE(hashOf(kept + QStringLiteral("-wal")), oldLog);
+        } else {
+            // Folded with its log: every reported row is there, in one file.
+            QCOMPARE(aside.size(), 1);
+            QCOMPARE(runTool({QStringLiteral("check"), kept}).exitCode, 0);
+            const QList<QStringList> ids = measurementIds(kept);
+            for (int id : reported)
+                QVERIFY(ids.contains(QStringList{QString::number(id)}));
+        }
+    }
+
+    void refusesAndChangesNothing_data()
+    {
+        QTest::addColumn<QString>("backupName");
+        QTest::addColumn<QByteArray>("backupBytes");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("held by the application") << "backup.mdb" << QByteArray() << 3 << "3045";
+        QTest::newRow("missing backup") << "missing.mdb" << QByteArray() << 1 << "3024";
+        QTest::newRow("no database, or another password")
+            << "junk.mdb" << QByteArray(4096, 'x') << 1 << "3031";
+        QTest::newRow("torn backup") << "torn.mdb" << QByteArray("torn") << 1 << "backup";
+        QTest::newRow("no backup named") << "" << QByteArray() << 2 << "Usage";
+    }
+
+    void refusesAndChangesNothing()
+    {
+        QFETCH(QString, backupName);
+        QFETCH(QByteArray, backupBytes);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Merivex.mdb"));
+        QCOMPARE(runTool({QStringLiteral("create"), path}).exitCode, 0);
+        QCOMPARE(runTool({QStringLiteral("backup"), path, dir.filePath("backup.mdb")}).exitCode, 0);
+        testfiles::appendPatient(*testfiles::open(path), QStringLiteral("Ann"));
+        const QString backup = dir.filePath(backupName);
+        if (backupName == QLatin1String("torn.mdb")) {
+            QVERIFY(QFile::copy(dir.filePath("backup.mdb"), backup));
+            QVERIFY(QFile::resize(backup, QFileInfo(backup).size() - 1024));
+        } else if (!backupBytes.isEmpty()) {
+            QFile file(backup);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(backupBytes);
+        }
+        QProcess holder;
+        if (exitCode == 3) {
+            holder.start(QStringLiteral(LOCK_HOLDER), {path});
+            QVERIFY(holder.waitForReadyRead(10000));
+            QCOMPARE(holder.readLine().trimmed(), QByteArray("opened"));
+        }
+        const QStringList before = files(dir);
+        const QByteArray hash = hashOf(path);
+        const Run run = runTool(backupName.isEmpty() ? QStringList{restoreCmd}
+                                                     : QStringList{restoreCmd, backup, path});
+        holder.kill();
+        holder.waitForFinished();
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QCOMPARE(files(dir), before);
+        QCOMPARE(hashOf(path), hash);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRestore)
+#include "tst_restore.moc"
