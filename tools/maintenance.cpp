@@ -14,8 +14,12 @@
 #include <QRandomGenerator>
 #include <QTemporaryFile>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <functional>
+#include <unistd.h>
 
 namespace merivex
 {
@@ -161,6 +165,17 @@ void checkMeasurements(const Database &db, QStringList &problems)
                 .arg(cellText(stmt.column(0)), cellText(stmt.column(1)), cellText(stmt.column(2))));
 }
 
+void syncDescriptor(const QString &path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | flags);
+    const int error = fd < 0 || ::fsync(fd) != 0 ? errno : 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (error)
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not sync '%1' to disk (%2).").arg(path, std::strerror(error)));
+}
+
 // Writes data to path through a private temporary file beside it, renamed over
 // path at the end, so a failed write never leaves a half file.
 void writeFileAtomically(const QString &path, const QByteArray &data)
@@ -172,10 +187,11 @@ void writeFileAtomically(const QString &path, const QByteArray &data)
     if (file.write(data) != data.size() || !file.flush())
         fail(ErrorNumber::DiskIoError,
              QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
-    if (std::rename(QFile::encodeName(file.fileName()).constData(),
-                    QFile::encodeName(path).constData()) != 0)
+    if (::fsync(file.handle()) != 0 || std::rename(QFile::encodeName(file.fileName()).constData(),
+                                                   QFile::encodeName(path).constData()) != 0)
         fail(ErrorNumber::DiskIoError, QStringLiteral("Could not write '%1'.").arg(path));
     file.setAutoRemove(false);
+    syncFolderOf(path);
 }
 
 class CsvWriter
@@ -403,6 +419,17 @@ void backupPatientDatabase(const QString &path, const QString &dest)
         check->OpenRecordset(Sql::C(), dbOpenSnapshot, dbSQLPassThrough);
     }
     copy.renameTo(dest);
+    syncFolderOf(dest);
+}
+
+void syncFile(const QString &path)
+{
+    syncDescriptor(path, 0);
+}
+
+void syncFolderOf(const QString &path)
+{
+    syncDescriptor(QFileInfo(path).absolutePath(), O_DIRECTORY);
 }
 
 } // namespace merivex

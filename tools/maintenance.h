@@ -34,6 +34,13 @@ struct ExportCounts {
 // either exists unless overwrite is set; creates dir when missing.
 ExportCounts exportCsv(const QString &path, const QString &dir, bool overwrite);
 
+// Make a file's contents, or the names in the folder holding path, last
+// through a power cut. Only for files no connection of this process has open:
+// closing a descriptor drops the process's locks on the file. Raise Error
+// 3043 when the system refuses.
+void syncFile(const QString &path);
+void syncFolderOf(const QString &path);
+
 // A consistent copy of the file at dest, encrypted with the same password,
 // written to a temporary file beside dest and renamed only once it opens.
 // Refuses with Error 3204 when dest exists.

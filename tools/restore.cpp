@@ -15,7 +15,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace merivex::tool
@@ -30,25 +29,6 @@ const QString indexSuffix = QStringLiteral("-shm");
 [[noreturn]] void ioFailure(const QString &what)
 {
     throw Error(ErrorNumber::DiskIoError, what + QStringLiteral(" (%1)").arg(std::strerror(errno)));
-}
-
-// Syncs a file or folder by name. Only for files no connection of this
-// process has open: closing a descriptor drops the process's locks on it.
-void sync(const QString &path, int flags)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | flags);
-    if (fd < 0 || ::fsync(fd) != 0) {
-        if (fd >= 0)
-            ::close(fd);
-        ioFailure(QStringLiteral("Could not sync '%1' to disk.").arg(path));
-    }
-    ::close(fd);
-}
-
-// A rename or a new name lasts only once the folder is synced.
-void syncFolderOf(const QString &path)
-{
-    sync(QFileInfo(path).absolutePath(), O_DIRECTORY);
 }
 
 void copyInto(const QString &source, QFile &target)
@@ -138,7 +118,7 @@ void verify(const Copy &copy, const QString &backup)
         throw Error(
             ErrorNumber::DiskIoError,
             QStringLiteral("The log of the backup '%1' could not be folded in.").arg(backup));
-    sync(copy.name(), 0);
+    syncFile(copy.name());
 }
 
 // How the file at path reads, without changing it: a read-only open does not
