@@ -1,5 +1,6 @@
 // The About box: its design and how it closes.
-#include "app/application.h"
+#include "testapp.h"
+
 #include "app/forms.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
@@ -122,12 +123,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    InitApplication();
-    AboutTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+MERIVEX_TEST_MAIN(AboutTest)
 
 #include "tst_about.moc"

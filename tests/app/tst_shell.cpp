@@ -1,5 +1,6 @@
 // The frame, its commands, and the window mechanism every window relies on.
-#include "app/application.h"
+#include "testapp.h"
+
 #include "app/forms.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
@@ -375,12 +376,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    InitApplication();
-    ShellTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+MERIVEX_TEST_MAIN(ShellTest)
 
 #include "tst_shell.moc"
