@@ -1,5 +1,6 @@
 #pragma once
 // Driving the BMI window as a user would, on a fresh database.
+#include "appdriver.h"
 #include "app/forms.h"
 #include "app/module1.h"
 #include "bmi/frmBmi.h"
@@ -41,19 +42,11 @@ inline void addMeasurements(const QString &patient, const QList<Measurement> &ro
                                      merivex::formatDate(m.date, "dd/mm/yy"), m.weight, m.height);
 }
 
-inline void type(QLineEdit *box, const QString &text)
-{
-    box->clear();
-    QTest::keyClicks(box, text);
-}
-
 // Types height and weight and presses Calculate.
 inline void calculate(const QString &height, const QString &weight)
 {
-    Ui::frmBmi &ui = window().ui();
-    type(ui.txtHeight, height);
-    type(ui.txtweight, weight);
-    QTest::mouseClick(ui.cmdCalculate, Qt::LeftButton);
+    appdriver::typeMeasurement(height, weight);
+    appdriver::clickCalculate();
 }
 
 // The shared surroundings with a fresh file, and the database opened as a
