@@ -149,7 +149,7 @@ private slots:
         QCOMPARE(empty->RecordCount(), 0); // an earlier result is not changed
     }
 
-    void otherProcessRefusedWhileHeld()
+    void otherProcessRefusedWhileHeldAndFreedAtItsEnd()
     {
         QTemporaryDir dir;
         const QString path = testfiles::createDatabase(dir);
@@ -165,21 +165,12 @@ private slots:
         first.reset(); // the second connection still holds the file
         QCOMPARE(OtherProcess(path).answer(), inUse());
         second.reset();
-        OtherProcess other(path);
-        QCOMPARE(other.answer(), held());
-        QVERIFY(other.exitsAtEndOfInput());
-    }
-
-    void heldByOtherProcessUntilItEnds()
-    {
-        QTemporaryDir dir;
-        const QString path = testfiles::createDatabase(dir);
         {
             OtherProcess other(path);
             QCOMPARE(other.answer(), held());
-            QCOMPARE(errorNumber([&] { testfiles::open(path); }), ErrorNumber::FileInUse);
             QVERIFY(other.exitsAtEndOfInput());
         }
+        // Once the other process has ended, the file is ours again.
         auto db = testfiles::open(path);
         QCOMPARE(testfiles::appendPatient(*db, QStringLiteral("After exit")), 1);
     }

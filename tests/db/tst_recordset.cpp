@@ -248,7 +248,7 @@ private slots:
         const qint16 patient = testfiles::appendPatient(db, QStringLiteral("Ann"));
         const QDate today = QDate::currentDate();
         QList<QDate> days;
-        for (int offset : {-32, -1, -400, 0, -31, -3000, -366, -27})
+        for (int offset : {-32, -1, -400, 0, -31, -3000, -366, -27, -300, -700, -20000})
             days.append(today.addDays(offset));
         days.append(QDate(today.year() - 1, 2, 1)); // sorts before 02/01 as text
         days.append(QDate(today.year() - 1, 1, 2));
