@@ -16,7 +16,6 @@
 #include "patients/frmOpen.h"
 
 #include <QLocale>
-#include <QProcess>
 #include <QtTest>
 
 using namespace appdriver;
@@ -34,22 +33,12 @@ QString storedBytes(int id, QString *error)
 {
     Module1::PatientRecordset.reset();
     Module1::PatientDatabase.reset();
-    QProcess shell;
-    shell.start(QStringLiteral("sqlcipher"), {QStringLiteral("-batch"), testapp::databaseFile()});
-    if (!shell.waitForStarted()) {
-        *error = QStringLiteral("sqlcipher shell did not start");
-        return {};
-    }
-    shell.write(QStringLiteral("PRAGMA key='vexo';\n"
-                               "SELECT hex(Name) || '|' || hex(BirthDate) FROM Biodata "
-                               "WHERE IdPatient = %1;\n")
-                    .arg(id)
-                    .toUtf8());
-    shell.closeWriteChannel();
-    shell.waitForFinished(30000);
-    if (shell.exitCode() != 0)
-        *error = QString::fromUtf8(shell.readAllStandardError());
-    return QString::fromLatin1(shell.readAllStandardOutput()).trimmed();
+    return testfiles::shell(testapp::databaseFile(),
+                            {QStringLiteral("SELECT hex(Name) || '|' || hex(BirthDate) FROM "
+                                            "Biodata WHERE IdPatient = %1")
+                                 .arg(id)},
+                            error)
+        .join(QLatin1Char('\n'));
 }
 
 QString hexOf(const QString &text)
