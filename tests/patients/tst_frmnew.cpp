@@ -162,29 +162,6 @@ private slots:
         QCOMPARE(testfiles::patients().value(0).birthDate.toString(), stored);
     }
 
-    void overflowStoresNothingAndKeepsTheWindow()
-    {
-        testfiles::addPatients({{32767, "Last", "Male", "01/01/2001", "01/01/1990"}});
-        open();
-        fill(QStringLiteral("One Too Many"), ui().OptMale, QStringLiteral("1/1/1990"));
-        MsgBoxRecorder rec;
-        enter();
-        QCOMPARE(rec.messages().size(), 1);
-        QCOMPARE(rec.messages()[0].buttons, vbCritical);
-        QVERIFY(rec.messages()[0].prompt.contains(QStringLiteral("'6'")));
-
-        QVERIFY(form().IsLoaded());
-        QCOMPARE(ui().txtNama->text(), QStringLiteral("One Too Many"));
-        QCOMPARE(testfiles::patients().size(), 1);
-        QVERIFY(Module1::CurrentPatientId.isEmpty());
-        QCOMPARE(Module1::CurrentUserName, Module1::NoUser);
-        QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo - No User"));
-
-        // The window is still usable: Cancel closes it as ever.
-        QTest::mouseClick(ui().cmdCancel, Qt::LeftButton);
-        QVERIFY(!form().IsLoaded());
-    }
-
     void cancelStoresNothingAndReopensEmpty()
     {
         open();
