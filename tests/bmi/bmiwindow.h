@@ -1,8 +1,8 @@
 #pragma once
 // Driving the BMI window as a user would, on a fresh database.
-#include "appdriver.h"
 #include "app/forms.h"
 #include "app/module1.h"
+#include "appdriver.h"
 #include "bmi/frmBmi.h"
 #include "db/dates.h"
 #include "patientfile.h"
@@ -26,6 +26,14 @@ inline frmBmi &window()
 inline QString addPatient(const QString &name)
 {
     return QString::number(testfiles::appendPatient(*Module1::PatientDatabase, name));
+}
+
+// Registers a patient and makes it the current one; returns its id.
+inline QString currentPatient(const QString &name)
+{
+    Module1::CurrentPatientId = addPatient(name);
+    Module1::CurrentUserName = name;
+    return Module1::CurrentPatientId;
 }
 
 // Appends measurements; a null height is written as no value at all.

@@ -98,8 +98,7 @@ void TestBmiCalculate::bmiAndAdvice()
 
 void TestBmiCalculate::adviceNamesTheCurrentPatient()
 {
-    Module1::CurrentPatientId = addPatient("Siti Aminah");
-    Module1::CurrentUserName = "Siti Aminah";
+    currentPatient("Siti Aminah");
     window().Show();
     calculate("1.70", "65");
     QCOMPARE(advice().text(), " Hai Siti Aminah" + Good);
@@ -166,8 +165,7 @@ void TestBmiCalculate::saveIsEnabledOnlyWithAPatient()
     calculate("1.70", "65");
     QVERIFY(!ui.cmdSave->isEnabled());
 
-    Module1::CurrentPatientId = addPatient("Ali");
-    Module1::CurrentUserName = "Ali";
+    currentPatient("Ali");
     window().Unload();
     window().Show();
     QVERIFY(!window().ui().cmdSave->isEnabled());
