@@ -32,23 +32,17 @@ namespace
 
 enum class Action { OpenNew, OpenList, BmiHistory, Register, Save, Graph };
 
+// Each action's name and the user's step that takes it, in the order of Action.
+const struct {
+    const char *name;
+    void (*step)();
+} actions[] = {{"New", menuNew},         {"Open", menuOpen},
+               {"BMI history", menuBmi}, {"Enter in New", clickEnter},
+               {"Save", clickSave},      {"Graph", menuGraph}};
+
 const char *name(Action action)
 {
-    switch (action) {
-    case Action::OpenNew:
-        return "New";
-    case Action::OpenList:
-        return "Open";
-    case Action::BmiHistory:
-        return "BMI history";
-    case Action::Register:
-        return "Enter in New";
-    case Action::Save:
-        return "Save";
-    case Action::Graph:
-        return "Graph";
-    }
-    return "?";
+    return actions[int(action)].name;
 }
 
 // A registration that needs new pages in the file: the page limit is met.
@@ -82,26 +76,7 @@ void prepare(Action action, Kind fault)
 
 void act(Action action)
 {
-    switch (action) {
-    case Action::OpenNew:
-        menuNew();
-        break;
-    case Action::OpenList:
-        menuOpen();
-        break;
-    case Action::BmiHistory:
-        menuBmi();
-        break;
-    case Action::Register:
-        clickEnter();
-        break;
-    case Action::Save:
-        clickSave();
-        break;
-    case Action::Graph:
-        menuGraph();
-        break;
-    }
+    actions[int(action)].step();
 }
 
 // After the failed action: nothing half-shown, the typed entries still there.
