@@ -12,6 +12,7 @@
 class AboutTest : public QObject
 {
     Q_OBJECT
+    std::optional<testapp::Session> m_session;
 
     frmAbout &openAbout()
     {
@@ -27,16 +28,8 @@ class AboutTest : public QObject
     }
 
 private slots:
-    void init()
-    {
-        Module1::setEndHandler([] {});
-        Module1::Main();
-    }
-    void cleanup()
-    {
-        Module1::Reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void init() { m_session.emplace(); }
+    void cleanup() { m_session.reset(); }
 
     void isAFixedTopLevelDialogWithItsDesign()
     {
