@@ -316,25 +316,6 @@ private slots:
         QVERIFY(!failed.err.isEmpty());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
     }
-
-    void usage()
-    {
-        const Run help = runTool({QStringLiteral("--help")});
-        QCOMPARE(help.exitCode, 0);
-        for (const char *text : {"check [PATH]", "export [PATH] --csv DIR [--force]",
-                                 "backup [PATH] DEST", "Exit status", "3  the database is in use"})
-            QVERIFY2(help.out.contains(QLatin1String(text)), text);
-        for (const QStringList &args :
-             {QStringList{QStringLiteral("export"), QStringLiteral("a.mdb")},
-              QStringList{QStringLiteral("export"), QStringLiteral("--csv")},
-              QStringList{QStringLiteral("export"), "--csv", "d", QStringLiteral("--all")},
-              QStringList{QStringLiteral("backup")}, QStringList{checkCmd, "a", "b"},
-              QStringList{QStringLiteral("backup"), "a", "b", "c"}}) {
-            const Run bad = runTool(args);
-            QCOMPARE(bad.exitCode, 2);
-            QVERIFY(bad.err.contains(QStringLiteral("Usage")));
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(TestMaintenance)
