@@ -1,5 +1,6 @@
 // The About box: its design and how it closes.
-#include "app/application.h"
+#include "testapp.h"
+
 #include "app/forms.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
@@ -11,6 +12,7 @@
 class AboutTest : public QObject
 {
     Q_OBJECT
+    std::optional<testapp::Session> m_session;
 
     frmAbout &openAbout()
     {
@@ -26,16 +28,8 @@ class AboutTest : public QObject
     }
 
 private slots:
-    void init()
-    {
-        Module1::setEndHandler([] {});
-        Module1::Main();
-    }
-    void cleanup()
-    {
-        Module1::Reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void init() { m_session.emplace(); }
+    void cleanup() { m_session.reset(); }
 
     void isAFixedTopLevelDialogWithItsDesign()
     {
@@ -122,12 +116,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    InitApplication();
-    AboutTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+MERIVEX_TEST_MAIN(AboutTest)
 
 #include "tst_about.moc"

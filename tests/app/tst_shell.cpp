@@ -1,5 +1,6 @@
 // The frame, its commands, and the window mechanism every window relies on.
-#include "app/application.h"
+#include "testapp.h"
+
 #include "app/forms.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
@@ -89,20 +90,12 @@ QRect twips(int left, int top, int width, int height)
 class ShellTest : public QObject
 {
     Q_OBJECT
-    int ends = 0;
+    std::optional<testapp::Session> m_session;
+    int ends() const { return m_session->endCount(); }
 
 private slots:
-    void init()
-    {
-        ends = 0;
-        Module1::setEndHandler([this] { ++ends; });
-        Module1::Main();
-    }
-    void cleanup()
-    {
-        Module1::Reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void init() { m_session.emplace(); }
+    void cleanup() { m_session.reset(); }
 
     void startsWithNoPatientInTheCaption()
     {
@@ -175,9 +168,9 @@ private slots:
                      QStringList({"No User Selected - No Graph", "No User Selected - No Graph"}));
         }
         ui.mnuKeluar->trigger();
-        QCOMPARE(ends, 1);
+        QCOMPARE(ends(), 1);
         QTest::mouseClick(ui.ArahanKeluar, Qt::LeftButton);
-        QCOMPARE(ends, 2);
+        QCOMPARE(ends(), 2);
         QVERIFY(Forms::get<frmMain>().IsLoaded()); // Exit runs no closing logic
     }
 
@@ -343,7 +336,7 @@ private slots:
         QVERIFY(!other.IsLoaded());
         QVERIFY(!Forms::get<frmMain>().IsLoaded());
         QCoreApplication::processEvents();
-        QCOMPARE(ends, 1); // nothing else left open: the run ends
+        QCOMPARE(ends(), 1); // nothing else left open: the run ends
     }
 
     void theRunOutlivesTheFrameWhileTheAboutBoxIsOpen()
@@ -351,11 +344,11 @@ private slots:
         Forms::get<frmMain>().mnuAbout_Click();
         Forms::get<frmMain>().window()->close();
         QCoreApplication::processEvents();
-        QCOMPARE(ends, 0);
+        QCOMPARE(ends(), 0);
         QVERIFY(Forms::get<frmAbout>().IsLoaded());
         Forms::get<frmAbout>().cmdOK_Click();
         QCoreApplication::processEvents();
-        QCOMPARE(ends, 1);
+        QCOMPARE(ends(), 1);
     }
 
     void terminateRaisesItsEvent()
@@ -375,12 +368,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    InitApplication();
-    ShellTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+MERIVEX_TEST_MAIN(ShellTest)
 
 #include "tst_shell.moc"

@@ -2,6 +2,7 @@
 // Driving the BMI window as a user would, on a fresh database.
 #include "app/forms.h"
 #include "app/module1.h"
+#include "appdriver.h"
 #include "bmi/frmBmi.h"
 #include "db/dates.h"
 #include "patientfile.h"
@@ -27,6 +28,14 @@ inline QString addPatient(const QString &name)
     return QString::number(testfiles::appendPatient(*Module1::PatientDatabase, name));
 }
 
+// Registers a patient and makes it the current one; returns its id.
+inline QString currentPatient(const QString &name)
+{
+    Module1::CurrentPatientId = addPatient(name);
+    Module1::CurrentUserName = name;
+    return Module1::CurrentPatientId;
+}
+
 // Appends measurements; a null height is written as no value at all.
 struct Measurement {
     QDate date;
@@ -41,19 +50,11 @@ inline void addMeasurements(const QString &patient, const QList<Measurement> &ro
                                      merivex::formatDate(m.date, "dd/mm/yy"), m.weight, m.height);
 }
 
-inline void type(QLineEdit *box, const QString &text)
-{
-    box->clear();
-    QTest::keyClicks(box, text);
-}
-
 // Types height and weight and presses Calculate.
 inline void calculate(const QString &height, const QString &weight)
 {
-    Ui::frmBmi &ui = window().ui();
-    type(ui.txtHeight, height);
-    type(ui.txtweight, weight);
-    QTest::mouseClick(ui.cmdCalculate, Qt::LeftButton);
+    appdriver::typeMeasurement(height, weight);
+    appdriver::clickCalculate();
 }
 
 // The shared surroundings with a fresh file, and the database opened as a

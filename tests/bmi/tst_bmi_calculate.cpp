@@ -57,36 +57,25 @@ void TestBmiCalculate::bmiAndAdvice_data()
     QTest::addColumn<QString>("bmi");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QColor>("colour");
-    QTest::newRow("1.70 m, 65 kg") << "1.70"
-                                   << "65"
-                                   << "22" << Good << Blue;
-    QTest::newRow("tie 22.5 to even") << "2"
-                                      << "90"
-                                      << "22" << Good << Blue;
-    QTest::newRow("tie 23.5 to even") << "1"
-                                      << "23.5"
-                                      << "24" << Good << Blue;
-    QTest::newRow("centimetres") << "170"
-                                 << "65"
-                                 << "0" << Under << Red;
-    QTest::newRow("band limit 19") << "1"
-                                   << "19"
-                                   << "19" << Under << Red;
-    QTest::newRow("band limit 20") << "1"
-                                   << "20"
-                                   << "20" << Good << Blue;
-    QTest::newRow("band limit 25") << "1"
-                                   << "25"
-                                   << "25" << Good << Blue;
-    QTest::newRow("band limit 26") << "1"
-                                   << "26"
-                                   << "26" << Over << Red;
-    QTest::newRow("negative weight") << "1"
-                                     << "-50"
-                                     << "-50" << Under << Red;
-    QTest::newRow("largest") << "0.1"
-                             << "327.67"
-                             << "32767" << Over << Red;
+    const struct {
+        const char *label, *height, *weight, *bmi;
+        QString text;
+        QColor colour;
+    } rows[] = {
+        {"1.70 m, 65 kg", "1.70", "65", "22", Good, Blue},
+        {"tie 22.5 to even", "2", "90", "22", Good, Blue},
+        {"tie 23.5 to even", "1", "23.5", "24", Good, Blue},
+        {"centimetres", "170", "65", "0", Under, Red},
+        {"band limit 19", "1", "19", "19", Under, Red},
+        {"band limit 20", "1", "20", "20", Good, Blue},
+        {"band limit 25", "1", "25", "25", Good, Blue},
+        {"band limit 26", "1", "26", "26", Over, Red},
+        {"negative weight", "1", "-50", "-50", Under, Red},
+        {"largest", "0.1", "327.67", "32767", Over, Red},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.label) << QString(r.height) << QString(r.weight) << QString(r.bmi) << r.text
+                               << r.colour;
 }
 
 void TestBmiCalculate::bmiAndAdvice()
@@ -109,8 +98,7 @@ void TestBmiCalculate::bmiAndAdvice()
 
 void TestBmiCalculate::adviceNamesTheCurrentPatient()
 {
-    Module1::CurrentPatientId = addPatient("Siti Aminah");
-    Module1::CurrentUserName = "Siti Aminah";
+    currentPatient("Siti Aminah");
     window().Show();
     calculate("1.70", "65");
     QCOMPARE(advice().text(), " Hai Siti Aminah" + Good);
@@ -125,34 +113,26 @@ void TestBmiCalculate::rejectedEntriesChangeNothing_data()
 {
     QTest::addColumn<QString>("height");
     QTest::addColumn<QString>("weight");
-    QTest::newRow("empty height") << ""
-                                  << "65";
-    QTest::newRow("height 0") << "0"
-                              << "65";
-    QTest::newRow("height 0.0") << "0.0"
-                                << "65";
-    QTest::newRow("height 00") << "00"
-                               << "65";
-    QTest::newRow("empty weight") << "1.70"
-                                  << "";
-    QTest::newRow("weight 0") << "1.70"
-                              << "0";
-    QTest::newRow("both empty") << ""
-                                << "";
-    QTest::newRow("letters") << "abc"
-                             << "65";
-    QTest::newRow("weight letters") << "1.70"
-                                    << "sixty";
-    QTest::newRow("groups") << "1,7,0"
-                            << "65";
-    QTest::newRow("blanks only") << "   "
-                                 << "65";
-    QTest::newRow("hex") << "1.70"
-                         << "0x41";
-    QTest::newRow("quotient too large") << "0.01"
-                                        << "65";
-    QTest::newRow("quotient too small") << "0.01"
-                                        << "-65";
+    const struct {
+        const char *label, *height, *weight;
+    } rows[] = {
+        {"empty height", "", "65"},
+        {"height 0", "0", "65"},
+        {"height 0.0", "0.0", "65"},
+        {"height 00", "00", "65"},
+        {"empty weight", "1.70", ""},
+        {"weight 0", "1.70", "0"},
+        {"both empty", "", ""},
+        {"letters", "abc", "65"},
+        {"weight letters", "1.70", "sixty"},
+        {"groups", "1,7,0", "65"},
+        {"blanks only", "   ", "65"},
+        {"hex", "1.70", "0x41"},
+        {"quotient too large", "0.01", "65"},
+        {"quotient too small", "0.01", "-65"},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.label) << QString(r.height) << QString(r.weight);
 }
 
 void TestBmiCalculate::rejectedEntriesChangeNothing()
@@ -185,8 +165,7 @@ void TestBmiCalculate::saveIsEnabledOnlyWithAPatient()
     calculate("1.70", "65");
     QVERIFY(!ui.cmdSave->isEnabled());
 
-    Module1::CurrentPatientId = addPatient("Ali");
-    Module1::CurrentUserName = "Ali";
+    currentPatient("Ali");
     window().Unload();
     window().Show();
     QVERIFY(!window().ui().cmdSave->isEnabled());

@@ -26,13 +26,6 @@ QStringList row(int r)
         cells << grid().TextMatrix(r, c);
     return cells;
 }
-
-QString currentPatient(const QString &name)
-{
-    Module1::CurrentPatientId = addPatient(name);
-    Module1::CurrentUserName = name;
-    return Module1::CurrentPatientId;
-}
 } // namespace
 
 class TestBmiHistory : public QObject

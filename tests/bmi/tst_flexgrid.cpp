@@ -1,6 +1,7 @@
 // The grid on its own: the operations the list windows fill it with, and
 // that the view sees one consistent picture only once the event is over.
-#include "app/application.h"
+#include "testapp.h"
+
 #include "app/flexgrid.h"
 #include "db/errors.h"
 
@@ -224,12 +225,6 @@ void TestFlexGrid::numberTextsAreDecimal()
         QCOMPARE(FlexGrid::numberText(n), QString::number(n));
 }
 
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    InitApplication();
-    TestFlexGrid test;
-    return QTest::qExec(&test, argc, argv);
-}
+MERIVEX_TEST_MAIN(TestFlexGrid)
 
 #include "tst_flexgrid.moc"

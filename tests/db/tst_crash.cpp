@@ -15,31 +15,10 @@
 #include <QThread>
 
 using namespace merivex;
+using testfiles::shell;
 
 namespace
 {
-
-// Runs statements in the sqlcipher shell keyed with the password; the
-// output lines, or a failure message in *error.
-QStringList shell(const QString &path, const QStringList &statements, QString *error)
-{
-    QProcess process;
-    process.start(QStringLiteral("sqlcipher"), {QStringLiteral("-batch"), path});
-    if (!process.waitForStarted()) {
-        *error = QStringLiteral("sqlcipher shell did not start");
-        return {};
-    }
-    QByteArray input = "PRAGMA key='vexo';\n";
-    for (const QString &statement : statements)
-        input += statement.toUtf8() + ";\n";
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(30000);
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        *error = QString::fromUtf8(process.readAllStandardError());
-    return QString::fromUtf8(process.readAllStandardOutput())
-        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
 
 // A rollback journal or WAL, synced in full at every commit.
 bool crashSafe(const QString &mode, int synchronous)

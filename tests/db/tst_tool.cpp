@@ -105,9 +105,15 @@ private slots:
     {
         const Run help = runTool({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
-        QVERIFY(help.out.contains(QStringLiteral("create [PATH]")));
-        for (const QStringList &args : {QStringList{}, QStringList{QStringLiteral("remove")},
-                                        QStringList{QStringLiteral("create"), "a", "b"}}) {
+        for (const char *text :
+             {"create [PATH]", "check [PATH]", "export [PATH] --csv DIR [--force]",
+              "backup [PATH] DEST", "Exit status", "3  the database is in use"})
+            QVERIFY2(help.out.contains(QLatin1String(text)), text);
+        for (const QStringList &args :
+             {QStringList{}, QStringList{"remove"}, QStringList{"create", "a", "b"},
+              QStringList{"export", "a.mdb"}, QStringList{"export", "--csv"},
+              QStringList{"export", "--csv", "d", "--all"}, QStringList{"backup"},
+              QStringList{"check", "a", "b"}, QStringList{"backup", "a", "b", "c"}}) {
             const Run bad = runTool(args);
             QCOMPARE(bad.exitCode, 2);
             QVERIFY(bad.err.contains(QStringLiteral("Usage")));

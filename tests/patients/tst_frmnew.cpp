@@ -12,7 +12,6 @@
 #include "patients/frmNew.h"
 
 #include <QDate>
-#include <QFile>
 #include <QLocale>
 #include <QtTest>
 
@@ -130,27 +129,6 @@ private slots:
         QVERIFY(!form().IsLoaded());
     }
 
-    void namesAreStoredExactlyAsTyped_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("three blanks") << QStringLiteral("   ");
-        QTest::newRow("apostrophe") << QStringLiteral("Mat O'Neil");
-        QTest::newRow("quote and semicolon") << QStringLiteral("Ali\"; drop table Biodata; --");
-        QTest::newRow("blanks around") << QStringLiteral("  Siti  ");
-    }
-    void namesAreStoredExactlyAsTyped()
-    {
-        QFETCH(QString, name);
-        open();
-        fill(name, ui().OptMale, QStringLiteral("1/1/1980"));
-        enter();
-        const QList<testfiles::Patient> rows = testfiles::patients();
-        QCOMPARE(rows.size(), 1);
-        QCOMPARE(rows[0].name.toString(), name);
-        QCOMPARE(Module1::CurrentUserName, name);
-        QCOMPARE(Forms::get<frmMain>().Caption(), "Merivex Demo -" + name);
-    }
-
     void nextIdFollowsTheLastRow()
     {
         testfiles::addPatients({{5, "A", "Male", "01/01/2001", "01/01/1990"},
@@ -168,16 +146,10 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("d/m/yyyy") << "5/1/1970"
-                                  << "05/01/1970";
-        QTest::newRow("dd/mm/yyyy") << "31/12/1999"
-                                    << "31/12/1999";
-        QTest::newRow("not a date") << "sometime in 1970"
-                                    << "sometime in 1970";
-        QTest::newRow("no such day") << "31/2/1970"
-                                     << "31/2/1970";
-        QTest::newRow("blanks") << "  "
-                                << "  ";
+        QTest::newRow("d/m/yyyy") << QStringLiteral("5/1/1970") << QStringLiteral("05/01/1970");
+        // Anything else is kept as typed.
+        for (const char *typed : {"31/12/1999", "sometime in 1970", "31/2/1970", "  "})
+            QTest::newRow(typed) << QString(typed) << QString(typed);
     }
     void birthDateIsRewrittenOnlyWhenItIsADate()
     {
@@ -188,29 +160,6 @@ private slots:
         enter();
         QVERIFY(!form().IsLoaded());
         QCOMPARE(testfiles::patients().value(0).birthDate.toString(), stored);
-    }
-
-    void overflowStoresNothingAndKeepsTheWindow()
-    {
-        testfiles::addPatients({{32767, "Last", "Male", "01/01/2001", "01/01/1990"}});
-        open();
-        fill(QStringLiteral("One Too Many"), ui().OptMale, QStringLiteral("1/1/1990"));
-        MsgBoxRecorder rec;
-        enter();
-        QCOMPARE(rec.messages().size(), 1);
-        QCOMPARE(rec.messages()[0].buttons, vbCritical);
-        QVERIFY(rec.messages()[0].prompt.contains(QStringLiteral("'6'")));
-
-        QVERIFY(form().IsLoaded());
-        QCOMPARE(ui().txtNama->text(), QStringLiteral("One Too Many"));
-        QCOMPARE(testfiles::patients().size(), 1);
-        QVERIFY(Module1::CurrentPatientId.isEmpty());
-        QCOMPARE(Module1::CurrentUserName, Module1::NoUser);
-        QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo - No User"));
-
-        // The window is still usable: Cancel closes it as ever.
-        QTest::mouseClick(ui().cmdCancel, Qt::LeftButton);
-        QVERIFY(!form().IsLoaded());
     }
 
     void cancelStoresNothingAndReopensEmpty()
@@ -235,16 +184,6 @@ private slots:
         QVERIFY(!Forms::get<frmBmi>().IsLoaded());
         QTest::mouseClick(ui().cmdCancel, Qt::LeftButton);
         QVERIFY(!Forms::get<frmBmi>().IsLoaded());
-    }
-
-    void missingFileIsReportedAndNoWindowOpens()
-    {
-        QFile::remove(testapp::databaseFile());
-        MsgBoxRecorder rec;
-        Forms::get<frmMain>().ui().mnuBaru->trigger();
-        QVERIFY(!form().IsLoaded());
-        QCOMPARE(rec.messages().size(), 1);
-        QVERIFY(rec.messages()[0].prompt.contains(QStringLiteral("3024")));
     }
 };
 

@@ -1,5 +1,6 @@
 // The patient list against a real patient file: what the grid shows, what
 // Select makes current, and that Select on no patient changes nothing.
+#include "appdriver.h"
 #include "patientfile.h"
 #include "testapp.h"
 
@@ -9,7 +10,6 @@
 #include "app/module1.h"
 #include "app/msgbox.h"
 #include "bmi/frmBmi.h"
-#include "patients/frmNew.h"
 #include "patients/frmOpen.h"
 
 #include <QtTest>
@@ -30,16 +30,7 @@ class TestFrmOpen : public QObject
         QVERIFY(form().IsLoaded());
     }
     // A click on a grid row as the user does it (row 1 is the first patient).
-    void clickRow(int row)
-    {
-        grid()->Refresh();
-        const QModelIndex cell = grid()->model()->index(row - grid()->FixedRows(), 0);
-        QVERIFY(cell.isValid());
-        grid()->scrollTo(cell);
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
-                          grid()->visualRect(cell).center());
-        QCOMPARE(grid()->RowSel(), row);
-    }
+    void clickRow(int row) { appdriver::clickRow(grid(), row); }
     void select() { QTest::mouseClick(form().ui().cmdSelect, Qt::LeftButton); }
     void seedThree()
     {
@@ -162,25 +153,6 @@ private slots:
         QVERIFY(!Forms::get<frmBmi>().IsLoaded());
         QTest::mouseClick(form().ui().cmdCancel, Qt::LeftButton);
         QVERIFY(!Forms::get<frmBmi>().IsLoaded());
-    }
-
-    void aRegisteredPatientIsListedUnderItsId()
-    {
-        seedThree();
-        Forms::get<frmMain>().ui().mnuBaru->trigger();
-        Ui::frmNew &reg = Forms::get<frmNew>().ui();
-        reg.txtNama->setText(QStringLiteral("Dewi"));
-        QTest::mouseClick(reg.OptFemale, Qt::LeftButton);
-        reg.txtTL->setText(QStringLiteral("1/1/1990"));
-        QTest::mouseClick(reg.cmdEnter, Qt::LeftButton);
-        QCOMPARE(Module1::CurrentPatientId, QStringLiteral("4"));
-
-        open();
-        QCOMPARE(grid()->TextMatrix(4, 1), QStringLiteral("Dewi"));
-        clickRow(4);
-        select();
-        QCOMPARE(Module1::CurrentPatientId, QStringLiteral("4"));
-        QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo - Dewi"));
     }
 };
 

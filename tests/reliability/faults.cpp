@@ -47,31 +47,19 @@ void must(bool ok, const char *what)
 
 const char *name(Kind kind)
 {
-    switch (kind) {
-    case Kind::Missing:
-        return "file missing";
-    case Kind::WrongPassword:
-        return "wrong password";
-    case Kind::RandomBytes:
-        return "random bytes";
-    case Kind::TextFile:
-        return "text file";
-    case Kind::Truncated:
-        return "truncated";
-    case Kind::HeldByOther:
-        return "held by another process";
-    case Kind::DiskFullPages:
-        return "disk full (page limit)";
-    case Kind::DiskFullFileSize:
-        return "disk full (file size limit)";
-    case Kind::Directory:
-        return "directory instead of file";
-    case Kind::JournalBlocked:
-        return "log cannot be created";
-    case Kind::MovedAway:
-        return "file removed while open";
-    }
-    return "?";
+    // In the order of Kind.
+    static const char *const names[] = {"file missing",
+                                        "wrong password",
+                                        "random bytes",
+                                        "text file",
+                                        "truncated",
+                                        "held by another process",
+                                        "disk full (page limit)",
+                                        "disk full (file size limit)",
+                                        "directory instead of file",
+                                        "log cannot be created",
+                                        "file removed while open"};
+    return names[int(kind)];
 }
 
 Fault::Fault(Kind kind) : m_kind(kind)

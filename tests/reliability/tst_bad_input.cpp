@@ -3,6 +3,7 @@
 // registration must store exactly as typed, byte for byte, as data and never
 // as part of a statement.
 #include "appdriver.h"
+#include "patientfile.h"
 #include "testapp.h"
 
 #include "app/flexgrid.h"
@@ -10,14 +11,11 @@
 #include "app/module1.h"
 #include "app/msgbox.h"
 #include "bmi/frmBmi.h"
-#include "db/dao.h"
-#include "db/database_file.h"
-#include "db/statements.h"
+#include "graph/frmGraph.h"
 #include "patients/frmNew.h"
 #include "patients/frmOpen.h"
 
 #include <QLocale>
-#include <QProcess>
 #include <QtTest>
 
 using namespace appdriver;
@@ -28,49 +26,6 @@ namespace
 
 const QString InputMessage = QStringLiteral("Please enter your weight please ...");
 
-// Ali (id 1), written on one connection released at once.
-void seedPatient()
-{
-    std::shared_ptr<Database> db = openPatientDatabase();
-    std::shared_ptr<Recordset> rows = db->OpenRecordset(Sql::A(), dbOpenDynaset);
-    rows->AddNew();
-    rows->Fields(QStringLiteral("IdPatient")).setValue(1);
-    rows->Fields(QStringLiteral("Name")).setValue(QStringLiteral("Ali"));
-    rows->Fields(QStringLiteral("Sex")).setValue(QStringLiteral("Male"));
-    rows->Fields(QStringLiteral("DateRegister")).setValue(QStringLiteral("01/02/2003"));
-    rows->Fields(QStringLiteral("BirthDate")).setValue(QStringLiteral("01/01/1970"));
-    rows->Update();
-}
-
-struct Measurement {
-    QVariant height, weight;
-};
-QList<Measurement> storedMeasurements()
-{
-    std::shared_ptr<Database> db = openPatientDatabase();
-    std::shared_ptr<Recordset> rows = db->OpenRecordset(Sql::C(), dbOpenSnapshot);
-    QList<Measurement> out;
-    for (; !rows->AtEOF(); rows->MoveNext())
-        out.append({rows->Fields(QStringLiteral("Height")).Value(),
-                    rows->Fields(QStringLiteral("Weight")).Value()});
-    return out;
-}
-
-struct Patient {
-    QVariant id, name, birthDate;
-};
-QList<Patient> storedPatients()
-{
-    std::shared_ptr<Database> db = openPatientDatabase();
-    std::shared_ptr<Recordset> rows = db->OpenRecordset(Sql::A(), dbOpenSnapshot);
-    QList<Patient> out;
-    for (; !rows->AtEOF(); rows->MoveNext())
-        out.append({rows->Fields(QStringLiteral("IdPatient")).Value(),
-                    rows->Fields(QStringLiteral("Name")).Value(),
-                    rows->Fields(QStringLiteral("BirthDate")).Value()});
-    return out;
-}
-
 // The bytes the file holds for name and birth date of patient id, read by
 // the sqlcipher shell with the password, not through our layer: "name
 // hex|birth date hex". The application must not hold the file meanwhile.
@@ -78,22 +33,12 @@ QString storedBytes(int id, QString *error)
 {
     Module1::PatientRecordset.reset();
     Module1::PatientDatabase.reset();
-    QProcess shell;
-    shell.start(QStringLiteral("sqlcipher"), {QStringLiteral("-batch"), testapp::databaseFile()});
-    if (!shell.waitForStarted()) {
-        *error = QStringLiteral("sqlcipher shell did not start");
-        return {};
-    }
-    shell.write(QStringLiteral("PRAGMA key='vexo';\n"
-                               "SELECT hex(Name) || '|' || hex(BirthDate) FROM Biodata "
-                               "WHERE IdPatient = %1;\n")
-                    .arg(id)
-                    .toUtf8());
-    shell.closeWriteChannel();
-    shell.waitForFinished(30000);
-    if (shell.exitCode() != 0)
-        *error = QString::fromUtf8(shell.readAllStandardError());
-    return QString::fromLatin1(shell.readAllStandardOutput()).trimmed();
+    return testfiles::shell(testapp::databaseFile(),
+                            {QStringLiteral("SELECT hex(Name) || '|' || hex(BirthDate) FROM "
+                                            "Biodata WHERE IdPatient = %1")
+                                 .arg(id)},
+                            error)
+        .join(QLatin1Char('\n'));
 }
 
 QString hexOf(const QString &text)
@@ -153,6 +98,8 @@ void TestBadInput::heightAndWeight_data()
         {"inf", QStringLiteral("inf")},
         {"10,000 digits", QStringLiteral("1") + QString(9999, QLatin1Char('9'))},
         {"10,000 letters", QString(10000, QLatin1Char('x'))},
+        {"zero", QStringLiteral("0.0")},
+        {"zeros", QStringLiteral("00")},
     };
     for (const auto &row : refused)
         QTest::newRow(row.label) << row.text << QString() << QString() << 0.0;
@@ -174,7 +121,7 @@ void TestBadInput::heightAndWeight()
 
     testapp::FreshDatabase file;
     testapp::Session session;
-    seedPatient();
+    testfiles::addPatient(1, QStringLiteral("Ali"));
     MsgBoxRecorder messages;
     menuOpen();
     selectPatient(1);
@@ -203,13 +150,15 @@ void TestBadInput::heightAndWeight()
         QCOMPARE(ui.txtHeight->text(), height);
         QCOMPARE(ui.txtweight->text(), weight);
 
-        const QList<Measurement> stored = storedMeasurements();
+        const QList<testfiles::Measurement> stored = testfiles::measurements();
         if (bmi.isEmpty()) {
             QCOMPARE(messages.prompts(), QStringList({InputMessage, InputMessage}));
             QCOMPARE(messages.messages()[0].buttons, vbOKOnly);
             QCOMPARE(ui.txtBmi->text(), QStringLiteral("25"));
             QCOMPARE(ui.lblNasihat->text(), advice);
             QCOMPARE(stored.size(), saved);
+            QVERIFY(ui.cmdSave->isEnabled());
+            QVERIFY(!Forms::get<frmGraph>().IsLoaded());
         } else {
             QCOMPARE(messages.prompts(), QStringList());
             QCOMPARE(ui.txtBmi->text(), bmi);
@@ -271,7 +220,7 @@ void TestBadInput::namesAndBirthDates()
 
     testapp::FreshDatabase file;
     testapp::Session session;
-    seedPatient();
+    testfiles::addPatient(1, QStringLiteral("Ali"));
     MsgBoxRecorder messages;
     menuNew();
     fillRegistration(name, true, birthDate);
@@ -280,7 +229,7 @@ void TestBadInput::namesAndBirthDates()
     clickEnter();
     QCOMPARE(session.endCount(), 0);
 
-    const QList<Patient> stored = storedPatients();
+    const QList<testfiles::Patient> stored = testfiles::patients();
     if (!message.isEmpty()) {
         QCOMPARE(messages.prompts(), QStringList({message}));
         QCOMPARE(messages.messages()[0].buttons, vbOKOnly);

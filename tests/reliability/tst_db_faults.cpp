@@ -4,6 +4,7 @@
 // once the fault is gone.
 #include "appdriver.h"
 #include "faults.h"
+#include "patientfile.h"
 #include "testapp.h"
 
 #include "app/flexgrid.h"
@@ -13,16 +14,11 @@
 #include "app/module1.h"
 #include "app/msgbox.h"
 #include "bmi/frmBmi.h"
-#include "bmi/today.h"
-#include "db/dao.h"
-#include "db/database_file.h"
 #include "db/errors.h"
-#include "db/statements.h"
 #include "graph/frmGraph.h"
 #include "patients/frmNew.h"
 #include "patients/frmOpen.h"
 
-#include <QLocale>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -36,23 +32,17 @@ namespace
 
 enum class Action { OpenNew, OpenList, BmiHistory, Register, Save, Graph };
 
+// Each action's name and the user's step that takes it, in the order of Action.
+const struct {
+    const char *name;
+    void (*step)();
+} actions[] = {{"New", menuNew},         {"Open", menuOpen},
+               {"BMI history", menuBmi}, {"Enter in New", clickEnter},
+               {"Save", clickSave},      {"Graph", menuGraph}};
+
 const char *name(Action action)
 {
-    switch (action) {
-    case Action::OpenNew:
-        return "New";
-    case Action::OpenList:
-        return "Open";
-    case Action::BmiHistory:
-        return "BMI history";
-    case Action::Register:
-        return "Enter in New";
-    case Action::Save:
-        return "Save";
-    case Action::Graph:
-        return "Graph";
-    }
-    return "?";
+    return actions[int(action)].name;
 }
 
 // A registration that needs new pages in the file: the page limit is met.
@@ -86,26 +76,7 @@ void prepare(Action action, Kind fault)
 
 void act(Action action)
 {
-    switch (action) {
-    case Action::OpenNew:
-        menuNew();
-        break;
-    case Action::OpenList:
-        menuOpen();
-        break;
-    case Action::BmiHistory:
-        menuBmi();
-        break;
-    case Action::Register:
-        clickEnter();
-        break;
-    case Action::Save:
-        clickSave();
-        break;
-    case Action::Graph:
-        menuGraph();
-        break;
-    }
+    actions[int(action)].step();
 }
 
 // After the failed action: nothing half-shown, the typed entries still there.
@@ -186,40 +157,9 @@ struct Counts {
     qsizetype measurements = 0;
 };
 
-// Both tables read on a connection of their own.
 Counts counts()
 {
-    using namespace merivex;
-    std::shared_ptr<Database> db = openPatientDatabase();
-    Counts counted;
-    for (auto [sql, n] :
-         {std::pair{Sql::A(), &counted.patients}, {Sql::C(), &counted.measurements}}) {
-        std::shared_ptr<Recordset> rows = db->OpenRecordset(sql, dbOpenSnapshot);
-        for (; !rows->AtEOF(); rows->MoveNext())
-            ++*n;
-    }
-    return counted;
-}
-
-// Ali (id 1) with one measurement, written on one connection.
-void seed()
-{
-    using namespace merivex;
-    std::shared_ptr<Database> db = openPatientDatabase();
-    std::shared_ptr<Recordset> patients = db->OpenRecordset(Sql::A(), dbOpenDynaset);
-    patients->AddNew();
-    patients->Fields(QStringLiteral("IdPatient")).setValue(1);
-    patients->Fields(QStringLiteral("Name")).setValue(QStringLiteral("Ali"));
-    patients->Fields(QStringLiteral("Sex")).setValue(QStringLiteral("Male"));
-    patients->Update();
-    std::shared_ptr<Recordset> rows = db->OpenRecordset(Sql::C(), dbOpenDynaset);
-    rows->AddNew();
-    rows->Fields(QStringLiteral("IdBMI")).setValue(1);
-    rows->Fields(QStringLiteral("IdPt")).setValue(1);
-    rows->Fields(QStringLiteral("Date")).setValue(QStringLiteral("01/12/26"));
-    rows->Fields(QStringLiteral("Weight")).setValue(65.0);
-    rows->Fields(QStringLiteral("Height")).setValue(1.7);
-    rows->Update();
+    return {testfiles::patients().size(), testfiles::measurements().size()};
 }
 
 } // namespace
@@ -230,17 +170,19 @@ Q_DECLARE_METATYPE(Action)
 class TestDbFaults : public QObject
 {
     Q_OBJECT
+    std::optional<testapp::Surroundings> m_run;
 
 private slots:
     void init()
     {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
-        Today::setSource([] { return QDate(2026, 12, 6); });
+        m_run.emplace(true, QDate(2026, 12, 6));
+        // Ali (id 1) with one measurement.
+        testfiles::addPatient(1, QStringLiteral("Ali"));
+        testfiles::addMeasurements({{1, 1, QStringLiteral("01/12/26"), 65.0, 1.7}});
     }
     void cleanup()
     {
-        Today::setSource({});
-        QLocale::setDefault(QLocale::c());
+        m_run.reset();
         QFile::remove(testapp::databaseFile() + QStringLiteral(".aside"));
     }
 
@@ -297,9 +239,6 @@ void TestDbFaults::faultMetByAnAction()
     QFETCH(Action, action);
     QFETCH(int, number);
 
-    testapp::FreshDatabase file;
-    testapp::Session session;
-    seed();
     const Counts before{1, 1};
 
     MsgBoxRecorder messages;
@@ -323,7 +262,7 @@ void TestDbFaults::faultMetByAnAction()
     QVERIFY2(match.hasMatch(), qPrintable(shown.prompt));
     QCOMPARE(match.captured(1).toInt(), number);
     checkLeftAsItWas(action, fault);
-    QCOMPARE(session.endCount(), 0);
+    QCOMPARE(m_run->endCount(), 0);
 
     // The rest of the application still answers.
     QVERIFY(Forms::get<frmMain>().IsLoaded());
@@ -343,7 +282,7 @@ void TestDbFaults::faultMetByAnAction()
     const Counts after = counts();
     QCOMPARE(after.patients, before.patients + (action == Action::Register ? 1 : 0));
     QCOMPARE(after.measurements, before.measurements + (action == Action::Save ? 1 : 0));
-    QCOMPARE(session.endCount(), 0);
+    QCOMPARE(m_run->endCount(), 0);
 
     // No connection outlives the failure: once the application lets go of
     // its own, the last one closes and takes the log with it.

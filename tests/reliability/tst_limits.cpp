@@ -8,6 +8,7 @@
 
 #include "app/flexgrid.h"
 #include "app/forms.h"
+#include "app/frmMain.h"
 #include "app/module1.h"
 #include "app/msgbox.h"
 #include "bmi/frmBmi.h"
@@ -63,6 +64,10 @@ void TestLimits::patientsUpToTheLastId()
     QCOMPARE(registration().ui().txtNama->text(), QStringLiteral("One Too Many"));
     QCOMPARE(Module1::CurrentPatientId, QString::number(LastId));
     QCOMPARE(Module1::CurrentUserName, QStringLiteral("Last One"));
+    QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo -Last One"));
+    // The window is still usable: Cancel closes it as ever.
+    QTest::mouseClick(registration().ui().cmdCancel, Qt::LeftButton);
+    QVERIFY(!registration().IsLoaded());
 
     const QList<testfiles::Patient> stored = testfiles::patients();
     QCOMPARE(stored.size(), LastId);

@@ -5,6 +5,7 @@
 #include "db/statements.h"
 
 #include <QDate>
+#include <QProcess>
 
 using namespace merivex;
 
@@ -124,6 +125,26 @@ QList<QStringList> readAll(Database &db, const QString &sql)
     }
     rs->Close();
     return rows;
+}
+
+QStringList shell(const QString &path, const QStringList &statements, QString *error)
+{
+    QProcess process;
+    process.start(QStringLiteral("sqlcipher"), {QStringLiteral("-batch"), path});
+    if (!process.waitForStarted()) {
+        *error = QStringLiteral("sqlcipher shell did not start");
+        return {};
+    }
+    QByteArray input = "PRAGMA key='vexo';\n";
+    for (const QString &statement : statements)
+        input += statement.toUtf8() + ";\n";
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(30000);
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        *error = QString::fromUtf8(process.readAllStandardError());
+    return QString::fromUtf8(process.readAllStandardOutput())
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 int errorNumber(const std::function<void()> &f)

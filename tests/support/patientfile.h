@@ -42,6 +42,10 @@ void insertRow(merivex::Database &db, const QString &sql, const Values &values);
 // Every row of a read query as display texts.
 QList<QStringList> readAll(merivex::Database &db, const QString &sql);
 
+// Runs statements in Debian's sqlcipher shell keyed with the application's
+// password, outside our layer: the output lines, or a failure in *error.
+QStringList shell(const QString &path, const QStringList &statements, QString *error);
+
 // The number of the merivex::Error that f raises, 0 when it raises none.
 int errorNumber(const std::function<void()> &f);
 

@@ -41,6 +41,8 @@ Session::~Session()
 {
     Module1::Reset();
     Module1::setEndHandler({});
+    // The windows unloaded are deleted later; not in the next test.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 Surroundings::Surroundings(bool withFile, std::optional<QDate> today)

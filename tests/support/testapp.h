@@ -62,6 +62,9 @@ public:
     Surroundings(const Surroundings &) = delete;
     Surroundings &operator=(const Surroundings &) = delete;
 
+    // How often End would have ended the run (0 without a session).
+    int endCount() const { return m_session ? m_session->endCount() : 0; }
+
 private:
     std::optional<FreshDatabase> m_file;
     std::optional<Session> m_session;
