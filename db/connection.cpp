@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QScopeGuard>
+#include <QSet>
 
 #include <memory>
 
@@ -92,6 +94,19 @@ void checkKey(sqlite3 *db, const QString &path, qint64 size)
     }
 }
 
+// The files this run has opened for writing: a log found beside them later
+// is this run's own.
+bool isOwnLog(const QString &path, bool remember = false)
+{
+    static QMutex mutex;
+    static QSet<QString> files;
+    const QString file = QFileInfo(path).canonicalFilePath();
+    const QMutexLocker lock(&mutex);
+    if (remember)
+        files.insert(file);
+    return files.contains(file);
+}
+
 void execute(sqlite3 *db, const QString &sql)
 {
     Statement statement(db, sql);
@@ -124,6 +139,28 @@ sqlite3 *openConnection(const QString &path, const QString &password, const Open
     const qint64 size = info.size();
     if (size == 0 && !options.allowEmptyFile) // would open as a new, empty database
         fail(ErrorNumber::CannotOpen, path);
+
+    // A writer closing folds the log beside the file into it, also a log of
+    // another file (one copied over this file after a crash), whose pages
+    // then overwrite the file's. So before the run's first writer, a reader,
+    // which writes nothing, reads every page through the log.
+    const QString index = path + QStringLiteral("-shm");
+    if (!options.readOnly && QFileInfo::exists(path + QStringLiteral("-wal")) && !isOwnLog(path)) {
+        const bool hadIndex = QFileInfo::exists(index);
+        const auto removeIndex = qScopeGuard([&] {
+            if (!hadIndex)
+                QFile::remove(index);
+        });
+        const Handle reader(openConnection(path, password, {options.exclusive, true, false}));
+        bool sound = false;
+        try {
+            Statement check(reader.get(), Sql::engine::quickCheck);
+            sound = check.step() && check.column(0).toString() == QLatin1String("ok");
+        } catch (const Error &) {
+        }
+        if (!sound)
+            fail(ErrorNumber::CannotOpen, path);
+    }
 
     // unix-excl takes one write lock over the file's shared range at the
     // first read and keeps it until the process's last connection closes:
@@ -162,6 +199,7 @@ sqlite3 *openConnection(const QString &path, const QString &password, const Open
     if (!options.readOnly) {
         execute(db.get(), Sql::engine::setJournalMode);
         execute(db.get(), Sql::engine::setSynchronous);
+        isOwnLog(path, true);
     }
     return db.release();
 }

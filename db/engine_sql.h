@@ -17,6 +17,7 @@ inline const QString setJournalMode = QStringLiteral("PRAGMA journal_mode=WAL");
 inline const QString setSynchronous = QStringLiteral("PRAGMA synchronous=FULL");
 inline const QString journalMode = QStringLiteral("PRAGMA journal_mode");
 inline const QString synchronous = QStringLiteral("PRAGMA synchronous");
+inline const QString quickCheck = QStringLiteral("PRAGMA quick_check");
 inline const QString begin = QStringLiteral("BEGIN");
 inline const QString commit = QStringLiteral("COMMIT");
 inline const QString rollback = QStringLiteral("ROLLBACK");

@@ -88,6 +88,13 @@ private slots:
             QVERIFY(QFile::copy(backup, path));
         }
         const QByteArray oldFile = hashOf(path), oldLog = hashOf(path + QStringLiteral("-wal"));
+        if (copiedFirst) {
+            // Opening the pair the way the application does refuses it and
+            // leaves both as they were.
+            QCOMPARE(runTool({QStringLiteral("check"), path}).exitCode, 1);
+            QCOMPARE(hashOf(path), oldFile);
+            QCOMPARE(hashOf(path + QStringLiteral("-wal")), oldLog);
+        }
 
         const Run run = runTool({restoreCmd, backup, path});
         QCOMPARE(run.exitCode, 0);
