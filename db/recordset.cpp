@@ -6,21 +6,25 @@
 namespace merivex
 {
 
-Recordset::Recordset(std::shared_ptr<Database> db, const QString &sql, Statement query,
-                     bool updatable)
-    : m_db(std::move(db)), m_query(std::move(query)), m_updatable(updatable)
+Recordset::Recordset(std::shared_ptr<Database> db, const QString &sql, bool updatable)
+    : m_db(std::move(db)), m_updatable(updatable)
 {
+    m_query.emplace(m_db->m_handle, sql);
+    if (m_query->hasTail())
+        fail(ErrorNumber::CharactersAfterEnd);
+    // A recordset only reads; rows are added through AddNew and Update.
+    if (!m_query->readOnly())
+        fail(ErrorNumber::InvalidArgument);
     const int n = m_query->columnCount();
     for (int i = 0; i < n; ++i) {
-        m_columns.push_back(
-            {m_query->columnName(i), m_query->columnOrigin(i), affinityOf(m_query->columnType(i))});
+        const Statement::Origin origin = m_query->columnOrigin(i);
+        m_columns.push_back({m_query->columnName(i), origin.column, affinityOf(origin.type)});
         m_fields.push_back(Field(this, i));
         // Rows can be added only when every column is a plain column of one table.
-        const QString table = m_query->columnTable(i);
-        if (m_columns.back().origin.isEmpty() || table.isEmpty() ||
-            (i > 0 && table.compare(m_table, Qt::CaseInsensitive) != 0))
+        if (origin.column.isEmpty() || origin.table.isEmpty() ||
+            (i > 0 && origin.table.compare(m_table, Qt::CaseInsensitive) != 0))
             m_updatable = false;
-        m_table = table;
+        m_table = origin.table;
     }
     m_updatable = m_updatable && n > 0;
     QString text = sql.simplified();
@@ -178,8 +182,7 @@ void Recordset::Update(int type, bool)
     }
     const QString sql = Sql::engine::insert(m_table, columns);
     if (!m_insert || sql != m_insertSql) {
-        m_insert.reset();
-        m_insert = m_db->prepare(sql);
+        m_insert.emplace(m_db->m_handle, sql);
         m_insertSql = sql;
     }
     m_insert->reset();

@@ -2,8 +2,6 @@
 
 #include "db/sqlite.h"
 
-#include <utility>
-
 namespace merivex
 {
 
@@ -75,19 +73,6 @@ Statement::~Statement()
     sqlite3_finalize(m_stmt);
 }
 
-Statement::Statement(Statement &&other) noexcept
-    : m_db(other.m_db), m_stmt(std::exchange(other.m_stmt, nullptr)), m_hasTail(other.m_hasTail)
-{
-}
-
-Statement &Statement::operator=(Statement &&other) noexcept
-{
-    std::swap(m_db, other.m_db);
-    std::swap(m_stmt, other.m_stmt);
-    std::swap(m_hasTail, other.m_hasTail);
-    return *this;
-}
-
 bool Statement::readOnly() const
 {
     return sqlite3_stmt_readonly(m_stmt) != 0;
@@ -138,19 +123,10 @@ QString Statement::columnName(int i) const
     return utf8(sqlite3_column_name(m_stmt, i));
 }
 
-QString Statement::columnTable(int i) const
+Statement::Origin Statement::columnOrigin(int i) const
 {
-    return utf8(sqlite3_column_table_name(m_stmt, i));
-}
-
-QString Statement::columnOrigin(int i) const
-{
-    return utf8(sqlite3_column_origin_name(m_stmt, i));
-}
-
-QString Statement::columnType(int i) const
-{
-    return utf8(sqlite3_column_decltype(m_stmt, i));
+    return {utf8(sqlite3_column_table_name(m_stmt, i)), utf8(sqlite3_column_origin_name(m_stmt, i)),
+            utf8(sqlite3_column_decltype(m_stmt, i))};
 }
 
 QVariant Statement::column(int i) const

@@ -9,7 +9,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <limits>
 
 namespace merivex
@@ -75,78 +74,21 @@ bool halfway(double v)
 }
 
 // Up to 15 significant digits, no trailing zeros, never "-0": the text of
-// QString::number(v, 'g', 15). The shortest digits that read back as v, cut
-// to 15, round as v itself does, unless they end in a 5 as the 16th digit:
-// only then is the exact form needed, where Qt rounds a tie away from zero.
+// QString::number(v, 'g', 15). std::to_chars rounds the exact value, a tie to
+// even, where Qt rounds a tie away from zero: a value exactly halfway is moved
+// one step outwards first, which changes nothing else at 15 digits.
 QString doubleText(double v)
 {
     if (v == 0)
         return QStringLiteral("0");
     if (!std::isfinite(v))
         return QString::number(v, 'g', 15);
-    char shortest[32];
-    const char *end =
-        std::to_chars(shortest, shortest + sizeof shortest, v, std::chars_format::scientific).ptr;
-    char digits[24];
-    int n = 0;
-    const char *p = shortest + (v < 0);
-    for (; *p != 'e'; ++p) {
-        if (*p != '.')
-            digits[n++] = *p;
-    }
-    int exponent = 0;
-    std::from_chars(p + 1 + (p[1] == '+'), end, exponent);
-    // Below the normal range fewer bits follow the point than digits show.
-    if ((n == 16 && digits[15] == '5') || !std::isnormal(v)) {
-        if (halfway(v))
-            v = std::nextafter(v, v > 0 ? HUGE_VAL : -HUGE_VAL);
-        const char *last =
-            std::to_chars(shortest, shortest + sizeof shortest, v, std::chars_format::general, 15)
-                .ptr;
-        return QString::fromLatin1(shortest, last - shortest);
-    }
-    if (n > 15) {
-        bool carry = digits[15] >= '5';
-        for (int i = 14; carry && i >= 0; --i) {
-            carry = digits[i] == '9';
-            digits[i] = carry ? '0' : char(digits[i] + 1);
-        }
-        if (carry) { // 9.99...95 became 10.0...
-            digits[0] = '1';
-            ++exponent;
-        }
-        n = 15;
-    }
-    while (n > 1 && digits[n - 1] == '0')
-        --n;
-
+    if (halfway(v))
+        v = std::nextafter(v, v > 0 ? HUGE_VAL : -HUGE_VAL);
     char text[32];
-    char *t = text;
-    if (v < 0)
-        *t++ = '-';
-    if (exponent < -4 || exponent >= 15) {
-        *t++ = digits[0];
-        if (n > 1)
-            *t++ = '.';
-        t = std::copy(digits + 1, digits + n, t);
-        *t++ = 'e';
-        *t++ = exponent < 0 ? '-' : '+';
-        if (std::abs(exponent) < 10)
-            *t++ = '0';
-        t = std::to_chars(t, text + sizeof text, std::abs(exponent)).ptr;
-    } else if (exponent < 0) {
-        *t++ = '0';
-        *t++ = '.';
-        t = std::fill_n(t, -exponent - 1, '0');
-        t = std::copy(digits, digits + n, t);
-    } else {
-        for (int i = 0; i <= exponent; ++i)
-            *t++ = i < n ? digits[i] : '0';
-        if (n > exponent + 1)
-            *t++ = '.';
-        t = std::copy(digits + std::min(n, exponent + 1), digits + n, t);
-    }
-    return QString::fromLatin1(text, t - text);
+    const char *end =
+        std::to_chars(text, text + sizeof text, v, std::chars_format::general, 15).ptr;
+    return QString::fromLatin1(text, end - text);
 }
 
 } // namespace
