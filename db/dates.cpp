@@ -7,7 +7,6 @@
 #include <QRegularExpression>
 #include <QVarLengthArray>
 
-#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -16,9 +15,6 @@ namespace merivex
 
 namespace
 {
-
-enum class Part { Day, Month, Year };
-using Order = std::array<Part, 3>;
 
 // The locale's short date format with its quoted literals removed.
 QString shortFormat()
@@ -35,64 +31,19 @@ QString shortFormat()
     return plain;
 }
 
-// Day, month and year in the order the locale writes them; d/m/y if unclear.
-Order localeOrder()
+// Day, month and year as the letters 'd', 'M', 'y' in the order the locale
+// writes them; d/m/y if unclear.
+QString localeOrder()
 {
     const QString format = shortFormat();
     const qsizetype d = format.indexOf(QLatin1Char('d'));
     const qsizetype m = format.indexOf(QLatin1Char('M'));
     const qsizetype y = format.indexOf(QLatin1Char('y'));
     if (d < 0 || m < 0 || y < 0)
-        return {Part::Day, Part::Month, Part::Year};
+        return QStringLiteral("dMy");
     if (y < m && m < d)
-        return {Part::Year, Part::Month, Part::Day};
-    if (m < d)
-        return {Part::Month, Part::Day, Part::Year};
-    return {Part::Day, Part::Month, Part::Year};
-}
-
-struct Number {
-    int value;
-    int digits;
-};
-
-// The numbers of a date text: two or three runs of up to four digits joined
-// by exactly one of "/", ".", "-" or a blank. Empty when the text is anything else.
-QList<Number> splitNumbers(const QString &text)
-{
-    static const QRegularExpression date(QRegularExpression::anchoredPattern(
-        QStringLiteral("([0-9]{1,4})[/.\\- ]([0-9]{1,4})(?:[/.\\- ]([0-9]{1,4}))?")));
-    const QRegularExpressionMatch match = date.match(text.trimmed());
-    QList<Number> numbers;
-    for (int i = 1; match.hasMatch() && i <= match.lastCapturedIndex(); ++i)
-        numbers.append({match.captured(i).toInt(), int(match.capturedLength(i))});
-    return numbers;
-}
-
-int fullYear(const Number &n)
-{
-    return n.digits <= 2 ? dates::expandYear(n.value, dates::currentYear()) : n.value;
-}
-
-QDate assemble(const QList<Number> &numbers, const QList<Part> &parts)
-{
-    if (numbers.size() != parts.size() || numbers.isEmpty())
-        return {};
-    int day = 0, month = 0, year = dates::currentYear();
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        switch (parts[i]) {
-        case Part::Day:
-            day = numbers[i].digits <= 2 ? numbers[i].value : 0;
-            break;
-        case Part::Month:
-            month = numbers[i].digits <= 2 ? numbers[i].value : 0;
-            break;
-        case Part::Year:
-            year = fullYear(numbers[i]);
-            break;
-        }
-    }
-    return QDate(year, month, day); // invalid for day or month 0
+        return QStringLiteral("yMd");
+    return m < d ? QStringLiteral("Mdy") : QStringLiteral("dMy");
 }
 
 QString twoDigits(int n)
@@ -126,21 +77,30 @@ QString formatDate(const QDate &d, const QString &pattern)
 
 QDate readDate(const QString &text)
 {
-    const QList<Number> numbers = splitNumbers(text);
-    if (numbers.size() == 3 && numbers[0].digits >= 3) // written year first
-        return assemble(numbers, {Part::Year, Part::Month, Part::Day});
-    const Order order = localeOrder();
-    if (numbers.size() == 3)
-        return assemble(numbers, {order[0], order[1], order[2]});
-    if (numbers.size() == 2) { // day and month of this year
-        QList<Part> parts;
-        for (Part p : order) {
-            if (p != Part::Year)
-                parts.append(p);
-        }
-        return assemble(numbers, parts);
+    // Two or three runs of up to four digits, joined by exactly one of "/",
+    // ".", "-" or a blank.
+    static const QRegularExpression date(QRegularExpression::anchoredPattern(
+        QStringLiteral("([0-9]{1,4})[/.\\- ]([0-9]{1,4})(?:[/.\\- ]([0-9]{1,4}))?")));
+    const QRegularExpressionMatch match = date.match(text.trimmed());
+    if (!match.hasMatch())
+        return {};
+    const bool three = match.lastCapturedIndex() == 3;
+    QString order = three && match.capturedLength(1) >= 3 ? QStringLiteral("yMd") // year first
+                                                          : localeOrder();
+    if (!three) // day and month of this year
+        order.remove(QLatin1Char('y'));
+    int day = 0, month = 0, year = dates::currentYear();
+    for (int i = 0; i < order.size(); ++i) {
+        const int value = match.captured(i + 1).toInt();
+        const bool short_ = match.capturedLength(i + 1) <= 2;
+        if (order[i] == QLatin1Char('d'))
+            day = short_ ? value : 0;
+        else if (order[i] == QLatin1Char('M'))
+            month = short_ ? value : 0;
+        else
+            year = short_ ? dates::expandYear(value, dates::currentYear()) : value;
     }
-    return {};
+    return QDate(year, month, day); // invalid for day or month 0
 }
 
 QDate readStoredDate(const QString &text)

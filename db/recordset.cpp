@@ -21,17 +21,14 @@ Recordset::Recordset(std::shared_ptr<Database> db, const QString &sql, bool upda
         m_columns.push_back({m_query->columnName(i), origin.column, affinityOf(origin.type)});
         m_fields.push_back(Field(this, i));
         // Rows can be added only when every column is a plain column of one table.
-        if (origin.column.isEmpty() || origin.table.isEmpty() ||
+        if (origin.column.isEmpty() ||
             (i > 0 && origin.table.compare(m_table, Qt::CaseInsensitive) != 0))
             m_updatable = false;
         m_table = origin.table;
     }
     m_updatable = m_updatable && n > 0;
-    QString text = sql.simplified();
-    if (text.endsWith(QLatin1Char(';')))
-        text.chop(1);
-    m_wholeTable = m_updatable && text.trimmed().compare(Sql::engine::wholeTable(m_table),
-                                                         Qt::CaseInsensitive) == 0;
+    m_wholeTable = m_updatable && sql.simplified().compare(Sql::engine::wholeTable(m_table),
+                                                           Qt::CaseInsensitive) == 0;
     step(); // a failure here finalizes the statement with the recordset
     m_count = m_atEnd ? 0 : 1;
 }
