@@ -98,9 +98,7 @@ private:
     // The row being added, from AddNew until Update.
     bool m_adding = false;
     std::vector<QVariant> m_buffer;
-    std::vector<bool> m_assigned;
     std::optional<Statement> m_insert; // kept for the next append of a bulk load
-    QString m_insertSql;
 };
 
 // One connection to the file. Kept alive by every recordset opened on it.

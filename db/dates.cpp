@@ -19,16 +19,8 @@ namespace
 // The locale's short date format with its quoted literals removed.
 QString shortFormat()
 {
-    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    QString plain;
-    bool quoted = false;
-    for (QChar c : format) {
-        if (c == QLatin1Char('\''))
-            quoted = !quoted;
-        else if (!quoted)
-            plain += c;
-    }
-    return plain;
+    static const QRegularExpression quoted(QStringLiteral("'[^']*'?"));
+    return QLocale().dateFormat(QLocale::ShortFormat).remove(quoted);
 }
 
 // Day, month and year as the letters 'd', 'M', 'y' in the order the locale

@@ -151,7 +151,6 @@ void Recordset::AddNew()
         fail(ErrorNumber::ReadOnly);
     m_adding = true;
     m_buffer.assign(m_fields.size(), QVariant());
-    m_assigned.assign(m_fields.size(), false);
 }
 
 void Recordset::Update(int type, bool)
@@ -169,22 +168,17 @@ void Recordset::Update(int type, bool)
         fail(ErrorNumber::DiskIoError,
              QStringLiteral("The database file was moved or deleted while in use."));
 
-    QStringList columns;
-    std::vector<QVariant> values;
-    for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        if (m_assigned[i]) {
-            columns.append(m_columns[i].origin);
-            values.push_back(m_buffer[i]);
-        }
-    }
-    const QString sql = Sql::engine::insert(m_table, columns);
-    if (!m_insert || sql != m_insertSql) {
-        m_insert.emplace(m_db->m_handle, sql);
-        m_insertSql = sql;
+    // Every column is written; one left unassigned stores null, as it would
+    // if left out: the tables have no defaults, and a null id is numbered.
+    if (!m_insert) {
+        QStringList columns;
+        for (const Column &column : m_columns)
+            columns.append(column.origin);
+        m_insert.emplace(m_db->m_handle, Sql::engine::insert(m_table, columns));
     }
     m_insert->reset();
-    for (int i = 0; i < int(values.size()); ++i)
-        m_insert->bind(i + 1, values[std::size_t(i)]);
+    for (std::size_t i = 0; i < m_buffer.size(); ++i)
+        m_insert->bind(int(i) + 1, m_buffer[i]);
     m_insert->step(); // on failure still adding: the row can be stored again
     m_insert->reset();
 
@@ -223,7 +217,6 @@ void Recordset::setFieldValue(int index, const QVariant &v)
         fail(ErrorNumber::UpdateWithoutAddNew);
     // Converted now, so a value the column cannot take fails at the assignment.
     m_buffer[std::size_t(index)] = toColumn(v, m_columns[std::size_t(index)].affinity);
-    m_assigned[std::size_t(index)] = true;
 }
 
 QString Field::Name() const

@@ -2,6 +2,8 @@
 
 #include "db/sqlite.h"
 
+#include <cstring>
+
 namespace merivex
 {
 
@@ -60,12 +62,7 @@ Statement::Statement(sqlite3 *db, const QString &sql) : m_db(db)
         raise(db, rc);
     if (!m_stmt) // only blanks or comments
         fail(ErrorNumber::InvalidArgument);
-    for (const char *p = tail; p && *p; ++p) {
-        if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n' && *p != ';') {
-            m_hasTail = true;
-            break;
-        }
-    }
+    m_hasTail = tail && tail[std::strspn(tail, " \t\r\n;")] != '\0';
 }
 
 Statement::~Statement()

@@ -3,6 +3,7 @@
 #include "db/errors.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <bit>
@@ -95,33 +96,14 @@ QString doubleText(double v)
 
 std::optional<double> readNumber(const QString &text)
 {
-    const QString trimmed = text.trimmed();
-    const QString localePoint = QLocale().decimalPoint();
-    QString plain; // the number in the C locale's spelling
-    plain.reserve(trimmed.size());
-    bool separator = false;
-    bool digit = false;
-    for (qsizetype i = 0; i < trimmed.size(); ++i) {
-        const QChar c = trimmed.at(i);
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
-            digit = true;
-            plain += c;
-        } else if ((c == QLatin1Char('+') || c == QLatin1Char('-')) && i == 0) {
-            plain += c;
-        } else if (!separator &&
-                   (c == QLatin1Char('.') || QStringView(trimmed).mid(i).startsWith(localePoint))) {
-            separator = true;
-            plain += QLatin1Char('.');
-            if (c != QLatin1Char('.'))
-                i += localePoint.size() - 1;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (!digit)
-        return std::nullopt;
+    // In the C locale's spelling: an optional sign, then digits with at most
+    // one point; the look-ahead asks for at least one digit.
+    static const QRegularExpression number(
+        QRegularExpression::anchoredPattern(QStringLiteral("[+-]?(?=\\.?[0-9])[0-9]*\\.?[0-9]*")));
+    QString plain = text.trimmed();
+    plain.replace(QLocale().decimalPoint(), QLatin1String("."));
     bool ok = false;
-    const double value = QLocale::c().toDouble(plain, &ok);
+    const double value = number.match(plain).hasMatch() ? QLocale::c().toDouble(plain, &ok) : 0;
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
