@@ -129,19 +129,12 @@ qint16 toInt16(const QVariant &v)
 {
     if (v.isNull())
         fail(ErrorNumber::TypeMismatch);
-    constexpr qint64 lowest = std::numeric_limits<qint16>::min();
-    constexpr qint64 highest = std::numeric_limits<qint16>::max();
-    if (isInteger(v)) {
-        const bool negative = v.toLongLong() < 0 && v.typeId() != QMetaType::ULongLong &&
-                              v.typeId() != QMetaType::ULong;
-        if (negative ? v.toLongLong() < lowest : v.toULongLong() > quint64(highest))
-            fail(ErrorNumber::Overflow);
-        return qint16(v.toLongLong());
-    }
+    // Every integer converts to a double exactly within 16 bits, and to one
+    // outside them when it is not.
     const double d = toFiniteDouble(v);
     if (d != std::floor(d))
         fail(ErrorNumber::TypeMismatch);
-    if (d < lowest || d > highest)
+    if (d < std::numeric_limits<qint16>::min() || d > std::numeric_limits<qint16>::max())
         fail(ErrorNumber::Overflow);
     return qint16(d);
 }
