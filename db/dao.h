@@ -10,7 +10,6 @@
 #include "db/values.h"
 
 #include <QString>
-#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -74,7 +73,7 @@ private:
         Affinity affinity;
     };
 
-    Recordset(std::shared_ptr<Database> db, const QString &sql, Statement query, bool updatable);
+    Recordset(std::shared_ptr<Database> db, const QString &sql, bool updatable);
     void checkOpen() const;
     void step();
     QVariant fieldValue(int index) const;
@@ -99,15 +98,7 @@ private:
     // The row being added, from AddNew until Update.
     bool m_adding = false;
     std::vector<QVariant> m_buffer;
-    std::vector<bool> m_assigned;
     std::optional<Statement> m_insert; // kept for the next append of a bulk load
-    QString m_insertSql;
-};
-
-// The journal settings of a connection, as the engine reports them.
-struct JournalSettings {
-    QString journalMode; // "delete", "wal", ...
-    int synchronous;     // 0 off, 1 normal, 2 full, 3 extra
 };
 
 // One connection to the file. Kept alive by every recordset opened on it.
@@ -123,14 +114,11 @@ public:
     // Group many appends into one transaction (bulk loading and tests).
     void BeginTrans();
     void CommitTrans();
-    void Rollback();
 
     // Any statement, for the tool's commands, tests and benchmarks.
     Statement prepare(const QString &sql) const;
     void execute(const QString &sql) const;   // runs it to its end
     QVariant value(const QString &sql) const; // first column of the first row
-
-    JournalSettings journalSettings() const;
 
 private:
     friend class DBEngine;
@@ -148,12 +136,15 @@ public:
     std::shared_ptr<Database> OpenDatabase(const QString &path, bool exclusive, bool readOnly,
                                            const QString &connect);
 
-    // A new, empty file at path (which must not exist) with the tables of
-    // schema, keyed with connect's password; removed again on failure.
-    void CreateDatabase(const QString &path, const QString &connect, const QStringList &schema);
-
 private:
     DBEngine() = default;
 };
+
+namespace engine
+{
+// The password of a connect string such as ";PWD=vexo" (keys are
+// case-insensitive); empty when there is none.
+QString passwordOf(const QString &connect);
+} // namespace engine
 
 } // namespace merivex

@@ -1,14 +1,205 @@
 #include "db/dao.h"
-
-#include "db/connection.h"
+#include "db/database_file.h"
+#include "db/dates.h"
 #include "db/engine_sql.h"
 #include "db/sqlite.h"
 
+#include <openssl/evp.h>
+
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QScopeGuard>
+#include <QSet>
 
 namespace merivex
 {
+
+namespace
+{
+
+struct Closer {
+    void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
+};
+using Handle = std::unique_ptr<sqlite3, Closer>;
+
+void run(sqlite3 *db, const QString &sql)
+{
+    Statement statement(db, sql);
+    while (statement.step()) {
+    }
+}
+
+// The file's key is PBKDF2-HMAC-SHA1 of the password over the 16-byte salt
+// the file starts with, 64,000 rounds: tens of milliseconds that the engine
+// would spend at every opening. The application opens the file once per
+// window, so the key is derived once per salt and handed over ready-made.
+constexpr int saltSize = 16;
+constexpr int keyRounds = 64000;   // the engine's default for this format
+constexpr int derivedKeySize = 32; // AES-256
+
+// "x'<hex>'", the engine's form of a raw key.
+QByteArray rawKeyFor(const QByteArray &password, const QByteArray &salt)
+{
+    static QMutex mutex;
+    static QHash<QByteArray, QByteArray> known; // salt + password -> raw key
+    const QByteArray id = salt + password;
+    const QMutexLocker lock(&mutex);
+    auto found = known.constFind(id);
+    if (found != known.constEnd())
+        return *found;
+    QByteArray key(derivedKeySize, '\0');
+    if (PKCS5_PBKDF2_HMAC(password.constData(), int(password.size()),
+                          reinterpret_cast<const unsigned char *>(salt.constData()),
+                          int(salt.size()), keyRounds, EVP_sha1(), derivedKeySize,
+                          reinterpret_cast<unsigned char *>(key.data())) != 1)
+        throw Error(ErrorNumber::OutOfMemory, QStringLiteral("Out of memory"));
+    const QByteArray raw = "x'" + key.toHex() + "'";
+    known.insert(id, raw);
+    return raw;
+}
+
+// The salt the file starts with, read through the engine's own handle of
+// the file (a second handle would drop this process's locks when closed);
+// empty for a file too short to have one, which the engine then treats as
+// new or rejects.
+QByteArray fileSalt(sqlite3 *db)
+{
+    sqlite3_file *file = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+        !file->pMethods)
+        return {};
+    QByteArray salt(saltSize, '\0');
+    if (file->pMethods->xRead(file, salt.data(), saltSize, 0) != SQLITE_OK)
+        return {};
+    return salt;
+}
+
+// The first read decrypts page 1: the engine reports a wrong key and a file
+// that is no database alike, so the file's size tells them apart: every
+// page of a file the engine wrote is a multiple of 512 bytes long.
+void checkKey(sqlite3 *db, const QString &path, qint64 size)
+{
+    try {
+        Statement(db, Sql::engine::keyCheck).step();
+    } catch (const Error &) {
+        const int rc = sqlite3_errcode(db) & 0xff;
+        if (rc == SQLITE_NOTADB && size > 0 && size % 512 == 0)
+            fail(ErrorNumber::InvalidPassword);
+        if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
+            fail(ErrorNumber::CannotOpen, path);
+        throw;
+    }
+}
+
+// A keyed, checked connection to the existing file at path; an empty file
+// is allowed only while it is being created.
+sqlite3 *openConnection(const QString &path, const QString &connect, bool exclusive, bool readOnly,
+                        bool creating = false);
+
+// A writer closing folds the log beside the file into it, even a log of
+// another file (one copied over this file after a crash), whose pages then
+// overwrite the file's. So before this run's first writer of a file, a
+// reader, which writes nothing, reads every page through the log.
+void checkLogBeside(const QString &path, const QString &connect, bool exclusive)
+{
+    static QMutex mutex;
+    static QSet<QString> checked; // a log found later is this run's own
+    const QMutexLocker lock(&mutex);
+    const QString file = QFileInfo(path).canonicalFilePath(), index = path + QStringLiteral("-shm");
+    if (!checked.contains(file) && QFileInfo::exists(path + QStringLiteral("-wal"))) {
+        const bool hadIndex = QFileInfo::exists(index);
+        const auto removeIndex = qScopeGuard([&] {
+            if (!hadIndex)
+                QFile::remove(index);
+        });
+        const Handle reader(openConnection(path, connect, exclusive, true));
+        bool sound = false;
+        try {
+            Statement check(reader.get(), Sql::engine::quickCheck);
+            sound = check.step() && check.column(0).toString() == QLatin1String("ok");
+        } catch (const Error &) {
+        }
+        if (!sound)
+            fail(ErrorNumber::CannotOpen, path);
+    }
+    checked.insert(file);
+}
+
+// A keyed, checked connection to the existing file at path; an empty file
+// is allowed only while it is being created.
+sqlite3 *openConnection(const QString &path, const QString &connect, bool exclusive, bool readOnly,
+                        bool creating)
+{
+    // Only stat the file: opening and closing it here would drop the locks
+    // that other connections of this process hold on it.
+    const QFileInfo info(path);
+    if (!info.exists())
+        fail(ErrorNumber::FileNotFound, path);
+    if (!info.isFile())
+        fail(ErrorNumber::CannotOpen, path);
+    const qint64 size = info.size();
+    if (size == 0 && !creating) // would open as a new, empty database
+        fail(ErrorNumber::CannotOpen, path);
+    if (!readOnly && !creating)
+        checkLogBeside(path, connect, exclusive);
+
+    // unix-excl takes one write lock over the file's shared range at the
+    // first read and keeps it until the process's last connection closes:
+    // other processes are refused at once, connections of this process share
+    // it, and the kernel drops it when the process dies, however it dies.
+    // A connection lives on the one thread that opened it, so the engine's
+    // per-call locking (every column read takes it) is left out.
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                      SQLITE_OPEN_PRIVATECACHE | SQLITE_OPEN_NOMUTEX;
+    sqlite3 *raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags,
+                                   exclusive ? "unix-excl" : nullptr);
+    Handle db(raw);
+    if (rc != SQLITE_OK) {
+        if ((rc & 0xff) == SQLITE_CANTOPEN)
+            fail(ErrorNumber::CannotOpen, path);
+        raise(db.get(), rc);
+    }
+    sqlite3_extended_result_codes(db.get(), 1);
+    // Another instance holds its lock for as long as it runs: waiting longer
+    // only delays the message.
+    sqlite3_busy_timeout(db.get(), 100);
+    const QByteArray password = engine::passwordOf(connect).toUtf8();
+    if (!password.isEmpty()) {
+        const QByteArray salt = fileSalt(db.get());
+        const QByteArray key = salt.isEmpty() ? password : rawKeyFor(password, salt);
+        const int keyed = sqlite3_key(db.get(), key.constData(), int(key.size()));
+        if (keyed != SQLITE_OK)
+            raise(db.get(), keyed);
+    }
+    dates::registerCollation(db.get());
+    checkKey(db.get(), path, size);
+    if (!readOnly && sqlite3_db_readonly(db.get(), "main") == 1)
+        fail(ErrorNumber::ReadOnly); // the engine fell back to reading only
+    // A reader writes nothing, and switching the journal is a write.
+    if (!readOnly) {
+        run(db.get(), Sql::engine::setJournalMode);
+        run(db.get(), Sql::engine::setSynchronous);
+    }
+    return db.release();
+}
+
+} // namespace
+
+QString engine::passwordOf(const QString &connect)
+{
+    for (const QString &part : connect.split(QLatin1Char(';'))) {
+        const qsizetype equals = part.indexOf(QLatin1Char('='));
+        if (equals > 0 &&
+            part.left(equals).trimmed().compare(QLatin1String("PWD"), Qt::CaseInsensitive) == 0)
+            return part.mid(equals + 1);
+    }
+    return {};
+}
 
 Database::~Database()
 {
@@ -19,16 +210,9 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const QString &sql, int type,
 {
     if ((type != dbOpenDynaset && type != dbOpenSnapshot) || (options & ~dbSQLPassThrough))
         fail(ErrorNumber::InvalidArgument);
-    Statement query = prepare(sql);
-    if (query.hasTail())
-        fail(ErrorNumber::CharactersAfterEnd);
-    // A recordset only reads; rows are added through AddNew and Update.
-    if (!query.readOnly())
-        fail(ErrorNumber::InvalidArgument);
     const bool updatable = type == dbOpenDynaset && !(options & dbSQLPassThrough);
     // Owned at once; the constructor is the layer's own.
-    return std::shared_ptr<Recordset>(
-        new Recordset(shared_from_this(), sql, std::move(query), updatable));
+    return std::shared_ptr<Recordset>(new Recordset(shared_from_this(), sql, updatable));
 }
 
 void Database::BeginTrans()
@@ -39,10 +223,6 @@ void Database::CommitTrans()
 {
     execute(Sql::engine::commit);
 }
-void Database::Rollback()
-{
-    execute(Sql::engine::rollback);
-}
 
 Statement Database::prepare(const QString &sql) const
 {
@@ -51,20 +231,13 @@ Statement Database::prepare(const QString &sql) const
 
 void Database::execute(const QString &sql) const
 {
-    Statement statement(m_handle, sql);
-    while (statement.step()) {
-    }
+    run(m_handle, sql);
 }
 
 QVariant Database::value(const QString &sql) const
 {
     Statement statement(m_handle, sql);
     return statement.step() ? statement.column(0) : QVariant();
-}
-
-JournalSettings Database::journalSettings() const
-{
-    return {value(Sql::engine::journalMode).toString(), value(Sql::engine::synchronous).toInt()};
 }
 
 DBEngine &DBEngine::instance()
@@ -76,15 +249,27 @@ DBEngine &DBEngine::instance()
 std::shared_ptr<Database> DBEngine::OpenDatabase(const QString &path, bool exclusive, bool readOnly,
                                                  const QString &connect)
 {
-    engine::OpenOptions options;
-    options.exclusive = exclusive;
-    options.readOnly = readOnly;
-    sqlite3 *handle = engine::openConnection(path, engine::passwordOf(connect), options);
-    return std::shared_ptr<Database>(new Database(handle));
+    return std::shared_ptr<Database>(
+        new Database(openConnection(path, connect, exclusive, readOnly)));
 }
 
-void DBEngine::CreateDatabase(const QString &path, const QString &connect,
-                              const QStringList &schema)
+QString databasePath()
+{
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator() +
+           QStringLiteral("Merivex.mdb");
+}
+
+QString connectString()
+{
+    return QStringLiteral(";PWD=vexo");
+}
+
+std::shared_ptr<Database> openPatientDatabase()
+{
+    return DBEngine::instance().OpenDatabase(databasePath(), true, false, connectString());
+}
+
+void createPatientDatabase(const QString &path, const QString &connect)
 {
     // NewOnly refuses an existing file atomically; no connection to the new
     // file exists yet, so closing our descriptor cannot drop anyone's lock.
@@ -99,13 +284,11 @@ void DBEngine::CreateDatabase(const QString &path, const QString &connect,
     file.close();
 
     try {
-        engine::OpenOptions options;
-        options.allowEmptyFile = true;
-        const Database db(engine::openConnection(path, engine::passwordOf(connect), options));
-        db.execute(Sql::engine::begin);
-        for (const QString &sql : schema)
-            db.execute(sql);
-        db.execute(Sql::engine::commit);
+        const Handle db(openConnection(path, connect, true, false, true));
+        run(db.get(), Sql::engine::begin);
+        for (const QString &sql : Sql::engine::schema)
+            run(db.get(), sql);
+        run(db.get(), Sql::engine::commit);
     } catch (...) {
         QFile::remove(path);
         throw;

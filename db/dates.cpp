@@ -1,11 +1,14 @@
 #include "db/dates.h"
 
-#include "db/date_order.h"
+#include "db/sqlite.h"
+#include "db/statement.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QVarLengthArray>
 
-#include <array>
+#include <cstdint>
+#include <string_view>
 
 namespace merivex
 {
@@ -13,96 +16,26 @@ namespace merivex
 namespace
 {
 
-enum class Part { Day, Month, Year };
-using Order = std::array<Part, 3>;
-
 // The locale's short date format with its quoted literals removed.
 QString shortFormat()
 {
-    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    QString plain;
-    bool quoted = false;
-    for (QChar c : format) {
-        if (c == QLatin1Char('\''))
-            quoted = !quoted;
-        else if (!quoted)
-            plain += c;
-    }
-    return plain;
+    static const QRegularExpression quoted(QStringLiteral("'[^']*'?"));
+    return QLocale().dateFormat(QLocale::ShortFormat).remove(quoted);
 }
 
-// Day, month and year in the order the locale writes them; d/m/y if unclear.
-Order localeOrder()
+// Day, month and year as the letters 'd', 'M', 'y' in the order the locale
+// writes them; d/m/y if unclear.
+QString localeOrder()
 {
     const QString format = shortFormat();
     const qsizetype d = format.indexOf(QLatin1Char('d'));
     const qsizetype m = format.indexOf(QLatin1Char('M'));
     const qsizetype y = format.indexOf(QLatin1Char('y'));
     if (d < 0 || m < 0 || y < 0)
-        return {Part::Day, Part::Month, Part::Year};
+        return QStringLiteral("dMy");
     if (y < m && m < d)
-        return {Part::Year, Part::Month, Part::Day};
-    if (m < d)
-        return {Part::Month, Part::Day, Part::Year};
-    return {Part::Day, Part::Month, Part::Year};
-}
-
-struct Number {
-    int value;
-    int digits;
-};
-
-// The numbers of a date text: digit runs joined by exactly one of "/", ".",
-// "-" or a blank. Empty when the text is anything else.
-QList<Number> splitNumbers(const QString &text)
-{
-    const QString t = text.trimmed();
-    QList<Number> numbers;
-    qsizetype i = 0;
-    while (i < t.size()) {
-        Number n{0, 0};
-        while (i < t.size() && t.at(i) >= QLatin1Char('0') && t.at(i) <= QLatin1Char('9')) {
-            if (++n.digits > 4)
-                return {};
-            n.value = n.value * 10 + (t.at(i).unicode() - '0');
-            ++i;
-        }
-        if (n.digits == 0)
-            return {};
-        numbers.append(n);
-        if (i == t.size())
-            break;
-        const QChar separator = t.at(i++);
-        if (i == t.size() || !QStringLiteral("/.- ").contains(separator))
-            return {};
-    }
-    return numbers;
-}
-
-int fullYear(const Number &n)
-{
-    return n.digits <= 2 ? dates::expandYear(n.value, dates::currentYear()) : n.value;
-}
-
-QDate assemble(const QList<Number> &numbers, const QList<Part> &parts)
-{
-    if (numbers.size() != parts.size() || numbers.isEmpty())
-        return {};
-    int day = 0, month = 0, year = dates::currentYear();
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        switch (parts[i]) {
-        case Part::Day:
-            day = numbers[i].digits <= 2 ? numbers[i].value : 0;
-            break;
-        case Part::Month:
-            month = numbers[i].digits <= 2 ? numbers[i].value : 0;
-            break;
-        case Part::Year:
-            year = fullYear(numbers[i]);
-            break;
-        }
-    }
-    return QDate(year, month, day); // invalid for day or month 0
+        return QStringLiteral("yMd");
+    return m < d ? QStringLiteral("Mdy") : QStringLiteral("dMy");
 }
 
 QString twoDigits(int n)
@@ -136,21 +69,30 @@ QString formatDate(const QDate &d, const QString &pattern)
 
 QDate readDate(const QString &text)
 {
-    const QList<Number> numbers = splitNumbers(text);
-    if (numbers.size() == 3 && numbers[0].digits >= 3) // written year first
-        return assemble(numbers, {Part::Year, Part::Month, Part::Day});
-    const Order order = localeOrder();
-    if (numbers.size() == 3)
-        return assemble(numbers, {order[0], order[1], order[2]});
-    if (numbers.size() == 2) { // day and month of this year
-        QList<Part> parts;
-        for (Part p : order) {
-            if (p != Part::Year)
-                parts.append(p);
-        }
-        return assemble(numbers, parts);
+    // Two or three runs of up to four digits, joined by exactly one of "/",
+    // ".", "-" or a blank.
+    static const QRegularExpression date(QRegularExpression::anchoredPattern(
+        QStringLiteral("([0-9]{1,4})[/.\\- ]([0-9]{1,4})(?:[/.\\- ]([0-9]{1,4}))?")));
+    const QRegularExpressionMatch match = date.match(text.trimmed());
+    if (!match.hasMatch())
+        return {};
+    const bool three = match.lastCapturedIndex() == 3;
+    QString order = three && match.capturedLength(1) >= 3 ? QStringLiteral("yMd") // year first
+                                                          : localeOrder();
+    if (!three) // day and month of this year
+        order.remove(QLatin1Char('y'));
+    int day = 0, month = 0, year = dates::currentYear();
+    for (int i = 0; i < order.size(); ++i) {
+        const int value = match.captured(i + 1).toInt();
+        const bool short_ = match.capturedLength(i + 1) <= 2;
+        if (order[i] == QLatin1Char('d'))
+            day = short_ ? value : 0;
+        else if (order[i] == QLatin1Char('M'))
+            month = short_ ? value : 0;
+        else
+            year = short_ ? dates::expandYear(value, dates::currentYear()) : value;
     }
-    return {};
+    return QDate(year, month, day); // invalid for day or month 0
 }
 
 QDate readStoredDate(const QString &text)
@@ -171,3 +113,146 @@ QDate readStoredDate(const QString &text, int thisYear)
 }
 
 } // namespace merivex
+
+namespace merivex::dates
+{
+
+int expandYear(int yy, int thisYear)
+{
+    int year = thisYear - thisYear % 100 + yy;
+    if (year > thisYear + 19)
+        year -= 100;
+    else if (year < thisYear - 80)
+        year += 100;
+    return year;
+}
+
+namespace
+{
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isSeparator(char c)
+{
+    return c == '/' || c == '.' || c == '-';
+}
+
+// Reads up to maxDigits digits at text[*pos]; the count read, 0 if none.
+int readNumber(const char *text, std::size_t size, std::size_t *pos, int maxDigits, int *value)
+{
+    int digits = 0;
+    *value = 0;
+    while (*pos < size && isDigit(text[*pos])) {
+        if (++digits > maxDigits)
+            return 0;
+        *value = *value * 10 + (text[*pos] - '0');
+        ++*pos;
+    }
+    return digits;
+}
+
+// The engine compares each stored "dd/mm/yy" many times per sort: that form
+// is read here at once; false leaves any other text to the general reader.
+inline bool readShortForm(const char *text, std::size_t size, int thisYear, DayMonthYear *result)
+{
+    if (size != 8 || !isSeparator(text[2]) || !isSeparator(text[5]))
+        return false;
+    const unsigned d0 = unsigned(text[0] - '0'), d1 = unsigned(text[1] - '0');
+    const unsigned m0 = unsigned(text[3] - '0'), m1 = unsigned(text[4] - '0');
+    const unsigned y0 = unsigned(text[6] - '0'), y1 = unsigned(text[7] - '0');
+    if (d0 > 9 || d1 > 9 || m0 > 9 || m1 > 9 || y0 > 9 || y1 > 9)
+        return false;
+    const int day = int(d0 * 10 + d1), month = int(m0 * 10 + m1);
+    *result = DayMonthYear();
+    if (day < 1 || day > 31 || month < 1 || month > 12)
+        return true;
+    result->valid = true;
+    result->day = day;
+    result->month = month;
+    result->year = expandYear(int(y0 * 10 + y1), thisYear);
+    return true;
+}
+
+// Chronological for dates, -1 for every other text.
+inline long orderKey(const char *text, std::size_t size, int thisYear)
+{
+    DayMonthYear d;
+    if (!readShortForm(text, size, thisYear, &d))
+        d = parseDayMonthYear(text, size, thisYear);
+    return d.valid ? d.year * 10000L + d.month * 100 + d.day : -1;
+}
+
+int collate(void *context, int aSize, const void *a, int bSize, const void *b)
+{
+    const int thisYear = int(reinterpret_cast<std::intptr_t>(context));
+    return compareDates(static_cast<const char *>(a), std::size_t(aSize),
+                        static_cast<const char *>(b), std::size_t(bSize), thisYear);
+}
+
+} // namespace
+
+DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
+{
+    DayMonthYear result;
+    if (readShortForm(text, size, thisYear, &result))
+        return result;
+    std::size_t pos = 0;
+    while (pos < size && isBlank(text[pos]))
+        ++pos;
+    int day = 0, month = 0, year = 0;
+    if (!readNumber(text, size, &pos, 2, &day))
+        return result;
+    if (pos >= size || !isSeparator(text[pos++]))
+        return result;
+    if (!readNumber(text, size, &pos, 2, &month))
+        return result;
+    if (pos >= size || !isSeparator(text[pos++]))
+        return result;
+    const int yearDigits = readNumber(text, size, &pos, 4, &year);
+    if (yearDigits == 0 || yearDigits == 3)
+        return result;
+    while (pos < size && isBlank(text[pos]))
+        ++pos;
+    if (pos != size || day < 1 || day > 31 || month < 1 || month > 12)
+        return result;
+    result.valid = true;
+    result.day = day;
+    result.month = month;
+    result.year = yearDigits <= 2 ? expandYear(year, thisYear) : year;
+    return result;
+}
+
+int compareDates(const char *a, std::size_t aSize, const char *b, std::size_t bSize, int thisYear)
+{
+    const long x = orderKey(a, aSize, thisYear);
+    const long y = orderKey(b, bSize, thisYear);
+    if ((x < 0) != (y < 0))
+        return x >= 0 ? -1 : 1;
+    if (x != y)
+        return x < y ? -1 : 1;
+    // Equal dates written differently, and all non-dates, by their bytes.
+    return std::string_view(a, aSize).compare(std::string_view(b, bSize));
+}
+
+int currentYear()
+{
+    return QDate::currentDate().year();
+}
+
+void registerCollation(sqlite3 *db)
+{
+    // The year is fixed per connection so one sort never sees two windows.
+    void *context = reinterpret_cast<void *>(std::intptr_t(currentYear()));
+    const int rc =
+        sqlite3_create_collation_v2(db, collationName, SQLITE_UTF8, context, collate, nullptr);
+    if (rc != SQLITE_OK)
+        raise(db, rc);
+}
+
+} // namespace merivex::dates

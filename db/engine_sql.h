@@ -1,7 +1,7 @@
 #pragma once
 // The statements the layer itself sends: key check, connection settings,
 // transactions, appending a row, and the schema of a new file.
-#include "db/date_order.h"
+#include "db/dates.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,12 +15,9 @@ inline const QString keyCheck = QStringLiteral("SELECT count(*) FROM sqlite_mast
 // commit costs one sync where a rollback journal needs several.
 inline const QString setJournalMode = QStringLiteral("PRAGMA journal_mode=WAL");
 inline const QString setSynchronous = QStringLiteral("PRAGMA synchronous=FULL");
-inline const QString journalMode = QStringLiteral("PRAGMA journal_mode");
-inline const QString synchronous = QStringLiteral("PRAGMA synchronous");
 inline const QString quickCheck = QStringLiteral("PRAGMA quick_check");
 inline const QString begin = QStringLiteral("BEGIN");
 inline const QString commit = QStringLiteral("COMMIT");
-inline const QString rollback = QStringLiteral("ROLLBACK");
 
 // INTEGER PRIMARY KEY ids: "Select *" returns rows in id order and an id is
 // never stored twice; the checks keep every id within 16 bits, also one the

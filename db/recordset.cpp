@@ -6,28 +6,29 @@
 namespace merivex
 {
 
-Recordset::Recordset(std::shared_ptr<Database> db, const QString &sql, Statement query,
-                     bool updatable)
-    : m_db(std::move(db)), m_query(std::move(query)), m_updatable(updatable)
+Recordset::Recordset(std::shared_ptr<Database> db, const QString &sql, bool updatable)
+    : m_db(std::move(db)), m_updatable(updatable)
 {
+    m_query.emplace(m_db->m_handle, sql);
+    if (m_query->hasTail())
+        fail(ErrorNumber::CharactersAfterEnd);
+    // A recordset only reads; rows are added through AddNew and Update.
+    if (!m_query->readOnly())
+        fail(ErrorNumber::InvalidArgument);
     const int n = m_query->columnCount();
     for (int i = 0; i < n; ++i) {
-        m_columns.push_back(
-            {m_query->columnName(i), m_query->columnOrigin(i), affinityOf(m_query->columnType(i))});
+        const Statement::Origin origin = m_query->columnOrigin(i);
+        m_columns.push_back({m_query->columnName(i), origin.column, affinityOf(origin.type)});
         m_fields.push_back(Field(this, i));
         // Rows can be added only when every column is a plain column of one table.
-        const QString table = m_query->columnTable(i);
-        if (m_columns.back().origin.isEmpty() || table.isEmpty() ||
-            (i > 0 && table.compare(m_table, Qt::CaseInsensitive) != 0))
+        if (origin.column.isEmpty() ||
+            (i > 0 && origin.table.compare(m_table, Qt::CaseInsensitive) != 0))
             m_updatable = false;
-        m_table = table;
+        m_table = origin.table;
     }
     m_updatable = m_updatable && n > 0;
-    QString text = sql.simplified();
-    if (text.endsWith(QLatin1Char(';')))
-        text.chop(1);
-    m_wholeTable = m_updatable && text.trimmed().compare(Sql::engine::wholeTable(m_table),
-                                                         Qt::CaseInsensitive) == 0;
+    m_wholeTable = m_updatable && sql.simplified().compare(Sql::engine::wholeTable(m_table),
+                                                           Qt::CaseInsensitive) == 0;
     step(); // a failure here finalizes the statement with the recordset
     m_count = m_atEnd ? 0 : 1;
 }
@@ -150,7 +151,6 @@ void Recordset::AddNew()
         fail(ErrorNumber::ReadOnly);
     m_adding = true;
     m_buffer.assign(m_fields.size(), QVariant());
-    m_assigned.assign(m_fields.size(), false);
 }
 
 void Recordset::Update(int type, bool)
@@ -168,23 +168,17 @@ void Recordset::Update(int type, bool)
         fail(ErrorNumber::DiskIoError,
              QStringLiteral("The database file was moved or deleted while in use."));
 
-    QStringList columns;
-    std::vector<QVariant> values;
-    for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        if (m_assigned[i]) {
-            columns.append(m_columns[i].origin);
-            values.push_back(m_buffer[i]);
-        }
-    }
-    const QString sql = Sql::engine::insert(m_table, columns);
-    if (!m_insert || sql != m_insertSql) {
-        m_insert.reset();
-        m_insert = m_db->prepare(sql);
-        m_insertSql = sql;
+    // Every column is written; one left unassigned stores null, as it would
+    // if left out: the tables have no defaults, and a null id is numbered.
+    if (!m_insert) {
+        QStringList columns;
+        for (const Column &column : m_columns)
+            columns.append(column.origin);
+        m_insert.emplace(m_db->m_handle, Sql::engine::insert(m_table, columns));
     }
     m_insert->reset();
-    for (int i = 0; i < int(values.size()); ++i)
-        m_insert->bind(i + 1, values[std::size_t(i)]);
+    for (std::size_t i = 0; i < m_buffer.size(); ++i)
+        m_insert->bind(int(i) + 1, m_buffer[i]);
     m_insert->step(); // on failure still adding: the row can be stored again
     m_insert->reset();
 
@@ -223,7 +217,6 @@ void Recordset::setFieldValue(int index, const QVariant &v)
         fail(ErrorNumber::UpdateWithoutAddNew);
     // Converted now, so a value the column cannot take fails at the assignment.
     m_buffer[std::size_t(index)] = toColumn(v, m_columns[std::size_t(index)].affinity);
-    m_assigned[std::size_t(index)] = true;
 }
 
 QString Field::Name() const

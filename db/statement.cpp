@@ -2,7 +2,7 @@
 
 #include "db/sqlite.h"
 
-#include <utility>
+#include <cstring>
 
 namespace merivex
 {
@@ -62,30 +62,12 @@ Statement::Statement(sqlite3 *db, const QString &sql) : m_db(db)
         raise(db, rc);
     if (!m_stmt) // only blanks or comments
         fail(ErrorNumber::InvalidArgument);
-    for (const char *p = tail; p && *p; ++p) {
-        if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n' && *p != ';') {
-            m_hasTail = true;
-            break;
-        }
-    }
+    m_hasTail = tail && tail[std::strspn(tail, " \t\r\n;")] != '\0';
 }
 
 Statement::~Statement()
 {
     sqlite3_finalize(m_stmt);
-}
-
-Statement::Statement(Statement &&other) noexcept
-    : m_db(other.m_db), m_stmt(std::exchange(other.m_stmt, nullptr)), m_hasTail(other.m_hasTail)
-{
-}
-
-Statement &Statement::operator=(Statement &&other) noexcept
-{
-    std::swap(m_db, other.m_db);
-    std::swap(m_stmt, other.m_stmt);
-    std::swap(m_hasTail, other.m_hasTail);
-    return *this;
 }
 
 bool Statement::readOnly() const
@@ -138,19 +120,10 @@ QString Statement::columnName(int i) const
     return utf8(sqlite3_column_name(m_stmt, i));
 }
 
-QString Statement::columnTable(int i) const
+Statement::Origin Statement::columnOrigin(int i) const
 {
-    return utf8(sqlite3_column_table_name(m_stmt, i));
-}
-
-QString Statement::columnOrigin(int i) const
-{
-    return utf8(sqlite3_column_origin_name(m_stmt, i));
-}
-
-QString Statement::columnType(int i) const
-{
-    return utf8(sqlite3_column_decltype(m_stmt, i));
+    return {utf8(sqlite3_column_table_name(m_stmt, i)), utf8(sqlite3_column_origin_name(m_stmt, i)),
+            utf8(sqlite3_column_decltype(m_stmt, i))};
 }
 
 QVariant Statement::column(int i) const

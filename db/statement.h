@@ -22,8 +22,6 @@ public:
     // Prepares the first statement of sql; Error 3001 when sql holds none.
     Statement(sqlite3 *db, const QString &sql);
     ~Statement();
-    Statement(Statement &&other) noexcept;
-    Statement &operator=(Statement &&other) noexcept;
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
 
@@ -40,9 +38,11 @@ public:
 
     int columnCount() const;
     QString columnName(int i) const;
-    QString columnTable(int i) const;  // base table, "" for an expression
-    QString columnOrigin(int i) const; // base column, "" for an expression
-    QString columnType(int i) const;   // as declared, "" for an expression
+    // Where column i comes from: each "" for an expression.
+    struct Origin {
+        QString table, column, type; // type as declared
+    };
+    Origin columnOrigin(int i) const;
     // Column i of the current row: null, qint64, double or QString.
     QVariant column(int i) const;
 

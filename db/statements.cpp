@@ -3,6 +3,8 @@
 #include "db/engine_sql.h"
 #include "db/errors.h"
 
+#include <QRegularExpression>
+
 #include <limits>
 
 namespace merivex::Sql
@@ -14,13 +16,10 @@ namespace
 // The id is spliced into the text, so nothing but a whole 16-bit number passes.
 QString checkedId(const QString &id)
 {
-    qsizetype i = id.startsWith(QLatin1Char('-')) ? 1 : 0;
-    if (i == id.size())
+    static const QRegularExpression whole(
+        QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]+")));
+    if (!whole.match(id).hasMatch())
         fail(ErrorNumber::TypeMismatch);
-    for (; i < id.size(); ++i) {
-        if (id.at(i) < QLatin1Char('0') || id.at(i) > QLatin1Char('9'))
-            fail(ErrorNumber::TypeMismatch);
-    }
     bool ok = false;
     const qlonglong value = id.toLongLong(&ok);
     if (!ok || value < std::numeric_limits<qint16>::min() ||

@@ -3,13 +3,13 @@
 #include "db/errors.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <limits>
 
 namespace merivex
@@ -75,111 +75,35 @@ bool halfway(double v)
 }
 
 // Up to 15 significant digits, no trailing zeros, never "-0": the text of
-// QString::number(v, 'g', 15). The shortest digits that read back as v, cut
-// to 15, round as v itself does, unless they end in a 5 as the 16th digit:
-// only then is the exact form needed, where Qt rounds a tie away from zero.
+// QString::number(v, 'g', 15). std::to_chars rounds the exact value, a tie to
+// even, where Qt rounds a tie away from zero: a value exactly halfway is moved
+// one step outwards first, which changes nothing else at 15 digits.
 QString doubleText(double v)
 {
     if (v == 0)
         return QStringLiteral("0");
     if (!std::isfinite(v))
         return QString::number(v, 'g', 15);
-    char shortest[32];
-    const char *end =
-        std::to_chars(shortest, shortest + sizeof shortest, v, std::chars_format::scientific).ptr;
-    char digits[24];
-    int n = 0;
-    const char *p = shortest + (v < 0);
-    for (; *p != 'e'; ++p) {
-        if (*p != '.')
-            digits[n++] = *p;
-    }
-    int exponent = 0;
-    std::from_chars(p + 1 + (p[1] == '+'), end, exponent);
-    // Below the normal range fewer bits follow the point than digits show.
-    if ((n == 16 && digits[15] == '5') || !std::isnormal(v)) {
-        if (halfway(v))
-            v = std::nextafter(v, v > 0 ? HUGE_VAL : -HUGE_VAL);
-        const char *last =
-            std::to_chars(shortest, shortest + sizeof shortest, v, std::chars_format::general, 15)
-                .ptr;
-        return QString::fromLatin1(shortest, last - shortest);
-    }
-    if (n > 15) {
-        bool carry = digits[15] >= '5';
-        for (int i = 14; carry && i >= 0; --i) {
-            carry = digits[i] == '9';
-            digits[i] = carry ? '0' : char(digits[i] + 1);
-        }
-        if (carry) { // 9.99...95 became 10.0...
-            digits[0] = '1';
-            ++exponent;
-        }
-        n = 15;
-    }
-    while (n > 1 && digits[n - 1] == '0')
-        --n;
-
+    if (halfway(v))
+        v = std::nextafter(v, v > 0 ? HUGE_VAL : -HUGE_VAL);
     char text[32];
-    char *t = text;
-    if (v < 0)
-        *t++ = '-';
-    if (exponent < -4 || exponent >= 15) {
-        *t++ = digits[0];
-        if (n > 1)
-            *t++ = '.';
-        t = std::copy(digits + 1, digits + n, t);
-        *t++ = 'e';
-        *t++ = exponent < 0 ? '-' : '+';
-        if (std::abs(exponent) < 10)
-            *t++ = '0';
-        t = std::to_chars(t, text + sizeof text, std::abs(exponent)).ptr;
-    } else if (exponent < 0) {
-        *t++ = '0';
-        *t++ = '.';
-        t = std::fill_n(t, -exponent - 1, '0');
-        t = std::copy(digits, digits + n, t);
-    } else {
-        for (int i = 0; i <= exponent; ++i)
-            *t++ = i < n ? digits[i] : '0';
-        if (n > exponent + 1)
-            *t++ = '.';
-        t = std::copy(digits + std::min(n, exponent + 1), digits + n, t);
-    }
-    return QString::fromLatin1(text, t - text);
+    const char *end =
+        std::to_chars(text, text + sizeof text, v, std::chars_format::general, 15).ptr;
+    return QString::fromLatin1(text, end - text);
 }
 
 } // namespace
 
 std::optional<double> readNumber(const QString &text)
 {
-    const QString trimmed = text.trimmed();
-    const QString localePoint = QLocale().decimalPoint();
-    QString plain; // the number in the C locale's spelling
-    plain.reserve(trimmed.size());
-    bool separator = false;
-    bool digit = false;
-    for (qsizetype i = 0; i < trimmed.size(); ++i) {
-        const QChar c = trimmed.at(i);
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
-            digit = true;
-            plain += c;
-        } else if ((c == QLatin1Char('+') || c == QLatin1Char('-')) && i == 0) {
-            plain += c;
-        } else if (!separator &&
-                   (c == QLatin1Char('.') || QStringView(trimmed).mid(i).startsWith(localePoint))) {
-            separator = true;
-            plain += QLatin1Char('.');
-            if (c != QLatin1Char('.'))
-                i += localePoint.size() - 1;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (!digit)
-        return std::nullopt;
+    // In the C locale's spelling: an optional sign, then digits with at most
+    // one point; the look-ahead asks for at least one digit.
+    static const QRegularExpression number(
+        QRegularExpression::anchoredPattern(QStringLiteral("[+-]?(?=\\.?[0-9])[0-9]*\\.?[0-9]*")));
+    QString plain = text.trimmed();
+    plain.replace(QLocale().decimalPoint(), QLatin1String("."));
     bool ok = false;
-    const double value = QLocale::c().toDouble(plain, &ok);
+    const double value = number.match(plain).hasMatch() ? QLocale::c().toDouble(plain, &ok) : 0;
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
@@ -205,19 +129,12 @@ qint16 toInt16(const QVariant &v)
 {
     if (v.isNull())
         fail(ErrorNumber::TypeMismatch);
-    constexpr qint64 lowest = std::numeric_limits<qint16>::min();
-    constexpr qint64 highest = std::numeric_limits<qint16>::max();
-    if (isInteger(v)) {
-        const bool negative = v.toLongLong() < 0 && v.typeId() != QMetaType::ULongLong &&
-                              v.typeId() != QMetaType::ULong;
-        if (negative ? v.toLongLong() < lowest : v.toULongLong() > quint64(highest))
-            fail(ErrorNumber::Overflow);
-        return qint16(v.toLongLong());
-    }
+    // Every integer converts to a double exactly within 16 bits, and to one
+    // outside them when it is not.
     const double d = toFiniteDouble(v);
     if (d != std::floor(d))
         fail(ErrorNumber::TypeMismatch);
-    if (d < lowest || d > highest)
+    if (d < std::numeric_limits<qint16>::min() || d > std::numeric_limits<qint16>::max())
         fail(ErrorNumber::Overflow);
     return qint16(d);
 }

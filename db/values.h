@@ -10,9 +10,6 @@
 namespace merivex
 {
 
-// A field value: null, integer (qint64), double, or QString.
-using Value = QVariant;
-
 // The number a text stands for, or nothing when it is not one. A number is:
 // optional blanks, an optional "+" or "-", decimal digits 0-9 with at most
 // one decimal separator, optional blanks; at least one digit. The separator

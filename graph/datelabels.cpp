@@ -1,7 +1,6 @@
 #include "graph/datelabels.h"
 
 #include "db/dao.h"
-#include "db/date_order.h"
 #include "db/dates.h"
 
 #include <QDate>

@@ -1,6 +1,5 @@
 #include "tools/maintenance.h"
 
-#include "db/connection.h"
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/dates.h"

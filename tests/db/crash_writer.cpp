@@ -14,9 +14,10 @@ int main(int argc, char *argv[])
         return 2;
     try {
         auto db = testfiles::open(QString::fromLocal8Bit(argv[1]));
-        const merivex::JournalSettings settings = db->journalSettings();
-        std::printf("settings %s %d\n", settings.journalMode.toUtf8().constData(),
-                    settings.synchronous);
+        std::printf(
+            "settings %s %d\n",
+            db->value(QStringLiteral("PRAGMA journal_mode")).toString().toUtf8().constData(),
+            db->value(QStringLiteral("PRAGMA synchronous")).toInt());
         std::fflush(stdout);
         for (;;) {
             const qint16 id = testfiles::appendMeasurement(

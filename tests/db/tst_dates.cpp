@@ -1,6 +1,5 @@
 // Date texts: the separator and day/month/year order of the locale, reading
 // back with the two-digit year window, and the order the collation gives.
-#include "db/date_order.h"
 #include "db/dates.h"
 
 #include <QLocale>

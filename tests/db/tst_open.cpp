@@ -167,9 +167,9 @@ private slots:
         auto first = testfiles::open(path);
         auto second = testfiles::open(path);
         for (const auto &db : {first, second}) {
-            const JournalSettings settings = db->journalSettings();
-            QCOMPARE(settings.journalMode, QStringLiteral("wal"));
-            QCOMPARE(settings.synchronous, 2);
+            QCOMPARE(db->value(QStringLiteral("PRAGMA journal_mode")).toString(),
+                     QStringLiteral("wal"));
+            QCOMPARE(db->value(QStringLiteral("PRAGMA synchronous")).toInt(), 2);
         }
     }
 };

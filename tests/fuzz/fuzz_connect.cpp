@@ -1,6 +1,6 @@
 // The password of any connect string: part of the text, never spanning a
 // ";", and the one written after "PWD=" when the string holds only that.
-#include "db/connection.h"
+#include "db/dao.h"
 
 #include "fuzz_support.h"
 

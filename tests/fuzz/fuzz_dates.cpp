@@ -2,7 +2,6 @@
 // three texts; the comparison must be a strict weak order on them (here a
 // total one: equal only for equal bytes), and every date read must come back
 // unchanged through its own pattern.
-#include "db/date_order.h"
 #include "db/dates.h"
 
 #include "fuzz_support.h"
