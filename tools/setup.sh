@@ -5,13 +5,14 @@
 set -euo pipefail
 # Qt Charts needs Qt's OpenGL CMake package, which Debian ships apart from
 # qt6-base-dev in libqt6opengl6-dev and which qt6-charts-dev does not pull in.
+# clang's build of the fuzz targets archives with llvm's ar.
 # openbox, dbus-x11, x11-utils, at-spi2-core, python3-pyatspi and procps: the
 # real-window tests run under a window manager with the accessibility bus, read
 # the windows' X properties and stop every process they started.
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libgl-dev libsqlcipher-dev libssl-dev sqlcipher fonts-liberation
           fonts-urw-base35 xvfb xauth xdotool x11-apps x11-utils imagemagick clang
-          libclang-rt-14-dev dpkg-dev openbox dbus-x11 at-spi2-core python3-pyatspi
+          libclang-rt-14-dev llvm dpkg-dev openbox dbus-x11 at-spi2-core python3-pyatspi
           procps)
 if [ "${1:-}" = --list ]; then
     printf '%s\n' "${packages[@]}"
