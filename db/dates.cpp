@@ -130,31 +130,9 @@ int expandYear(int yy, int thisYear)
 namespace
 {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 bool isSeparator(char c)
 {
     return c == '/' || c == '.' || c == '-';
-}
-
-// Reads up to maxDigits digits at text[*pos]; the count read, 0 if none.
-int readNumber(const char *text, std::size_t size, std::size_t *pos, int maxDigits, int *value)
-{
-    int digits = 0;
-    *value = 0;
-    while (*pos < size && isDigit(text[*pos])) {
-        if (++digits > maxDigits)
-            return 0;
-        *value = *value * 10 + (text[*pos] - '0');
-        ++*pos;
-    }
-    return digits;
 }
 
 // The engine compares each stored "dd/mm/yy" many times per sort: that form
@@ -169,13 +147,10 @@ inline bool readShortForm(const char *text, std::size_t size, int thisYear, DayM
     if (d0 > 9 || d1 > 9 || m0 > 9 || m1 > 9 || y0 > 9 || y1 > 9)
         return false;
     const int day = int(d0 * 10 + d1), month = int(m0 * 10 + m1);
-    *result = DayMonthYear();
     if (day < 1 || day > 31 || month < 1 || month > 12)
-        return true;
-    result->valid = true;
-    result->day = day;
-    result->month = month;
-    result->year = expandYear(int(y0 * 10 + y1), thisYear);
+        *result = DayMonthYear();
+    else
+        *result = {true, day, month, expandYear(int(y0 * 10 + y1), thisYear)};
     return true;
 }
 
@@ -202,29 +177,17 @@ DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
     DayMonthYear result;
     if (readShortForm(text, size, thisYear, &result))
         return result;
-    std::size_t pos = 0;
-    while (pos < size && isBlank(text[pos]))
-        ++pos;
-    int day = 0, month = 0, year = 0;
-    if (!readNumber(text, size, &pos, 2, &day))
+    // Day and month of one or two digits, a year of one, two or four, joined
+    // by "/", "." or "-", blanks and tabs around. Latin-1 keeps every byte
+    // beyond ASCII a character that is none of these.
+    static const QRegularExpression form(QRegularExpression::anchoredPattern(QStringLiteral(
+        "[ \\t]*([0-9]{1,2})[/.\\-]([0-9]{1,2})[/.\\-]([0-9]{4}|[0-9]{1,2})[ \\t]*")));
+    const QRegularExpressionMatch match = form.match(QString::fromLatin1(text, qsizetype(size)));
+    const int day = match.captured(1).toInt(), month = match.captured(2).toInt();
+    if (!match.hasMatch() || day < 1 || day > 31 || month < 1 || month > 12)
         return result;
-    if (pos >= size || !isSeparator(text[pos++]))
-        return result;
-    if (!readNumber(text, size, &pos, 2, &month))
-        return result;
-    if (pos >= size || !isSeparator(text[pos++]))
-        return result;
-    const int yearDigits = readNumber(text, size, &pos, 4, &year);
-    if (yearDigits == 0 || yearDigits == 3)
-        return result;
-    while (pos < size && isBlank(text[pos]))
-        ++pos;
-    if (pos != size || day < 1 || day > 31 || month < 1 || month > 12)
-        return result;
-    result.valid = true;
-    result.day = day;
-    result.month = month;
-    result.year = yearDigits <= 2 ? expandYear(year, thisYear) : year;
+    const int year = match.captured(3).toInt();
+    result = {true, day, month, match.capturedLength(3) <= 2 ? expandYear(year, thisYear) : year};
     return result;
 }
 
