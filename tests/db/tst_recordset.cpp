@@ -14,8 +14,6 @@
 #include <algorithm>
 #include <limits>
 
-#include <unistd.h>
-
 using namespace merivex;
 using testfiles::errorNumber;
 
@@ -115,23 +113,6 @@ private slots:
         rs->Close();
 
         QCOMPARE(testfiles::readAll(*testfiles::open(path()), Sql::A()).size(), 2);
-    }
-
-    // A connection keeps its file open after the file left its folder; a
-    // row stored then would vanish with it.
-    void noRowIntoAFileRemovedBehindTheConnection()
-    {
-        Database &db = fresh();
-        testfiles::appendPatient(db, QStringLiteral("Kept"));
-        const QByteArray file = QFile::encodeName(path());
-        const QByteArray aside = file + ".aside";
-        QCOMPARE(::link(file.constData(), aside.constData()), 0);
-        QCOMPARE(::unlink(file.constData()), 0);
-        QCOMPARE(errorNumber([&] { testfiles::appendPatient(db, QStringLiteral("Lost")); }),
-                 ErrorNumber::DiskIoError);
-        QCOMPARE(::rename(aside.constData(), file.constData()), 0);
-        QCOMPARE(testfiles::appendPatient(db, QStringLiteral("Back")), 2);
-        QCOMPARE(count(Sql::A()), 2L);
     }
 
     // A query that fails at its first row must not keep its statement, which
