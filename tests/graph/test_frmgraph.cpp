@@ -61,7 +61,6 @@ private slots:
     void closingShowsTheBmiWindow();
     void closingTheFrameReopensNothing();
     void noPatientIsReportedAndShowsNoWindow();
-    void graphCommandOpensTheWindow();
 };
 
 void TestFrmGraph::drawsTheBmiByDateBetweenTheReferenceLines_data()
@@ -259,15 +258,6 @@ void TestFrmGraph::noPatientIsReportedAndShowsNoWindow()
     QVERIFY(!Forms::get<frmGraph>().IsLoaded());
     QCOMPARE(messages.messages().size(), 1);
     QCOMPARE(messages.messages()[0].buttons, vbCritical);
-}
-
-// The refusal without a patient is the shell's test.
-void TestFrmGraph::graphCommandOpensTheWindow()
-{
-    testfiles::addMeasurements({{1, 1, "05/01/01", 22.0, 1.0}});
-    Forms::get<frmMain>().ui().ArahanGraf->click();
-    QVERIFY(Forms::get<frmGraph>().IsLoaded());
-    QCOMPARE(chart().pointCount(), 2);
 }
 
 MERIVEX_TEST_MAIN(TestFrmGraph)
