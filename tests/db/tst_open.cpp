@@ -42,9 +42,10 @@ private slots:
             return errorNumber(
                 [&] { DBEngine::instance().OpenDatabase(path, true, false, connect); });
         };
-        // Wrong passwords, folders, text files and cut files are met through
+        // Other passwords, folders, text files and cut files are met through
         // the windows in tst_db_faults and by merivex-db in tst_maintenance.
         QCOMPARE(openWith(good, connectString()), 0);
+        QCOMPARE(openWith(good, QStringLiteral(";PWD=Vexo")), ErrorNumber::InvalidPassword);
         QCOMPARE(openWith(dir.filePath(QStringLiteral("missing.mdb")), connectString()),
                  ErrorNumber::FileNotFound);
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("missing.mdb"))));
