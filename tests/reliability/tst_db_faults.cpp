@@ -40,11 +40,6 @@ const struct {
                {"BMI history", menuBmi}, {"Enter in New", clickEnter},
                {"Save", clickSave},      {"Graph", menuGraph}};
 
-const char *name(Action action)
-{
-    return actions[int(action)].name;
-}
-
 // A registration that needs new pages in the file: the page limit is met.
 QString registeredName(Kind fault)
 {
@@ -72,11 +67,6 @@ void prepare(Action action, Kind fault)
         menuNew();
         fillRegistration(registeredName(fault), false, BirthDate);
     }
-}
-
-void act(Action action)
-{
-    actions[int(action)].step();
 }
 
 // After the failed action: nothing half-shown, the typed entries still there.
@@ -224,7 +214,7 @@ void TestDbFaults::faultMetByAnAction_data()
     };
     for (const auto &row : table) {
         for (Action action : row.actions)
-            QTest::addRow("%s, %s", faults::name(row.fault), name(action))
+            QTest::addRow("%s, %s", faults::name(row.fault), actions[int(action)].name)
                 << row.fault << action << row.number;
     }
 }
@@ -243,7 +233,7 @@ void TestDbFaults::faultMetByAnAction()
 
     std::optional<faults::Fault> injected;
     injected.emplace(fault);
-    act(action);
+    actions[int(action)].step();
 
     QCOMPARE(messages.messages().size(), 1);
     const ShownMessage shown = messages.messages().first();
@@ -268,7 +258,7 @@ void TestDbFaults::faultMetByAnAction()
     QCOMPARE(counts(), QList<qsizetype>({1, 1}));
 
     messages.clear();
-    act(action);
+    actions[int(action)].step();
     QCOMPARE(messages.prompts(), QStringList());
     checkDone(action, fault);
     QCOMPARE(counts(),
