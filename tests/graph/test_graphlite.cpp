@@ -24,7 +24,6 @@ PointTable table(const QStringList &labels, const QList<QVariant> &values)
     }
     return t;
 }
-
 } // namespace
 
 class TestGraphLite : public QObject
