@@ -116,18 +116,10 @@ void TestBmiCalculate::rejectedEntriesChangeNothing_data()
     const struct {
         const char *label, *height, *weight;
     } rows[] = {
-        {"empty height", "", "65"},
+        // Texts that are no number, empty and zero entries are tst_bad_input's.
         {"height 0", "0", "65"},
-        {"height 0.0", "0.0", "65"},
-        {"height 00", "00", "65"},
-        {"empty weight", "1.70", ""},
-        {"weight 0", "1.70", "0"},
         {"both empty", "", ""},
-        {"letters", "abc", "65"},
-        {"weight letters", "1.70", "sixty"},
         {"groups", "1,7,0", "65"},
-        {"blanks only", "   ", "65"},
-        {"hex", "1.70", "0x41"},
         {"quotient too large", "0.01", "65"},
         {"quotient too small", "0.01", "-65"},
     };

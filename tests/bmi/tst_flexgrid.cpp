@@ -11,12 +11,39 @@
 #include <QSignalSpy>
 #include <QTest>
 
+namespace
+{
+// The lists' header row and numbering column, columns from the format.
+void withHeader(FlexGrid &grid, const QString &format)
+{
+    grid.setRows(2);
+    grid.setFixedRows(1);
+    grid.setFixedCols(1);
+    grid.setCols(1);
+    grid.setFormatString(format);
+}
+
+// Shown, with rows numbered and dated as the history fills them.
+void fillShown(FlexGrid &grid, const QString &format, int rows, QSize size)
+{
+    grid.resize(size);
+    withHeader(grid, format);
+    for (int r = 1; r < rows; ++r) {
+        grid.setTextMatrix(r, 0, QString::number(r));
+        grid.setTextMatrix(r, 1, "05/01/24");
+        grid.setRows(grid.Rows() + 1);
+    }
+    grid.Refresh();
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+}
+} // namespace
+
 class TestFlexGrid : public QObject
 {
     Q_OBJECT
 private slots:
     void formatStringMakesColumnsAsWideAsTheirHeaders();
-    void fillingLikeTheListsDo();
     void clearEmptiesTextsButKeepsDimensions();
     void viewIsResetOnceAfterAFill();
     void clickingARowSelectsIt();
@@ -29,11 +56,7 @@ private slots:
 void TestFlexGrid::formatStringMakesColumnsAsWideAsTheirHeaders()
 {
     FlexGrid grid;
-    grid.setRows(2);
-    grid.setFixedRows(1);
-    grid.setFixedCols(1);
-    grid.setCols(1);
-    grid.setFormatString("No |Date               |Height|BMI   ");
+    withHeader(grid, "No |Date               |Height|BMI   ");
     QCOMPARE(grid.Cols(), 4);
     QCOMPARE(grid.TextMatrix(0, 1), QString("Date               "));
     const QFontMetrics metrics(grid.font());
@@ -47,39 +70,10 @@ void TestFlexGrid::formatStringMakesColumnsAsWideAsTheirHeaders()
     grid.setFormatString("No |Name|Date of Register|");
     QCOMPARE(grid.Cols(), 3);
     grid.Refresh();
+    // The header row and numbering column are the view's headers.
+    QCOMPARE(grid.model()->headerData(0, Qt::Horizontal).toString(), QString("Name"));
     QCOMPARE(grid.horizontalHeader()->sectionSize(0), grid.ColWidth(1));
     QCOMPARE(grid.verticalHeader()->width(), grid.ColWidth(0));
-}
-
-void TestFlexGrid::fillingLikeTheListsDo()
-{
-    FlexGrid grid;
-    grid.setRows(2);
-    grid.setFixedRows(1);
-    grid.setFixedCols(1);
-    grid.setCols(1);
-    grid.setFormatString("No |Name|Date");
-    QCOMPARE(grid.Row(), 1);
-    for (int n = 1; n <= 3; ++n) {
-        grid.setCol(0);
-        grid.setText(QString::number(n));
-        grid.setCol(1);
-        grid.setText(QString("name %1").arg(n));
-        grid.setRows(grid.Rows() + 1);
-        grid.setRow(grid.Rows() - 1);
-    }
-    QCOMPARE(grid.Rows(), 5);
-    QCOMPARE(grid.RowSel(), 4);
-    QCOMPARE(grid.TextMatrix(3, 0), QString("3"));
-    QCOMPARE(grid.TextMatrix(2, 1), QString("name 2"));
-    QCOMPARE(grid.TextMatrix(4, 0), QString());
-    grid.Refresh();
-    // The header row and numbering column are the view's headers.
-    QCOMPARE(grid.model()->rowCount(), 4);
-    QCOMPARE(grid.model()->columnCount(), 2);
-    QCOMPARE(grid.model()->headerData(1, Qt::Vertical).toString(), QString("2"));
-    QCOMPARE(grid.model()->headerData(0, Qt::Horizontal).toString(), QString("Name"));
-    QCOMPARE(grid.model()->index(2, 0).data().toString(), QString("name 3"));
 }
 
 void TestFlexGrid::clearEmptiesTextsButKeepsDimensions()
@@ -149,28 +143,6 @@ void TestFlexGrid::cellsOutsideTheGridAreRefused()
     QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setFixedRows(3));
     QCOMPARE(grid.TextMatrix(9, 9), QString());
 }
-
-namespace
-{
-// A shown grid with the history's header row, numbering column and rows.
-void fillShown(FlexGrid &grid, const QString &format, int rows, QSize size)
-{
-    grid.resize(size);
-    grid.setRows(2);
-    grid.setFixedRows(1);
-    grid.setFixedCols(1);
-    grid.setCols(1);
-    grid.setFormatString(format);
-    for (int r = 1; r < rows; ++r) {
-        grid.setTextMatrix(r, 0, QString::number(r));
-        grid.setTextMatrix(r, 1, "05/01/24");
-        grid.setRows(grid.Rows() + 1);
-    }
-    grid.Refresh();
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
-}
-} // namespace
 
 void TestFlexGrid::areaBeyondTheCellsIsGray()
 {

@@ -50,13 +50,6 @@ struct Name {
     Inode *synced = nullptr;
 };
 
-// What the layer adds to the engine's own file object, behind it.
-struct Trailer {
-    Inode *inode; // nullptr for the engine's nameless temporary files
-};
-
-PowerCut::Model *active = nullptr;
-
 QString folderOf(const QString &path)
 {
     return QFileInfo(path).absolutePath();
@@ -73,6 +66,7 @@ struct PowerCut::Model {
 
     std::vector<std::unique_ptr<Inode>> inodes;
     std::map<QString, Name> names;
+    std::map<sqlite3_file *, Inode *> files; // nullptr for nameless temporary files
     int events = 0;
     int cutAt = 0;
     bool failed = false;
@@ -88,14 +82,11 @@ struct PowerCut::Model {
     // A name seen for the first time names what is on disk, as synced.
     Name &follow(const QString &path)
     {
-        auto found = names.find(path);
-        if (found != names.end())
-            return found->second;
-        Name &name = names[path];
+        auto [found, isNew] = names.try_emplace(path);
         QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            name.current = name.synced = newInode(file.readAll());
-        return name;
+        if (isNew && file.open(QIODevice::ReadOnly))
+            found->second.current = found->second.synced = newInode(file.readAll());
+        return found->second;
     }
 
     // True when the power fails at this call or has failed before.
@@ -106,37 +97,27 @@ struct PowerCut::Model {
         return failed;
     }
 
-    Trailer *trailer(sqlite3_file *file)
-    {
-        return reinterpret_cast<Trailer *>(reinterpret_cast<char *>(file) + trailerOffset());
-    }
-    int trailerOffset() const { return (real->szOsFile + 7) / 8 * 8; }
-
     void folderSynced(const QString &folder)
     {
-        for (auto &[path, name] : names) {
+        for (auto &[path, name] : names)
             if (folderOf(path) == folder)
                 name.synced = name.current;
-        }
     }
 };
 
 namespace
 {
 
-PowerCut::Model &model()
-{
-    return *active;
-}
+PowerCut::Model *active = nullptr;
 
 // What a power cut can undo: writes, truncations, syncs and deletions.
 int fileWrite(sqlite3_file *file, const void *buffer, int amount, sqlite3_int64 offset)
 {
-    PowerCut::Model &m = model();
+    PowerCut::Model &m = *active;
     if (m.fails())
         return SQLITE_IOERR_WRITE;
     const int rc = m.realMethods->xWrite(file, buffer, amount, offset);
-    if (Inode *inode = m.trailer(file)->inode; rc == SQLITE_OK && inode) {
+    if (Inode *inode = m.files[file]; rc == SQLITE_OK && inode) {
         inode->unsynced.push_back({offset, QByteArray(static_cast<const char *>(buffer), amount)});
         m.lastWritten = inode;
     }
@@ -145,24 +126,24 @@ int fileWrite(sqlite3_file *file, const void *buffer, int amount, sqlite3_int64 
 
 int fileTruncate(sqlite3_file *file, sqlite3_int64 size)
 {
-    PowerCut::Model &m = model();
+    PowerCut::Model &m = *active;
     if (m.fails())
         return SQLITE_IOERR_TRUNCATE;
     const int rc = m.realMethods->xTruncate(file, size);
-    if (Inode *inode = m.trailer(file)->inode; rc == SQLITE_OK && inode)
+    if (Inode *inode = m.files[file]; rc == SQLITE_OK && inode)
         inode->unsynced.push_back({size, {}});
     return rc;
 }
 
 int fileSync(sqlite3_file *file, int flags)
 {
-    PowerCut::Model &m = model();
+    PowerCut::Model &m = *active;
     if (m.fails())
         return SQLITE_IOERR_FSYNC;
     // The engine syncs the folder here too, the first time after creating
     // a journal or log; openDirectory below sees that.
     const int rc = m.realMethods->xSync(file, flags);
-    if (Inode *inode = m.trailer(file)->inode; rc == SQLITE_OK && inode) {
+    if (Inode *inode = m.files[file]; rc == SQLITE_OK && inode) {
         inode->sync();
         if (m.lastWritten == inode)
             m.lastWritten = nullptr;
@@ -172,9 +153,9 @@ int fileSync(sqlite3_file *file, int flags)
 
 int vfsOpen(sqlite3_vfs *, const char *zName, sqlite3_file *file, int flags, int *outFlags)
 {
-    PowerCut::Model &m = model();
+    PowerCut::Model &m = *active;
     Name *name = zName ? &m.follow(QString::fromUtf8(zName)) : nullptr;
-    m.trailer(file)->inode = nullptr;
+    m.files[file] = nullptr;
     const int rc = m.real->xOpen(m.real, zName, file, flags, outFlags);
     if (!file->pMethods)
         return rc;
@@ -190,14 +171,14 @@ int vfsOpen(sqlite3_vfs *, const char *zName, sqlite3_file *file, int flags, int
     if (rc == SQLITE_OK && name) {
         if (!name->current) // created now
             name->current = m.newInode();
-        m.trailer(file)->inode = name->current;
+        m.files[file] = name->current;
     }
     return rc;
 }
 
 int vfsDelete(sqlite3_vfs *, const char *zName, int syncDir)
 {
-    PowerCut::Model &m = model();
+    PowerCut::Model &m = *active;
     if (m.fails())
         return SQLITE_IOERR_DELETE;
     Name &name = m.follow(QString::fromUtf8(zName));
@@ -210,7 +191,7 @@ int vfsDelete(sqlite3_vfs *, const char *zName, int syncDir)
 // The engine opens a file's folder only to sync it.
 int openDirectory(const char *path, int *fd)
 {
-    PowerCut::Model &m = model();
+    PowerCut::Model &m = *active;
     if (!m.failed)
         m.folderSynced(folderOf(QString::fromUtf8(path)));
     return reinterpret_cast<int (*)(const char *, int *)>(m.realOpenDirectory)(path, fd);
@@ -229,11 +210,10 @@ PowerCut::PowerCut(const QStringList &files, int cutAt) : m(std::make_unique<Mod
 
     // The same name, registered first: the layer's opens find this one. The
     // unix VFS's other calls do not look at the VFS they are handed, so they
-    // are taken over as they are; its file objects get a trailer behind them.
+    // are taken over as they are.
     sqlite3_vfs &vfs = m->vfs;
     vfs = *m->real;
     vfs.pNext = nullptr;
-    vfs.szOsFile = m->trailerOffset() + int(sizeof(Trailer));
     vfs.xOpen = vfsOpen;
     vfs.xDelete = vfsDelete;
     sqlite3_vfs_register(&vfs, 1);

@@ -2,12 +2,10 @@
 // every row whose Update had returned, and its ids still run 1, 2, 3 ...
 // The file is checked from outside the layer, with the engine's own shell.
 #include "db/dao.h"
-#include "db/database_file.h"
 
 #include "patientfile.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -136,22 +134,6 @@ private slots:
               clock.elapsed(), killedMidSaves, storedBefore);
         QCOMPARE(killedMidSaves, trials);
         QVERIFY(clock.elapsed() < 60000);
-    }
-
-    // The standard open, beside the executable, gives the same settings.
-    void standardOpenIsCrashSafe()
-    {
-        const QString path = databasePath();
-        QFile::remove(path);
-        createPatientDatabase(path);
-        auto db = openPatientDatabase();
-        const QString mode = db->value(QStringLiteral("PRAGMA journal_mode")).toString();
-        const int synchronous = db->value(QStringLiteral("PRAGMA synchronous")).toInt();
-        db.reset();
-        QFile::remove(path);
-        QVERIFY2(crashSafe(mode, synchronous),
-                 qPrintable(QStringLiteral("%1 %2").arg(mode).arg(synchronous)));
-        QCOMPARE(synchronous, 2);
     }
 };
 

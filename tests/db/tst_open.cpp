@@ -27,13 +27,6 @@ QString inUse()
     return QStringLiteral("error %1").arg(ErrorNumber::FileInUse);
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 } // namespace
 
 class TestOpen : public QObject
@@ -49,30 +42,19 @@ private slots:
             return errorNumber(
                 [&] { DBEngine::instance().OpenDatabase(path, true, false, connect); });
         };
+        // Other passwords, folders, text files and cut files are met through
+        // the windows in tst_db_faults and by merivex-db in tst_maintenance.
         QCOMPARE(openWith(good, connectString()), 0);
         QCOMPARE(openWith(good, QStringLiteral(";PWD=Vexo")), ErrorNumber::InvalidPassword);
-        QCOMPARE(openWith(good, QString()), ErrorNumber::InvalidPassword);
         QCOMPARE(openWith(dir.filePath(QStringLiteral("missing.mdb")), connectString()),
                  ErrorNumber::FileNotFound);
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("missing.mdb"))));
-        QCOMPARE(openWith(dir.path(), connectString()), ErrorNumber::CannotOpen);
-
-        const QString text = dir.filePath(QStringLiteral("notes.mdb"));
-        writeFile(text, "These are notes, not a database.\n");
-        QCOMPARE(openWith(text, connectString()), ErrorNumber::CannotOpen);
 
         // An empty file would open as a new database and be given a schema.
         const QString empty = dir.filePath(QStringLiteral("empty.mdb"));
-        writeFile(empty, QByteArray());
+        QVERIFY(QFile(empty).open(QIODevice::WriteOnly));
         QCOMPARE(openWith(empty, connectString()), ErrorNumber::CannotOpen);
         QCOMPARE(QFileInfo(empty).size(), 0);
-
-        // Cut inside page 1 of a real file.
-        QFile original(good);
-        QVERIFY(original.open(QIODevice::ReadOnly));
-        const QString cut = dir.filePath(QStringLiteral("cut.mdb"));
-        writeFile(cut, original.read(700));
-        QCOMPARE(openWith(cut, connectString()), ErrorNumber::CannotOpen);
     }
 
     void storedTextIsEncrypted()

@@ -4,9 +4,8 @@
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/maintenance_sql.h"
-#include "db/statements.h"
-#include "db/values.h"
 
+#include "patientfile.h"
 #include "power_cut_vfs.h"
 
 #include <QElapsedTimer>
@@ -16,46 +15,6 @@
 #include <QTest>
 
 using namespace merivex;
-
-namespace
-{
-
-std::shared_ptr<Database> openFile(const QString &path)
-{
-    return DBEngine::instance().OpenDatabase(path, true, false, connectString());
-}
-
-// A save as the BMI window does it: the last id + 1, through the recordset.
-qint16 appendMeasurement(Database &db)
-{
-    const auto rows = db.OpenRecordset(Sql::C(), dbOpenDynaset);
-    qint16 last = 0;
-    if (rows->RecordCount() != 0) {
-        rows->MoveLast(0);
-        last = toInt16(rows->Fields(QStringLiteral("IdBMI")).Value());
-    }
-    rows->AddNew();
-    rows->Fields(QStringLiteral("IdBMI")).setValue(addInt16(last, 1));
-    rows->Fields(QStringLiteral("IdPt")).setValue(1);
-    rows->Fields(QStringLiteral("Date")).setValue(QStringLiteral("07/12/26"));
-    rows->Fields(QStringLiteral("Weight")).setValue(QStringLiteral("65"));
-    rows->Fields(QStringLiteral("Height")).setValue(QStringLiteral("1.7"));
-    const qint16 id = toInt16(rows->Fields(QStringLiteral("IdBMI")).Value());
-    rows->Update(dbUpdateRegular, false);
-    rows->Close();
-    return id;
-}
-
-QStringList firstColumn(Database &db, const QString &sql)
-{
-    QStringList values;
-    const auto rows = db.OpenRecordset(sql, dbOpenSnapshot, dbSQLPassThrough);
-    for (; !rows->AtEOF(); rows->MoveNext())
-        values.append(displayText(rows->Fields(0).Value()));
-    return values;
-}
-
-} // namespace
 
 class TestPowerCut : public QObject
 {
@@ -88,10 +47,13 @@ private slots:
                 try {
                     for (int saves = 0; !power.failed(); ++saves) {
                         QVERIFY2(saves < 5000, "the power never failed");
-                        const auto db = openFile(path);
+                        const auto db = testfiles::open(path);
                         for (int batch = random.bounded(1, 12); batch > 0 && !power.failed();
                              --batch) {
-                            reported.insert(appendMeasurement(*db));
+                            // A save as the BMI window does it.
+                            reported.insert(testfiles::appendMeasurement(
+                                *db, 1, QStringLiteral("07/12/26"), QStringLiteral("65"),
+                                QStringLiteral("1.7")));
                         }
                     }
                 } catch (const Error &) {
@@ -100,12 +62,13 @@ private slots:
                 torn += power.cutDisk(random.bounded(2) ? random.generateDouble() : -1.0);
             }
             // Opened again the normal way, on the engine's own file system.
-            const auto db = openFile(path);
-            QCOMPARE(firstColumn(*db, Sql::maintenance::integrityCheck),
-                     QStringList{QStringLiteral("ok")});
-            const QStringList stored = firstColumn(*db, Sql::maintenance::measurementIds);
+            const auto db = testfiles::open(path);
+            QCOMPARE(testfiles::readAll(*db, Sql::maintenance::integrityCheck),
+                     QList<QStringList>{{QStringLiteral("ok")}});
+            const QList<QStringList> stored =
+                testfiles::readAll(*db, Sql::maintenance::measurementIds);
             for (int id : std::as_const(reported)) {
-                if (!stored.contains(QString::number(id))) {
+                if (!stored.contains(QStringList{QString::number(id)})) {
                     ++lost;
                     qWarning("cut %d lost reported id %d", cut, id);
                 }

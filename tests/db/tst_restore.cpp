@@ -4,6 +4,7 @@
 #include "db/dao.h"
 #include "db/maintenance_sql.h"
 
+#include "other_process.h"
 #include "patientfile.h"
 #include "tool_support.h"
 
@@ -14,6 +15,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 using namespace merivex;
 using dbtest::hashOf;
@@ -163,18 +166,14 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(backupBytes);
         }
-        QProcess holder;
-        if (exitCode == 3) {
-            holder.start(QStringLiteral(LOCK_HOLDER), {path});
-            QVERIFY(holder.waitForReadyRead(10000));
-            QCOMPARE(holder.readLine().trimmed(), QByteArray("opened"));
-        }
+        std::optional<OtherProcess> holder;
+        if (exitCode == 3)
+            QCOMPARE(holder.emplace(path).answer(), QStringLiteral("opened"));
         const QStringList before = files(dir);
         const QByteArray hash = hashOf(path);
         const Run run = runTool(backupName.isEmpty() ? QStringList{restoreCmd}
                                                      : QStringList{restoreCmd, backup, path});
-        holder.kill();
-        holder.waitForFinished();
+        holder.reset();
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
         QCOMPARE(files(dir), before);

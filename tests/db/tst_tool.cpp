@@ -22,12 +22,15 @@ class TestTool : public QObject
     Q_OBJECT
 
 private slots:
+    // Without a path, beside the program.
     void createsAnEmptyPrivateDatabase()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("Merivex.mdb"));
-        const Run run = runTool({QStringLiteral("create"), path});
+        const QString program = dir.filePath(QStringLiteral("merivex-db"));
+        QVERIFY(QFile::copy(QStringLiteral(MERIVEX_DB_TOOL), program));
+        const Run run = runTool({QStringLiteral("create")}, program);
         QCOMPARE(run.exitCode, 0);
+        const QString path = dir.filePath(QStringLiteral("Merivex.mdb"));
         QVERIFY2(run.out.contains(path), qPrintable(run.out));
         QCOMPARE(QFile::permissions(path),
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
@@ -62,16 +65,6 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         QVERIFY(!run.err.isEmpty());
         QVERIFY(!QFile::exists(path));
-    }
-
-    void defaultsToTheProgramsFolder()
-    {
-        QTemporaryDir dir;
-        const QString program = dir.filePath(QStringLiteral("merivex-db"));
-        QVERIFY(QFile::copy(QStringLiteral(MERIVEX_DB_TOOL), program));
-        QCOMPARE(runTool({QStringLiteral("create")}, program).exitCode, 0);
-        auto db = testfiles::open(dir.filePath(QStringLiteral("Merivex.mdb")));
-        QCOMPARE(db->OpenRecordset(Sql::A(), dbOpenDynaset)->RecordCount(), 0);
     }
 
     // A file made by the tool when this test was written: a later engine

@@ -53,6 +53,7 @@ private slots:
     void drawsTheBmiByDateBetweenTheReferenceLines();
     void oneMeasurementGivesTwoPoints();
     void sameDayAndMonthShareALabel();
+    void labelsTakeTheLocaleSeparator();
     void nullBmiAndUnreadableDateDrawNothing();
     void noMeasurementShowsAnEmptyChart();
     void onlyThePatientsOwnMeasurements();
@@ -61,7 +62,6 @@ private slots:
     void closingShowsTheBmiWindow();
     void closingTheFrameReopensNothing();
     void noPatientIsReportedAndShowsNoWindow();
-    void graphCommandOpensTheWindow();
 };
 
 void TestFrmGraph::drawsTheBmiByDateBetweenTheReferenceLines_data()
@@ -127,6 +127,15 @@ void TestFrmGraph::sameDayAndMonthShareALabel()
     Forms::get<frmGraph>().Show();
     QCOMPARE(chart().labels(), QStringList({"05/01", "05/01"}));
     QCOMPARE(values(2), QList<double>({22, 23}));
+}
+
+// Dates stored with other separators and without zeros read alike.
+void TestFrmGraph::labelsTakeTheLocaleSeparator()
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    testfiles::addMeasurements({{1, 1, "05.01.01", 22.0, 1.0}, {2, 1, " 6-1-01 ", 23.0, 1.0}});
+    Forms::get<frmGraph>().Show();
+    QCOMPARE(chart().labels(), QStringList({"05.01", "06.01"}));
 }
 
 void TestFrmGraph::nullBmiAndUnreadableDateDrawNothing()
@@ -259,15 +268,6 @@ void TestFrmGraph::noPatientIsReportedAndShowsNoWindow()
     QVERIFY(!Forms::get<frmGraph>().IsLoaded());
     QCOMPARE(messages.messages().size(), 1);
     QCOMPARE(messages.messages()[0].buttons, vbCritical);
-}
-
-// The refusal without a patient is the shell's test.
-void TestFrmGraph::graphCommandOpensTheWindow()
-{
-    testfiles::addMeasurements({{1, 1, "05/01/01", 22.0, 1.0}});
-    Forms::get<frmMain>().ui().ArahanGraf->click();
-    QVERIFY(Forms::get<frmGraph>().IsLoaded());
-    QCOMPARE(chart().pointCount(), 2);
 }
 
 MERIVEX_TEST_MAIN(TestFrmGraph)

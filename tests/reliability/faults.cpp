@@ -25,13 +25,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-// A real database with both tables, keyed with a password not the
-// application's.
-void createWithOtherPassword(const QString &path)
-{
-    merivex::createPatientDatabase(path, QStringLiteral(";PWD=not-vexo"));
-}
-
 void releaseConnections()
 {
     Module1::PatientRecordset.reset();
@@ -103,7 +96,7 @@ void Fault::apply()
     case Kind::Missing:
         break;
     case Kind::WrongPassword:
-        createWithOtherPassword(file);
+        merivex::createPatientDatabase(file, QStringLiteral(";PWD=not-vexo"));
         break;
     case Kind::RandomBytes: {
         QByteArray bytes(5000, Qt::Uninitialized);

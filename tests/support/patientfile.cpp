@@ -103,11 +103,6 @@ void insertRows(Database &db, const QString &sql, const QList<Values> &rows)
     rs->Close();
 }
 
-void insertRow(Database &db, const QString &sql, const Values &values)
-{
-    insertRows(db, sql, {values});
-}
-
 QList<QStringList> readAll(Database &db, const QString &sql)
 {
     auto rs = db.OpenRecordset(sql, dbOpenSnapshot, dbSQLPassThrough);

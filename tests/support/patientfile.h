@@ -37,7 +37,6 @@ qint16 appendMeasurement(merivex::Database &db, qint16 patient, const QString &d
 
 // Stores rows with every value given, ids included, through one recordset.
 void insertRows(merivex::Database &db, const QString &sql, const QList<Values> &rows);
-void insertRow(merivex::Database &db, const QString &sql, const Values &values);
 
 // Every row of a read query as display texts.
 QList<QStringList> readAll(merivex::Database &db, const QString &sql);
