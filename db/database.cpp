@@ -15,6 +15,10 @@
 #include <QScopeGuard>
 #include <QSet>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace merivex
 {
 
@@ -95,6 +99,22 @@ void checkKey(sqlite3 *db, const QString &path, qint64 size)
     }
 }
 
+// The engine reports a file it may not read as one that is no database and
+// opens one it may not write for reading only, and a folder that cannot take
+// the log file fails the first read as a disk error. So the permissions are
+// asked first (with the effective ids, as the engine's calls run), and a
+// refusal is reported as such.
+bool refused(const QString &path, int mode)
+{
+    return faccessat(AT_FDCWD, QFile::encodeName(path).constData(), mode, AT_EACCESS) != 0 &&
+           (errno == EACCES || errno == EPERM);
+}
+
+QString folderOf(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absolutePath());
+}
+
 // A keyed, checked connection to the existing file at path; an empty file
 // is allowed only while it is being created.
 sqlite3 *openConnection(const QString &path, const QString &connect, bool exclusive, bool readOnly,
@@ -138,9 +158,13 @@ sqlite3 *openConnection(const QString &path, const QString &connect, bool exclus
     // that other connections of this process hold on it.
     const QFileInfo info(path);
     if (!info.exists())
-        fail(ErrorNumber::FileNotFound, path);
+        fail(refused(path, F_OK) ? ErrorNumber::NoPermission : ErrorNumber::FileNotFound, path);
     if (!info.isFile())
         fail(ErrorNumber::CannotOpen, path);
+    if (refused(path, readOnly ? R_OK : R_OK | W_OK))
+        fail(ErrorNumber::NoPermission, path);
+    if (!readOnly && refused(folderOf(path), W_OK | X_OK))
+        fail(ErrorNumber::FolderNotWritable, folderOf(path));
     const qint64 size = info.size();
     if (size == 0 && !creating) // would open as a new, empty database
         fail(ErrorNumber::CannotOpen, path);
@@ -278,6 +302,8 @@ void createPatientDatabase(const QString &path, const QString &connect)
                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         if (QFileInfo::exists(path))
             fail(ErrorNumber::DatabaseExists, path);
+        if (refused(folderOf(path), W_OK | X_OK))
+            fail(ErrorNumber::FolderNotWritable, folderOf(path));
         fail(ErrorNumber::DiskIoError,
              QStringLiteral("Could not create '%1': %2.").arg(path, file.errorString()));
     }

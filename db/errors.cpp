@@ -22,9 +22,13 @@ void fail(int number, const QString &detail)
         {N::ReadOnly, "Cannot update. Database or object is read-only."},
         {N::InvalidPassword, "Not a valid password."},
         {N::DiskIoError, "Disk or network error."},
-        {N::FileInUse, "Could not use '%1'; file already in use."},
+        {N::FileInUse, "Could not use '%1'; file already in use. Another Merivex window, or "
+                       "merivex-db, holds it."},
         {N::CannotOpen, "Cannot open database '%1'. It may not be a database that your "
                         "application recognizes, or the file may be corrupt."},
+        {N::FolderNotWritable, "You do not have permission to write in the folder '%1', which "
+                               "holds the database and its log file."},
+        {N::NoPermission, "You do not have permission to open '%1'."},
         {N::CharactersAfterEnd, "Characters found after end of SQL statement."},
         {N::DatabaseExists, "Database '%1' already exists."},
         {N::ItemNotFound, "Item not found in this collection."},
