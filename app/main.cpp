@@ -1,5 +1,7 @@
 #include "app/application.h"
 #include "app/module1.h"
+#include "app/msgbox.h"
+#include "db/database_file.h"
 
 #include <QApplication>
 
@@ -7,6 +9,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     InitApplication();
+    // A failure is reported here, and again by each window that opens the file.
+    Guarded(merivex::prepareUserDatabase);
     Module1::Main();
     const int status = QApplication::exec();
     Module1::Reset();

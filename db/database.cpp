@@ -14,9 +14,11 @@
 #include <QMutex>
 #include <QScopeGuard>
 #include <QSet>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace merivex
@@ -277,10 +279,63 @@ std::shared_ptr<Database> DBEngine::OpenDatabase(const QString &path, bool exclu
         new Database(openConnection(path, connect, exclusive, readOnly)));
 }
 
+namespace
+{
+
+// Installed beside the programs by the system-wide package only.
+bool dataInHome()
+{
+    return QFileInfo::exists(QCoreApplication::applicationDirPath() +
+                             QStringLiteral("/data-in-home"));
+}
+
+void makePrivateFolder(const QString &folder)
+{
+    if (QFileInfo(folder).isDir())
+        return;
+    const QString parent = folderOf(folder);
+    if (parent != folder)
+        makePrivateFolder(parent);
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
+        if (errno == EACCES || errno == EPERM)
+            fail(ErrorNumber::FolderNotWritable, parent);
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not create '%1': %2.").arg(folder, qt_error_string(errno)));
+    }
+}
+
+} // namespace
+
+QString dataFolder()
+{
+    if (dataInHome())
+        return QDir::toNativeSeparators(
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/merivex"));
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}
+
 QString databasePath()
 {
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator() +
-           QStringLiteral("Merivex.mdb");
+    return dataFolder() + QDir::separator() + QStringLiteral("Merivex.mdb");
+}
+
+void makeDataFolder()
+{
+    makePrivateFolder(dataFolder());
+}
+
+void prepareUserDatabase()
+{
+    if (!dataInHome())
+        return;
+    makeDataFolder();
+    try {
+        createPatientDatabase(databasePath());
+    } catch (const Error &error) {
+        if (error.number() != ErrorNumber::DatabaseExists) // made on an earlier start
+            throw;
+    }
 }
 
 QString connectString()

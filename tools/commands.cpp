@@ -81,10 +81,11 @@ QString usage()
         "       merivex-db restore BACKUP [PATH]\n"
         "       merivex-db --help\n"
         "\n"
-        "PATH is the patient database; it defaults to Merivex.mdb in the folder of\n"
-        "this program, where the application looks for it. Every command but create\n"
-        "opens it the way the application does and refuses a file the application\n"
-        "holds open.\n"
+        "PATH is the patient database; it defaults to Merivex.mdb where the\n"
+        "application looks for it: in the folder of this program, or, installed\n"
+        "system-wide, in $XDG_DATA_HOME/merivex (~/.local/share/merivex), which\n"
+        "create makes when missing. Every command but create opens it the way the\n"
+        "application does and refuses a file the application holds open.\n"
         "\n"
         "create  Creates a new, empty patient database with the tables Biodata and\n"
         "        BMIHistory, encrypted with the application's password, readable and\n"
@@ -121,6 +122,8 @@ int create(const QStringList &args)
         return usageError(QStringLiteral("create takes at most one PATH."));
     const QString path = args.isEmpty() ? databasePath() : args.first();
     return run(path, QStringLiteral("%1 not created").arg(native(path)), [&] {
+        if (args.isEmpty())
+            makeDataFolder();
         createPatientDatabase(path);
         print(stdout, QStringLiteral("Created %1: empty tables Biodata and BMIHistory, "
                                      "encrypted, mode 0600.")
@@ -210,6 +213,8 @@ int restore(const QStringList &args)
         QFileInfo::exists(path))
         return usageError(QStringLiteral("BACKUP and PATH are the same file."));
     return run(path, QStringLiteral("%1 not restored").arg(native(path)), [&] {
+        if (args.size() == 1)
+            makeDataFolder();
         const Restored restored = restorePatientDatabase(backup, path);
         if (restored.aside.isEmpty()) {
             print(stdout, QStringLiteral("There was no file at %1.").arg(native(path)));

@@ -8,6 +8,7 @@
 #include "tool_support.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -38,6 +39,31 @@ private slots:
         QCOMPARE(db->OpenRecordset(Sql::A(), dbOpenDynaset)->RecordCount(), 0);
         QCOMPARE(db->OpenRecordset(Sql::C(), dbOpenDynaset)->RecordCount(), 0);
         QCOMPARE(testfiles::appendPatient(*db, QStringLiteral("First")), qint16(1));
+    }
+
+    // Installed system-wide (the marker beside the program), in the user's
+    // $XDG_DATA_HOME/merivex, made private with its missing parents.
+    void defaultsToTheUserFolderWhenInstalledSystemWide()
+    {
+        QTemporaryDir dir;
+        const QString program = dir.filePath(QStringLiteral("merivex-db"));
+        QVERIFY(QFile::copy(QStringLiteral(MERIVEX_DB_TOOL), program));
+        QFile marker(dir.filePath(QStringLiteral("data-in-home")));
+        QVERIFY(marker.open(QIODevice::WriteOnly));
+        const QString data = dir.filePath(QStringLiteral("home/data"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        const Run created = runTool({QStringLiteral("create")}, program);
+        const Run checked = runTool({QStringLiteral("check")}, program);
+        const QString path = data + QStringLiteral("/merivex/Merivex.mdb");
+        QCOMPARE(created.exitCode, 0);
+        QVERIFY2(checked.out.contains(path + QStringLiteral(": 0 patients, 0 measurements")),
+                 qPrintable(checked.out + checked.err));
+        const auto privateFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                   QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+        QCOMPARE(QFile::permissions(data + QStringLiteral("/merivex")), privateFolder);
+        QCOMPARE(QFile::permissions(data), privateFolder);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("Merivex.mdb"))));
     }
 
     void neverOverwrites()
