@@ -1,6 +1,7 @@
 #!/bin/sh
-# Regenerates resources/icons/*.ico and resources/pictures/* from the drawing
-# code in resources/src/ and checks the results.
+# Regenerates resources/icons/*.ico, resources/desktop/*.png and
+# resources/pictures/* from the drawing code in resources/src/ and checks the
+# results.
 #
 # The drawing is done with QPainter rather than from SVG: this ImageMagick
 # has no librsvg coder, and its internal SVG renderer draws gradients black
@@ -31,6 +32,14 @@ mkdir -p "$icons" "$pictures"
 for name in handshake new open bmi graph exit; do
     # -colors keeps them as they are but makes ImageMagick write a palette.
     convert "$png/$name-32.png" "$png/$name-16.png" +dither -colors 16 "$icons/$name.ico"
+done
+
+# The desktop's icons: the two frames of the window icon, and larger drawings.
+desktop=$root/resources/desktop
+convert "$icons/handshake.ico[0]" -strip "$desktop/merivex-32.png"
+convert "$icons/handshake.ico[1]" -strip "$desktop/merivex-16.png"
+for size in 48 64 128 256; do
+    convert "$png/merivex-$size.png" -strip "$desktop/merivex-$size.png"
 done
 
 convert "$png/logo.png" -strip -sampling-factor 1x1 -quality 92 "$pictures/logo.jpg"

@@ -1,5 +1,6 @@
-// Writes every icon (at 32 and 16 pixels) and picture as a PNG file into the
-// folder given on the command line.
+// Writes every icon (at 32 and 16 pixels), the application icon at the
+// desktop's larger sizes, and every picture as a PNG file into the folder
+// given on the command line.
 #include "draw.h"
 
 #include <QDir>
@@ -93,6 +94,11 @@ int main(int argc, char **argv)
         for (int size : {32, 16})
             ok &= save(reduce(icon(design, size), design.palette), dir,
                        QStringLiteral("%1-%2").arg(QLatin1String(design.name)).arg(size));
+    // The application icon at the larger sizes desktops show, in full colour.
+    for (const IconDesign &design : iconDesigns())
+        if (qstrcmp(design.name, "handshake") == 0)
+            for (int size : {48, 64, 128, 256})
+                ok &= save(icon(design, size), dir, QStringLiteral("merivex-%1").arg(size));
     ok &= save(logoPicture(), dir, QStringLiteral("logo"));
     ok &= save(bannerPicture(), dir, QStringLiteral("banner"));
     ok &= save(badgePicture(), dir, QStringLiteral("badge"));
