@@ -24,13 +24,16 @@ db=$prefix/Merivex.mdb
 "$prefix/merivex-db" check >"$tmp/check.log" || fail "check of the new database: $(cat "$tmp/check.log")"
 grep -q "0 patients, 0 measurements" "$tmp/check.log" || fail "the new database is not empty"
 
+# A portable folder keeps its data beside the programs: no marker, no /usr layout.
+[ ! -e "$prefix/data-in-home" ] && [ ! -e "$prefix/lib" ] && [ ! -e "$prefix/bin" ] ||
+    fail "the portable folder has parts of the system-wide layout"
 entry=$prefix/share/applications/merivex.desktop
 [ -f "$entry" ] || fail "no desktop entry"
 grep -qx "Exec=\"$prefix/MerivexDemo\"" "$entry" || fail "desktop entry does not run the installed program"
-grep -qx "Path=$prefix" "$entry" || fail "desktop entry does not start in the application folder"
 icon=$(sed -n 's/^Icon=//p' "$entry")
 [ -f "$icon" ] || fail "desktop entry names a missing icon: $icon"
-for size in 16 32; do
+desktop-file-validate "$entry" || fail "desktop-file-validate"
+for size in 16 32 48 64 128 256; do
     png=$prefix/share/icons/hicolor/${size}x$size/apps/merivex.png
     [ "$(identify -format '%m %wx%h' "$png")" = "PNG ${size}x$size" ] || fail "$png is not a $size x $size PNG"
 done

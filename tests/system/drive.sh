@@ -311,3 +311,44 @@ sql()
 {
     printf "PRAGMA key='vexo';\n.mode list\n.separator |\n%s\n" "$2" | sqlcipher "$1" | sed '/^ok$/d'
 }
+
+# register_patient NAME BIRTH: New, a female patient, Enter; waits for the
+# caption to name her.
+register_patient()
+{
+    step "New: register $1"
+    click_toolbar Arahanbaru
+    ui_rect frmNew frmNew
+    local w=$RW h=$RH
+    wait_for "New Biodata" pixel_is $((CHILD_X + w - 4)) $((CHILD_Y + h - 2)) "$WINDOW_BG"
+    type_ui "$CHILD_X" "$CHILD_Y" frmNew txtNama "$1"
+    click_ui "$CHILD_X" "$CHILD_Y" frmNew OptFemale
+    type_ui "$CHILD_X" "$CHILD_Y" frmNew txtTL "$2"
+    click_ui "$CHILD_X" "$CHILD_Y" frmNew cmdEnter
+    wait_for "the caption to name the patient" title_matches "^Merivex Demo -$1\$"
+}
+
+# calculate_bmi HEIGHT WEIGHT: BMI, the two entries, Calculate; waits for the
+# advice of the day.
+calculate_bmi()
+{
+    step "BMI: height $1, weight $2, Calculate"
+    click_toolbar ArahanBmi
+    wait_for "the maximized BMI window" title_matches '- \[Your Ideal Weight !\]$'
+    ui_rect frmBmi Frame2
+    local x=$((WS_X + RX)) y=$((WS_Y + RY))
+    wait_for "the BMI window to be drawn" pixel_is $((x + 2)) $((y + RH + 8)) C0FFFF
+    type_ui "$WS_X" "$WS_Y" frmBmi txtHeight "$1"
+    type_ui "$WS_X" "$WS_Y" frmBmi txtweight "$2"
+    click_ui "$WS_X" "$WS_Y" frmBmi cmdCalculate
+    ui_rect frmBmi lblNasihat
+    wait_for "the advice of the day" drawn_in $((x + RX)) $((y + RY)) "$RW" "$RH"
+}
+
+# save_bmi: Save in the BMI window; waits for the graph it opens.
+save_bmi()
+{
+    step "BMI: Save opens the graph"
+    click_ui "$WS_X" "$WS_Y" frmBmi cmdSave
+    wait_for "the graph window" title_matches '- \[Your Weight Graf\]$'
+}
