@@ -1,99 +1,12 @@
 #include "db/dates.h"
 
-#include "db/sqlite.h"
-#include "db/statement.h"
-
-#include <QLocale>
 #include <QRegularExpression>
 #include <QVarLengthArray>
 
-#include <cstdint>
 #include <string_view>
 
 namespace merivex
 {
-
-namespace
-{
-
-// The locale's short date format with its quoted literals removed.
-QString shortFormat()
-{
-    static const QRegularExpression quoted(QStringLiteral("'[^']*'?"));
-    return QLocale().dateFormat(QLocale::ShortFormat).remove(quoted);
-}
-
-// Day, month and year as the letters 'd', 'M', 'y' in the order the locale
-// writes them; d/m/y if unclear.
-QString localeOrder()
-{
-    const QString format = shortFormat();
-    const qsizetype d = format.indexOf(QLatin1Char('d'));
-    const qsizetype m = format.indexOf(QLatin1Char('M'));
-    const qsizetype y = format.indexOf(QLatin1Char('y'));
-    if (d < 0 || m < 0 || y < 0)
-        return QStringLiteral("dMy");
-    if (y < m && m < d)
-        return QStringLiteral("yMd");
-    return m < d ? QStringLiteral("Mdy") : QStringLiteral("dMy");
-}
-
-QString twoDigits(int n)
-{
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-}
-
-} // namespace
-
-QChar dateSeparator()
-{
-    for (QChar c : shortFormat()) {
-        if (c == QLatin1Char('/') || c == QLatin1Char('.') || c == QLatin1Char('-'))
-            return c;
-    }
-    return QLatin1Char('/');
-}
-
-QString formatDate(const QDate &d, const QString &pattern)
-{
-    if (!d.isValid())
-        return {};
-    const QChar separator = dateSeparator();
-    QString text = twoDigits(d.day()) + separator + twoDigits(d.month());
-    if (pattern.endsWith(QLatin1String("yyyy")))
-        text += separator + QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0'));
-    else if (pattern.endsWith(QLatin1String("yy")))
-        text += separator + twoDigits(((d.year() % 100) + 100) % 100);
-    return text;
-}
-
-QDate readDate(const QString &text)
-{
-    // Two or three runs of up to four digits, joined by exactly one of "/",
-    // ".", "-" or a blank.
-    static const QRegularExpression date(QRegularExpression::anchoredPattern(
-        QStringLiteral("([0-9]{1,4})[/.\\- ]([0-9]{1,4})(?:[/.\\- ]([0-9]{1,4}))?")));
-    const QRegularExpressionMatch match = date.match(text.trimmed());
-    if (!match.hasMatch())
-        return {};
-    const bool three = match.lastCapturedIndex() == 3;
-    QString order = three && match.capturedLength(1) >= 3 ? QStringLiteral("yMd") // year first
-                                                          : localeOrder();
-    if (!three) // day and month of this year
-        order.remove(QLatin1Char('y'));
-    int day = 0, month = 0, year = dates::currentYear();
-    for (int i = 0; i < order.size(); ++i) {
-        const int value = match.captured(i + 1).toInt();
-        const bool short_ = match.capturedLength(i + 1) <= 2;
-        if (order[i] == QLatin1Char('d'))
-            day = short_ ? value : 0;
-        else if (order[i] == QLatin1Char('M'))
-            month = short_ ? value : 0;
-        else
-            year = short_ ? dates::expandYear(value, dates::currentYear()) : value;
-    }
-    return QDate(year, month, day); // invalid for day or month 0
-}
 
 QDate readStoredDate(const QString &text)
 {
@@ -163,13 +76,6 @@ inline long orderKey(const char *text, std::size_t size, int thisYear)
     return d.valid ? d.year * 10000L + d.month * 100 + d.day : -1;
 }
 
-int collate(void *context, int aSize, const void *a, int bSize, const void *b)
-{
-    const int thisYear = int(reinterpret_cast<std::intptr_t>(context));
-    return compareDates(static_cast<const char *>(a), std::size_t(aSize),
-                        static_cast<const char *>(b), std::size_t(bSize), thisYear);
-}
-
 } // namespace
 
 DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
@@ -206,16 +112,6 @@ int compareDates(const char *a, std::size_t aSize, const char *b, std::size_t bS
 int currentYear()
 {
     return QDate::currentDate().year();
-}
-
-void registerCollation(sqlite3 *db)
-{
-    // The year is fixed per connection so one sort never sees two windows.
-    void *context = reinterpret_cast<void *>(std::intptr_t(currentYear()));
-    const int rc =
-        sqlite3_create_collation_v2(db, collationName, SQLITE_UTF8, context, collate, nullptr);
-    if (rc != SQLITE_OK)
-        raise(db, rc);
 }
 
 } // namespace merivex::dates

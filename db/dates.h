@@ -1,28 +1,17 @@
 #pragma once
-// Dates as the file stores them: day, month, year always in that order,
-// joined by the system's date separator. "System" means QLocale(), the
-// default locale, so that tests can switch it with QLocale::setDefault.
-#include <QChar>
+// Dates as the file stores them, read back: day, month, year joined by "/",
+// "." or "-", a two-digit year read in a window around this year.
+#include "db/date_collation.h"
+#include "db/date_format.h"
+#include "db/typed_input.h"
+
 #include <QDate>
 #include <QString>
 
 #include <cstddef>
 
-struct sqlite3;
-
 namespace merivex
 {
-
-// The first of "/", ".", "-" in the locale's short date format, else "/".
-QChar dateSeparator();
-
-// pattern is "dd/mm/yyyy", "dd/mm/yy" or "dd/mm"; "/" stands for
-// dateSeparator(). An invalid date gives "".
-QString formatDate(const QDate &d, const QString &pattern);
-
-// A date typed by the user, in the locale's day/month/year order
-// (5/1/1970 is 5 January 1970 under a d/m/y locale); invalid when not a date.
-QDate readDate(const QString &text);
 
 // A date as the file stores it: day, month, year joined by "/", "." or "-",
 // blanks around; a two-digit year is read in the window around this year
@@ -33,9 +22,8 @@ QDate readStoredDate(const QString &text, int thisYear);
 
 } // namespace merivex
 
-// The history must list stored dates in the order of the dates they name,
-// not of their characters. These are plain C++ on bytes because the engine
-// calls the comparison many times for every sorted query.
+// These are plain C++ on bytes because the engine calls the comparison many
+// times for every sorted query.
 namespace merivex::dates
 {
 
@@ -54,10 +42,6 @@ DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
 
 // Total order: valid dates chronologically, then every other text by its bytes.
 int compareDates(const char *a, std::size_t aSize, const char *b, std::size_t bSize, int thisYear);
-
-// The collation of BMIHistory.Date; every connection registers it.
-constexpr const char *collationName = "DayMonthYear";
-void registerCollation(sqlite3 *db); // raises on failure
 
 int currentYear();
 
