@@ -1,28 +1,2 @@
 #pragma once
-// Today's date as the application sees it: the system clock, unless a test
-// has fixed the day.
-#include <QDate>
-
-#include <functional>
-
-namespace Today
-{
-
-inline std::function<QDate()> &source()
-{
-    static std::function<QDate()> fixed;
-    return fixed;
-}
-
-inline QDate date()
-{
-    return source() ? source()() : QDate::currentDate();
-}
-
-// An empty function goes back to the system clock.
-inline void setSource(std::function<QDate()> clock)
-{
-    source() = std::move(clock);
-}
-
-} // namespace Today
+#include "db/today.h"

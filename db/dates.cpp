@@ -1,5 +1,7 @@
 #include "db/dates.h"
 
+#include "db/today.h"
+
 #include <QRegularExpression>
 #include <QVarLengthArray>
 
@@ -111,7 +113,7 @@ int compareDates(const char *a, std::size_t aSize, const char *b, std::size_t bS
 
 int currentYear()
 {
-    return QDate::currentDate().year();
+    return Today::date().year();
 }
 
 } // namespace merivex::dates

@@ -43,6 +43,7 @@ DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
 // Total order: valid dates chronologically, then every other text by its bytes.
 int compareDates(const char *a, std::size_t aSize, const char *b, std::size_t bSize, int thisYear);
 
+// The year of Today::date(), the application's clock.
 int currentYear();
 
 } // namespace merivex::dates

@@ -1,6 +1,7 @@
 // Date texts: the separator and day/month/year order of the locale, reading
 // back with the two-digit year window, and the order the collation gives.
 #include "db/dates.h"
+#include "db/today.h"
 
 #include <QLocale>
 #include <QTest>
@@ -37,7 +38,11 @@ class TestDates : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { QLocale::setDefault(QLocale::c()); }
+    void cleanup()
+    {
+        QLocale::setDefault(QLocale::c());
+        Today::setSource({});
+    }
 
     void separatorOfTheLocale()
     {
@@ -124,6 +129,17 @@ private slots:
         QCOMPARE(dates::expandYear(45, 2026), 2045);
         QCOMPARE(dates::expandYear(99, 2070), 1999);
         QCOMPARE(dates::expandYear(89, 2070), 2089);
+    }
+
+    // The window moves with the application's clock, not the system's.
+    void yearWindowFollowsTheClock()
+    {
+        Today::setSource([] { return QDate(2090, 6, 1); });
+        QCOMPARE(readStoredDate(QStringLiteral("01/01/05")), QDate(2105, 1, 1));
+        QCOMPARE(readStoredDate(QStringLiteral("01/01/10")), QDate(2010, 1, 1));
+        QLocale::setDefault(british());
+        QCOMPARE(readDate(QStringLiteral("5/1")), QDate(2090, 1, 5));
+        QCOMPARE(readDate(QStringLiteral("5/1/05")), QDate(2105, 1, 5));
     }
 
     // The chronological order through the statements is the recordset test's.

@@ -3,7 +3,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "bmi/frmBmi.h"
-#include "bmi/today.h"
+#include "db/today.h"
 #include "graph/frmGraph.h"
 #include "patientfile.h"
 #include "testapp.h"

@@ -2,7 +2,7 @@
 
 #include "app/application.h"
 #include "app/module1.h"
-#include "bmi/today.h"
+#include "db/today.h"
 #include "db/database_file.h"
 
 #include <QApplication>
