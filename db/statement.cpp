@@ -1,8 +1,10 @@
 #include "db/statement.h"
 
+#include "db/number_text.h"
 #include "db/sqlite.h"
 
 #include <cstring>
+#include <limits>
 
 namespace merivex
 {
@@ -14,6 +16,17 @@ QString mainFile(sqlite3 *db)
 {
     const char *name = db ? sqlite3_db_filename(db, "main") : nullptr;
     return name ? QString::fromUtf8(name) : QString();
+}
+
+// Every integer type and bool, except unsigned values past the engine's range.
+bool bindsAsInteger(const QVariant &v)
+{
+    if (v.typeId() == QMetaType::Bool)
+        return true;
+    if (!isInteger(v))
+        return false;
+    const bool unsigned64 = v.typeId() == QMetaType::ULongLong || v.typeId() == QMetaType::ULong;
+    return !unsigned64 || v.toULongLong() <= quint64(std::numeric_limits<qint64>::max());
 }
 
 QString utf8(const char *text)
@@ -80,9 +93,9 @@ void Statement::bind(int index, const QVariant &value)
     int rc = SQLITE_OK;
     if (value.isNull()) {
         rc = sqlite3_bind_null(m_stmt, index);
-    } else if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) {
+    } else if (bindsAsInteger(value)) {
         rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
-    } else if (value.typeId() == QMetaType::Double) {
+    } else if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
         rc = sqlite3_bind_double(m_stmt, index, value.toDouble());
     } else {
         const QByteArray text = value.toString().toUtf8();

@@ -28,7 +28,8 @@ public:
     bool hasTail() const { return m_hasTail; } // text left after the first statement
     bool readOnly() const;                     // changes nothing in the file
 
-    // Parameter index (1-based) takes null, an integer, a double or text.
+    // Parameter index (1-based) takes null, an integer (any integer type, and
+    // bool as 0 or 1), a double, or text for anything else.
     void bind(int index, const QVariant &value);
     // True at a row, false at the end; on failure the statement is reset
     // first, so no lock lingers.

@@ -1,4 +1,5 @@
-// Display text, 16-bit ids and the id check of the spliced statements.
+// Display text, 16-bit ids, the id check of the spliced statements, and the
+// types values are bound with.
 #include "db/dao.h"
 #include "db/statements.h"
 
@@ -129,6 +130,43 @@ private slots:
         QCOMPARE(errorNumber([] { merivex::addInt16(32767, 1); }), 6);
         QCOMPARE(errorNumber([] { merivex::addInt16(-32768, -1); }), 6);
         QCOMPARE(errorNumber([] { merivex::addInt16(0, 70000); }), 6);
+    }
+
+    // A bound value keeps its kind: an integer of any width, and bool, is an
+    // integer to the engine, not a text that merely looks like one.
+    void bindKeepsTheKind_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("int") << QVariant(7) << "integer"
+                             << "7";
+        QTest::newRow("qint16") << QVariant::fromValue(qint16(-32768)) << "integer"
+                                << "-32768";
+        QTest::newRow("uint") << QVariant(4000000000u) << "integer"
+                              << "4000000000";
+        QTest::newRow("bool") << QVariant(true) << "integer"
+                              << "1";
+        QTest::newRow("float") << QVariant(0.5f) << "real"
+                               << "0.5";
+        QTest::newRow("unsigned past the range")
+            << QVariant(quint64(std::numeric_limits<quint64>::max())) << "text"
+            << "18446744073709551615";
+        QTest::newRow("text of digits") << QVariant(QStringLiteral("7")) << "text"
+                                        << "7";
+    }
+    void bindKeepsTheKind()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, type);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        auto db = testfiles::open(testfiles::createDatabase(dir));
+        Statement statement = db->prepare(QStringLiteral("SELECT typeof(?1), CAST(?1 AS TEXT)"));
+        statement.bind(1, value);
+        QVERIFY(statement.step());
+        QCOMPARE(statement.column(0).toString(), type);
+        QCOMPARE(statement.column(1).toString(), text);
     }
 
     // An id is spliced into D and E: only a whole 16-bit number may pass.
