@@ -1,5 +1,7 @@
 #include "app/forms.h"
 
+#include <map>
+#include <stdexcept>
 #include <unordered_map>
 #include <vector>
 
@@ -7,7 +9,13 @@ namespace Forms
 {
 namespace
 {
+struct Definition {
+    std::type_index type;
+    std::function<std::unique_ptr<Form>()> make;
+};
+
 struct Registry {
+    std::map<Window, Definition> definitions;
     std::unordered_map<std::type_index, Form *> byType;
     std::vector<std::unique_ptr<Form>> instances; // creation order
     bool shuttingDown = false;
@@ -32,6 +40,21 @@ Form &adopt(std::type_index type, std::unique_ptr<Form> form)
     registry().byType.emplace(type, form.get());
     registry().instances.push_back(std::move(form));
     return ref;
+}
+
+void define(Window window, std::type_index type, std::function<std::unique_ptr<Form>()> make)
+{
+    registry().definitions.insert_or_assign(window, Definition{type, std::move(make)});
+}
+
+Form &get(Window window)
+{
+    const auto definition = registry().definitions.find(window);
+    if (definition == registry().definitions.end())
+        throw std::logic_error("a window was asked for before the shell defined it");
+    if (Form *form = find(definition->second.type))
+        return *form;
+    return adopt(definition->second.type, definition->second.make());
 }
 
 void clear()
