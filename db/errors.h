@@ -30,6 +30,7 @@ constexpr int FileInUse = 3045;           // another process holds the database
 constexpr int CannotOpen = 3049;          // the file is not a database, or damaged
 constexpr int CharactersAfterEnd = 3142;  // more than one statement in a text
 constexpr int DatabaseExists = 3204;      // the tool refuses to overwrite a file
+constexpr int TooComplex = 3360;          // a statement ran past any patient file's work
 constexpr int ItemNotFound = 3265;        // a field name or position that does not exist
 constexpr int ObjectInvalid = 3420;       // a recordset used after Close
 } // namespace ErrorNumber
