@@ -142,7 +142,9 @@ Restored restorePatientDatabase(const QString &backup, const QString &path)
         hold.emplace(path);
     const PrivateFolder work;
     Restored restored;
-    const QByteArray restoredBytes = checkedBackup(backup, work, &restored.report);
+    // Written in full before anything changes: a full disk stops it here.
+    NewFile placed(path);
+    placed.write(checkedBackup(backup, work, &restored.report));
 
     const bool hasLog = exists(path + logSuffix);
     if (hold || hasLog) {
@@ -173,8 +175,6 @@ Restored restorePatientDatabase(const QString &backup, const QString &path)
     // No log of the old file may be paired with the copy.
     removeIfThere(path + logSuffix);
     removeIfThere(path + indexSuffix);
-    NewFile placed(path);
-    placed.write(restoredBytes);
     if (hold)
         placed.replace(path);
     else

@@ -117,6 +117,41 @@ private slots:
         QCOMPARE(modeOf(dir.filePath(QStringLiteral("new"))), 0700);
     }
 
+    // check, export and backup read a private copy: a file of mode 0400 in a
+    // folder of mode 0500 is checked and backed up, and stays as it was. As
+    // root, whom modes do not stop, the tool runs as nobody.
+    void readOnlyFileInAReadOnlyFolder()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("ro"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = QDir(folder).filePath(QStringLiteral("Merivex.mdb"));
+        QVERIFY(QFile::rename(sample(dir), path));
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(out));
+        const bool root = ::geteuid() == 0;
+        for (const QString &p : {dir.path(), folder, path, out})
+            QVERIFY(!root || ::chown(QFile::encodeName(p).constData(), 65534, 65534) == 0);
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0400) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0500) == 0);
+        const QByteArray before = hashOf(path);
+        const auto tool = [&](const QStringList &args) {
+            return root ? runTool(QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                              QStringLiteral(MERIVEX_DB_TOOL)} +
+                                      args,
+                                  QStringLiteral("setpriv"))
+                        : runTool(args);
+        };
+        const Run check = tool({QStringLiteral("check"), path});
+        QCOMPARE(check.exitCode, 0);
+        QVERIFY2(check.out.contains(QStringLiteral("No problems found")), qPrintable(check.err));
+        QCOMPARE(tool({QStringLiteral("backup"), path, out}).exitCode, 0);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("Merivex.mdb")});
+        QCOMPARE(hashOf(path), before);
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0700) == 0);
+    }
+
     // A killed run leaves a private folder in the temporary folder and, where
     // the file system has no unnamed files, a locked part file beside the
     // destination; the next run removes those whose maker is gone.
