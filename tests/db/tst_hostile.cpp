@@ -144,6 +144,14 @@ private slots:
                      QCOMPARE(ids.value(0), 1);
                  }),
                  applicationError);
+        if (applicationError == ErrorNumber::CannotOpen && !sql.isEmpty()) {
+            try {
+                testfiles::open(hostile);
+            } catch (const Error &error) {
+                QVERIFY2(error.description().contains(QStringLiteral("It holds a ")),
+                         qPrintable(error.description()));
+            }
+        }
     }
 };
 
