@@ -35,9 +35,7 @@ DRIVE_TIMEOUT=60 wait_for "another user's Orca to end" eval '! other_orca'
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share \
     XDG_CACHE_HOME=$work/home/.cache
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$work/orca-prefs"
-cat >"$HOME/.asoundrc" <<'ALSA'
-pcm.!default { type file; slave.pcm "null"; file "/dev/null"; format "raw" }
-ALSA
+printf '%s\n' 'pcm.!default { type file slave.pcm "null" file "/dev/null" format "raw" }' >"$HOME/.asoundrc"
 cp -r /etc/speech-dispatcher "$work/speechd"
 printf 'DefaultModule espeak-ng\nAudioOutputMethod "alsa"\n' >>"$work/speechd/speechd.conf"
 
@@ -182,7 +180,7 @@ hear '^About'
 key Return
 hear '^About Merivex dialog' '^OK push button'
 key Return
-hear "Merivex Demo - $NAME frame"
+hear "Merivex Demo - $NAME frame" ' push button'
 
 step "File menu, Exit"
 key alt
