@@ -115,6 +115,33 @@ private slots:
         QCOMPARE(Module1::CurrentUserName, QStringLiteral("Amy"));
     }
 
+    void keyboardAlonePicksAPatient()
+    {
+        seedThree();
+        QApplication::setActiveWindow(Forms::get<frmMain>().client());
+        open();
+        QCoreApplication::processEvents(); // the list is shown once the load is over
+        auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        };
+        press(Qt::Key_Tab);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), grid());
+        press(Qt::Key_Down);
+        // Tab leaves the grid both ways instead of walking its cells.
+        press(Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != grid());
+        press(Qt::Key_Tab, Qt::ShiftModifier);
+        press(Qt::Key_Tab, Qt::ShiftModifier);
+        press(Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), form().ui().cmdSelect);
+        press(Qt::Key_Space);
+        QCOMPARE(Module1::CurrentUserName, QStringLiteral("Ben Tan"));
+        // The focus lands on a control of the main window, not on nothing.
+        QTRY_VERIFY(QApplication::focusWidget() &&
+                    Forms::get<frmMain>().ui().Picture1->isAncestorOf(QApplication::focusWidget()));
+    }
+
     void selectOnNoPatientKeepsTheCurrentOne_data()
     {
         QTest::addColumn<bool>("seeded");
