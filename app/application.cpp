@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/accessibility.h"
 #include "app/fonts.h"
 #include "app/forms.h"
 #include "app/frmMain.h"
@@ -15,5 +16,6 @@ void InitApplication()
     // which Module1 decides, not Qt's last-window rule.
     QApplication::setQuitOnLastWindowClosed(false);
     SetFontSubstitutions();
+    InstallAccessibility();
     Form::setWorkspace([] { return Forms::get<frmMain>().workspace(); });
 }

@@ -3,11 +3,13 @@
 #include "db/errors.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyleOptionHeader>
+#include <QTimer>
 
 #include <limits>
 
@@ -92,6 +94,9 @@ FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new FlexGridMo
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
     setCornerButtonEnabled(false);
+    // Tab leaves the grid, as it leaves every other control; the arrow keys
+    // move within it.
+    setTabKeyNavigation(false);
     setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(192, 192, 192); }"));
 
     setHorizontalHeader(new FlexGridHeader(Qt::Horizontal, this));
@@ -278,7 +283,37 @@ void FlexGrid::Refresh()
         horizontalHeader()->resizeSection(c - headerCol, ColWidth(c));
     if (headerCol)
         verticalHeader()->setFixedWidth(ColWidth(0));
+    // The corner is the numbering column's header.
+    if (m_corner)
+        m_corner->setAccessibleName(TextMatrix(0, 0).trimmed());
     viewport()->update();
+}
+
+void FlexGrid::focusInEvent(QFocusEvent *event)
+{
+    QTableView::focusInEvent(event);
+    // Reached by the keyboard, the grid starts on its first row, which the
+    // arrow keys move from and the selected row follows.
+    if (!currentIndex().isValid() && m_model->rowCount() > 0 && m_model->columnCount() > 0)
+        selectionModel()->setCurrentIndex(m_model->index(0, 0), QItemSelectionModel::NoUpdate);
+    // The view tells of the cell it lands on before the grid itself has the
+    // focus, so a screen reader hears only the grid; the cell is told again.
+    QTimer::singleShot(0, this, [this] { tellCurrentCell(); });
+}
+
+void FlexGrid::tellCurrentCell()
+{
+    const QModelIndex current = currentIndex();
+    if (!hasFocus() || !current.isValid() || !QAccessible::isActive())
+        return;
+    QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(this);
+    QAccessibleTableInterface *table = grid ? grid->tableInterface() : nullptr;
+    QAccessibleInterface *cell = table ? table->cellAt(current.row(), current.column()) : nullptr;
+    if (!cell)
+        return;
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(grid->indexOfChild(cell));
+    QAccessible::updateAccessibility(&focus);
 }
 
 QString FlexGrid::numberText(int n)

@@ -110,6 +110,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     void changed();
@@ -118,6 +119,7 @@ private:
     void checkCell(int row, int col) const;
     void userMoved(const QModelIndex &current);
     void paintCorner(QWidget *corner);
+    void tellCurrentCell();
 
     FlexGridModel *m_model;
     QWidget *m_corner = nullptr;

@@ -1,5 +1,6 @@
 #include "app/form.h"
 
+#include "app/accessibility.h"
 #include "app/forms.h"
 
 #include <QCloseEvent>
@@ -9,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 namespace
@@ -63,6 +65,10 @@ void Form::setCaption(const QString &caption)
     m_client->setWindowTitle(caption);
     if (m_sub)
         m_sub->setWindowTitle(caption);
+    // The caption names the current patient; a screen reader is told of it
+    // (it reads no change of a window's name that Qt reports).
+    if (!m_sub && m_client->isVisible())
+        Announce(m_client, caption);
 }
 
 double Form::ScaleWidth() const
@@ -105,6 +111,8 @@ bool Form::load()
         });
         m_sub = area->addSubWindow(sub.release(), flags);
         m_sub->setWindowIcon(icon);
+        // Tab walks the window's controls; the frame itself is no stop.
+        m_sub->setFocusPolicy(Qt::NoFocus);
         // A designer widget without layouts has no size hint: the frame is
         // fitted around its designed size instead.
         const QSize designed = m_client->size();
@@ -147,9 +155,18 @@ void Form::Show()
         return;
     QWidget *frame = window();
     const bool maximized = text(m_client, "WindowState", "Normal") == "Maximized";
-    if (m_firstShow && maximized)
+    if (m_firstShow && maximized && m_sub) {
+        // A child window that maximizes is shown, hidden and shown again, and
+        // the focus would pass through its controls, which a screen reader
+        // then does not read: they take the focus only once it stands.
+        m_client->setEnabled(false);
         frame->showMaximized();
-    else if (!frame->isVisible() || frame->isMinimized())
+        m_client->setEnabled(true);
+        if (QWidget *first = firstTabStop(m_client))
+            first->setFocus(Qt::ActiveWindowFocusReason);
+    } else if (m_firstShow && maximized) {
+        frame->showMaximized();
+    } else if (!frame->isVisible() || frame->isMinimized())
         frame->showNormal();
     m_firstShow = false;
     frame->raise();
@@ -175,6 +192,7 @@ void Form::Unload()
 void Form::destroyWindow(bool deferred)
 {
     QPointer<QWidget> frame = window();
+    QPointer<QMdiArea> area = m_sub ? m_sub->mdiArea() : nullptr;
     m_client.clear();
     m_sub.clear();
     teardown();
@@ -187,6 +205,36 @@ void Form::destroyWindow(bool deferred)
         frame->deleteLater();
     } else {
         delete frame.data();
+    }
+    if (area && !Forms::shuttingDown())
+        QTimer::singleShot(0, area, [area] { focusMainWindow(area); });
+}
+
+QWidget *Form::firstTabStop(QWidget *within)
+{
+    for (QWidget *w = within->nextInFocusChain(); w && w != within; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled() &&
+            within->isAncestorOf(w))
+            return w;
+    }
+    return nullptr;
+}
+
+void Form::focusMainWindow(QMdiArea *area)
+{
+    // The workspace brings the next child window forward, with its focus.
+    QMdiSubWindow *next = area->activeSubWindow();
+    if (next && next->isVisible())
+        return;
+    // Without one the focus would be on nothing: it goes to the main window's
+    // first Tab stop.
+    QWidget *top = area->window();
+    for (QWidget *w = top->nextInFocusChain(); w && w != top; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled() && w != area &&
+            !area->isAncestorOf(w)) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
     }
 }
 

@@ -75,6 +75,8 @@ private:
     bool load();
     bool unloadConfirmed();
     void destroyWindow(bool deferred);
+    static void focusMainWindow(QMdiArea *area);
+    static QWidget *firstTabStop(QWidget *within);
 
     QPointer<QWidget> m_client;
     QPointer<QMdiSubWindow> m_sub;

@@ -1,5 +1,6 @@
 #include "bmi/frmBmi.h"
 
+#include "app/accessibility.h"
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app/msgbox.h"
@@ -120,6 +121,10 @@ void frmBmi::cmdCalculate_Click()
     if (bmi) {
         m_ui->txtBmi->setText(QString::number(*bmi));
         Nasihat_Hari_Ini();
+        // The BMI box takes no focus and the advice is a label: neither is
+        // read out unless told.
+        Announce(client(), m_ui->Label3->text() + QLatin1Char(' ') + m_ui->txtBmi->text() +
+                               QStringLiteral(". ") + m_ui->lblNasihat->text());
     } else {
         MsgBox(InputMessage, vbOKOnly);
     }
@@ -161,6 +166,7 @@ void frmBmi::cmdSave_Click()
 
     m_ui->cmdSave->setEnabled(false);
     search();
+    Announce(client(), QStringLiteral("Measurement saved."));
     Forms::get<frmGraph>().Show();
 }
 

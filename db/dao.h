@@ -123,8 +123,10 @@ public:
 private:
     friend class DBEngine;
     friend class Recordset;
+    friend std::shared_ptr<Database> inspectPatientDatabase(const QString &path);
     explicit Database(sqlite3 *handle) : m_handle(handle) {}
     sqlite3 *m_handle;
+    long m_work = 0; // progress callbacks so far, on an inspecting connection
 };
 
 class DBEngine

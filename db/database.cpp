@@ -86,19 +86,41 @@ QByteArray fileSalt(sqlite3 *db)
 
 // The first read decrypts page 1: the engine reports a wrong key and a file
 // that is no database alike, so the file's size tells them apart: every
-// page of a file the engine wrote is a multiple of 512 bytes long.
-void checkKey(sqlite3 *db, const QString &path, qint64 size)
+// page of a file the engine wrote is a multiple of 512 bytes long. Unless
+// inspecting, a file holding a trigger or a view is refused before any
+// statement of the caller runs.
+void checkKeyAndSchema(sqlite3 *db, const QString &path, qint64 size, bool inspecting)
 {
+    QString found;
     try {
-        Statement(db, Sql::engine::keyCheck).step();
+        Statement check(db, Sql::engine::schemaCheck);
+        if (check.step())
+            found = check.column(0).toString() + QLatin1Char(' ') + check.column(1).toString();
     } catch (const Error &) {
         const int rc = sqlite3_errcode(db) & 0xff;
         if (rc == SQLITE_NOTADB && size > 0 && size % 512 == 0)
-            fail(ErrorNumber::InvalidPassword);
+            fail(ErrorNumber::InvalidPassword, path);
         if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
             fail(ErrorNumber::CannotOpen, path);
         throw;
     }
+    if (!found.isEmpty() && !inspecting)
+        throw Error(ErrorNumber::CannotOpen,
+                    QStringLiteral("Cannot open database '%1'. It holds a %2, which no file "
+                                   "made by merivex-db has and which could change what the "
+                                   "application's statements do; run merivex-db check on it.")
+                        .arg(path, found));
+}
+
+// Progress callbacks come every workStep engine instructions; past
+// workLimit of them the statement is interrupted. A full file's check,
+// export or backup needs a few million instructions.
+constexpr int workStep = 1000;
+constexpr long workLimit = 200000;
+
+int countWork(void *counter)
+{
+    return ++*static_cast<long *>(counter) > workLimit ? 1 : 0;
 }
 
 // The engine reports a file it may not read as one that is no database and
@@ -119,14 +141,15 @@ QString folderOf(const QString &path)
 
 // A keyed, checked connection to the existing file at path; an empty file
 // is allowed only while it is being created.
+// work, when given, counts the progress callbacks of an inspecting open.
 sqlite3 *openConnection(const QString &path, const QString &connect, bool exclusive, bool readOnly,
-                        bool creating = false);
+                        bool creating = false, long *work = nullptr);
 
 // A writer closing folds the log beside the file into it, even a log of
 // another file (one copied over this file after a crash), whose pages then
 // overwrite the file's. So before this run's first writer of a file, a
 // reader, which writes nothing, reads every page through the log.
-void checkLogBeside(const QString &path, const QString &connect, bool exclusive)
+void checkLogBeside(const QString &path, const QString &connect, bool exclusive, long *work)
 {
     static QMutex mutex;
     static QSet<QString> checked; // a log found later is this run's own
@@ -138,7 +161,7 @@ void checkLogBeside(const QString &path, const QString &connect, bool exclusive)
             if (!hadIndex)
                 QFile::remove(index);
         });
-        const Handle reader(openConnection(path, connect, exclusive, true));
+        const Handle reader(openConnection(path, connect, exclusive, true, false, work));
         bool sound = false;
         try {
             Statement check(reader.get(), Sql::engine::quickCheck);
@@ -154,7 +177,7 @@ void checkLogBeside(const QString &path, const QString &connect, bool exclusive)
 // A keyed, checked connection to the existing file at path; an empty file
 // is allowed only while it is being created.
 sqlite3 *openConnection(const QString &path, const QString &connect, bool exclusive, bool readOnly,
-                        bool creating)
+                        bool creating, long *work)
 {
     // Only stat the file: opening and closing it here would drop the locks
     // that other connections of this process hold on it.
@@ -168,10 +191,11 @@ sqlite3 *openConnection(const QString &path, const QString &connect, bool exclus
     if (!readOnly && refused(folderOf(path), W_OK | X_OK))
         fail(ErrorNumber::FolderNotWritable, folderOf(path));
     const qint64 size = info.size();
-    if (size == 0 && !creating) // would open as a new, empty database
+    // An empty file would open as a new database, a cut one as a shorter one.
+    if ((size == 0 || size % 512 != 0) && !creating)
         fail(ErrorNumber::CannotOpen, path);
     if (!readOnly && !creating)
-        checkLogBeside(path, connect, exclusive);
+        checkLogBeside(path, connect, exclusive, work);
 
     // unix-excl takes one write lock over the file's shared range at the
     // first read and keeps it until the process's last connection closes:
@@ -203,7 +227,9 @@ sqlite3 *openConnection(const QString &path, const QString &connect, bool exclus
             raise(db.get(), keyed);
     }
     dates::registerCollation(db.get());
-    checkKey(db.get(), path, size);
+    if (work)
+        sqlite3_progress_handler(db.get(), workStep, countWork, work);
+    checkKeyAndSchema(db.get(), path, size, work != nullptr);
     if (!readOnly && sqlite3_db_readonly(db.get(), "main") == 1)
         fail(ErrorNumber::ReadOnly); // the engine fell back to reading only
     // A reader writes nothing, and switching the journal is a write.
@@ -341,6 +367,13 @@ void prepareUserDatabase()
 QString connectString()
 {
     return QStringLiteral(";PWD=vexo");
+}
+
+std::shared_ptr<Database> inspectPatientDatabase(const QString &path)
+{
+    auto db = std::shared_ptr<Database>(new Database(nullptr));
+    db->m_handle = openConnection(path, connectString(), true, false, false, &db->m_work);
+    return db;
 }
 
 std::shared_ptr<Database> openPatientDatabase()

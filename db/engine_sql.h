@@ -9,7 +9,11 @@
 namespace merivex::Sql::engine
 {
 
-inline const QString keyCheck = QStringLiteral("SELECT count(*) FROM sqlite_master");
+// The first read decrypts page 1, so it doubles as the key check. A trigger
+// or a view can change what the application's statements do (empty a table
+// on a save, list another table's rows), and the application makes neither.
+inline const QString schemaCheck = QStringLiteral(
+    "SELECT type, name FROM sqlite_master WHERE type IN ('trigger', 'view') LIMIT 1");
 // A write-ahead log, synced at every commit: a killed process or a lost power
 // supply leaves either the old or the new row, never a damaged file, and a
 // commit costs one sync where a rollback journal needs several.

@@ -20,7 +20,7 @@ void fail(int number, const QString &detail)
         {N::FileNotFound, "Could not find file '%1'."},
         {N::DiskFull, "Not enough space on disk."},
         {N::ReadOnly, "Cannot update. Database or object is read-only."},
-        {N::InvalidPassword, "Not a valid password."},
+        {N::InvalidPassword, "Not a valid password: wrong password or damaged file '%1'."},
         {N::DiskIoError, "Disk or network error."},
         {N::FileInUse, "Could not use '%1'; file already in use. Another Merivex window, or "
                        "merivex-db, holds it."},
@@ -31,13 +31,15 @@ void fail(int number, const QString &detail)
         {N::NoPermission, "You do not have permission to open '%1'."},
         {N::CharactersAfterEnd, "Characters found after end of SQL statement."},
         {N::DatabaseExists, "Database '%1' already exists."},
+        {N::TooComplex, "Query is too complex: stopped after more work than any patient file "
+                        "needs."},
         {N::ItemNotFound, "Item not found in this collection."},
         {N::ObjectInvalid, "Object invalid or no longer set."},
     };
     QString text = descriptions.value(number, detail);
     if (text.contains(QLatin1String("%1")))
         text = text.arg(detail);
-    else if (number == N::DiskIoError && !detail.isEmpty())
+    else if ((number == N::DiskIoError || number == N::DiskFull) && !detail.isEmpty())
         text += QLatin1Char(' ') + detail;
     throw Error(number, text);
 }

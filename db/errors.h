@@ -32,6 +32,7 @@ constexpr int FolderNotWritable = 3050;   // no permission to write the file or 
 constexpr int NoPermission = 3051;        // no permission to read or write the file
 constexpr int CharactersAfterEnd = 3142;  // more than one statement in a text
 constexpr int DatabaseExists = 3204;      // the tool refuses to overwrite a file
+constexpr int TooComplex = 3360;          // a statement ran past any patient file's work
 constexpr int ItemNotFound = 3265;        // a field name or position that does not exist
 constexpr int ObjectInvalid = 3420;       // a recordset used after Close
 } // namespace ErrorNumber

@@ -6,6 +6,9 @@ namespace merivex::Sql::maintenance
 {
 
 inline const QString integrityCheck = QStringLiteral("PRAGMA integrity_check");
+// Every object of the schema; the check compares them with what create makes.
+inline const QString schemaObjects =
+    QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY type, name");
 // table is one of the two fixed names, never user input.
 inline QString tableInfo(const QString &table)
 {

@@ -43,7 +43,9 @@ void raise(sqlite3 *db, int rc)
     case SQLITE_LOCKED:
         fail(ErrorNumber::FileInUse, mainFile(db));
     case SQLITE_FULL:
-        fail(ErrorNumber::DiskFull);
+        fail(ErrorNumber::DiskFull, QStringLiteral("Writing '%1'.").arg(mainFile(db)));
+    case SQLITE_INTERRUPT: // the work limit of an inspecting connection
+        fail(ErrorNumber::TooComplex);
     case SQLITE_IOERR:
     case SQLITE_CANTOPEN: // a journal that cannot be created
         fail(ErrorNumber::DiskIoError);

@@ -41,9 +41,11 @@ QString A()
 {
     return QStringLiteral("Select * from Biodata");
 }
+// The id is read with the list, and sorted on: an index the file holds
+// must not reorder the rows the user picks from.
 QString B()
 {
-    return QStringLiteral("SELECT NAME , DATEREGISTER from Biodata");
+    return QStringLiteral("SELECT NAME , DATEREGISTER , IdPatient from Biodata ORDER BY IdPatient");
 }
 QString C()
 {

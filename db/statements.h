@@ -6,7 +6,7 @@ namespace merivex::Sql
 {
 
 QString A(); // registration: "Select * from Biodata", opened as type 2
-QString B(); // patient list: name, registration date
+QString B(); // patient list: name, registration date, id, in id order
 QString C(); // measurement save: "Select * from BMIHistory", opened as type 2
 
 // History (date, height, weight, BMI) and trend (date, BMI) of patient id.

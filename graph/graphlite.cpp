@@ -2,6 +2,8 @@
 
 #include "graph/thinning.h"
 
+#include "app/accessibility.h"
+
 #include <QAccessibleWidget>
 #include <QCategoryAxis>
 #include <QChart>
@@ -141,6 +143,17 @@ GraphLite::GraphLite(QWidget *parent) : QWidget(parent)
 }
 
 GraphLite::~GraphLite() = default;
+
+bool GraphLite::focusNextPrevChild(bool next)
+{
+    const bool moved = QWidget::focusNextPrevChild(next);
+    if (!hasFocus() || !QAccessible::isActive())
+        return moved;
+    // The chart is its window's only Tab stop, so Tab leaves the focus here
+    // and a screen reader, hearing of no change, would say nothing.
+    RetellFocus(this);
+    return true;
+}
 
 QColor GraphLite::fromWindowsColour(qint32 colour)
 {

@@ -114,6 +114,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     struct SeriesDefinition {

@@ -40,6 +40,7 @@ void frmOpen::search()
     grid->setFixedCols(1);
     grid->setCols(1);
     grid->setFormatString(PatientListFormat);
+    m_ids.clear();
 
     auto &rs = Module1::PatientRecordset;
     rs = Module1::PatientDatabase->OpenRecordset(Sql::B(), dbOpenSnapshot, dbSQLPassThrough);
@@ -55,6 +56,7 @@ void frmOpen::search()
             grid->setCol(i + 1);
             grid->setText(displayText(rs->Fields(i).Value()));
         }
+        m_ids.push_back(displayText(rs->Fields(2).Value()));
         rs->MoveNext();
         grid->setRows(grid->Rows() + 1);
         grid->setRow(grid->Rows() - 1);
@@ -68,9 +70,11 @@ void frmOpen::cmdSelect_Click(int Index)
     FlexGrid *grid = m_ui->MSFlexGrid1;
     const long r = grid->RowSel();
     // The empty last row (or no row at all) names no patient: choosing it
-    // would leave the other windows with an empty id.
-    const bool inList = r >= grid->FixedRows() && r < grid->Rows();
-    const QString patientId = inList ? grid->TextMatrix(r, 0) : QString();
+    // would leave the other windows with an empty id. Column 0 only numbers
+    // the rows; the id is the one read with the row.
+    const long index = r - grid->FixedRows();
+    const bool inList = index >= 0 && index < long(m_ids.size());
+    const QString patientId = inList ? m_ids[std::size_t(index)] : QString();
     if (patientId.isEmpty()) {
         MsgBox(QStringLiteral("Please click your name first"), vbOKOnly);
         return;

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <vector>
+
 // The list of registered patients; the one chosen becomes the current patient.
 // The search criteria below the list are shown but do nothing.
 class frmOpen : public DesignedForm<Ui::frmOpen, QWidget>
@@ -22,4 +24,5 @@ protected:
 
 private:
     void search();
+    std::vector<QString> m_ids; // [i]: IdPatient of the patient in grid row i + 1
 };

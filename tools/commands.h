@@ -1,7 +1,14 @@
 #pragma once
-// The subcommands of merivex-db. Each takes its arguments after the
-// subcommand's name and returns the program's exit status.
+// The commands of merivex-db, one file each, and what they do to a patient
+// file. Every failure raises merivex::Error (db/errors.h); run() in
+// report.cpp is the one place that turns it into a message and an exit
+// status.
+#include "db/errors.h"
+
+#include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace merivex::tool
 {
@@ -16,10 +23,75 @@ enum Exit : int {
 
 QString usage();
 
-int create(const QStringList &args);
-int check(const QStringList &args);
-int exportCsv(const QStringList &args);
-int backup(const QStringList &args);
-int restore(const QStringList &args);
+// Prints a line of the tool's own, or one line of a report.
+void print(const QString &text);
+// Text read from a file, with its control characters shown as \xNN or
+// \u{NNNN}: a stored name cannot move the cursor or clear the terminal.
+QString shown(const QString &text);
+QString native(const QString &path);
+QString patients(long count);     // "1 patient", "2 patients"
+QString measurements(long count); // likewise
+// Runs a command; an Error is reported as "merivex-db: what: error N: ...",
+// exit 3 for a file in use, else 1.
+int run(const QString &what, const std::function<int()> &command);
+int usageError(const QString &message);
+
+// The commands; path is the patient database.
+int create(const QString &path);
+int check(const QString &path);
+int exportCsv(const QString &path, const QString &dir, bool force);
+int backup(const QString &path, const QString &dest);
+int restore(const QString &backup, const QString &path);
+
+struct CheckReport {
+    int patients = 0;     // rows in Biodata
+    int measurements = 0; // rows in BMIHistory
+    QStringList problems; // one line each; empty when the file is sound
+    QStringList warnings; // what does no harm but is not made by create
+    bool ok() const { return problems.isEmpty(); }
+};
+
+// Checks the schema against what create makes, the engine's pages, ids in
+// 16 bits running 1, 2, 3 ... without gaps, every IdPt naming a patient and
+// heights and weights above zero, on a private copy of the file held for
+// exclusive use. Raises only when the file cannot be opened at all.
+CheckReport checkPatientDatabase(const QString &path);
+// The same on a file no other process can reach (a private copy).
+CheckReport checkCopy(const QString &copy);
+
+struct ExportCounts {
+    int patients = 0;
+    int measurements = 0;
+};
+
+// Writes dir/patients.csv and dir/history.csv (RFC 4180, UTF-8, CRLF).
+// Refuses with Error 3204 when either exists unless overwrite is set, and a
+// link in their place always; replaces both or neither.
+ExportCounts exportPatientDatabase(const QString &path, const QString &dir, bool overwrite);
+
+// One CSV field: text that a spreadsheet would take for a formula gets a
+// leading apostrophe; quoted when it holds a comma, a quote, a line break or
+// blanks at either end, quotes doubled.
+QString csvField(const QString &text);
+
+// "dd/mm/yy" or "dd/mm/yyyy" as stored, read the way the history sorts it,
+// as "yyyy-mm-dd"; "" when the text is no such date.
+QString isoDate(const QString &stored);
+
+// A copy of the file at dest, encrypted with the same password, whole or
+// not at all; Error 3204 when anything is at dest.
+void backupPatientDatabase(const QString &path, const QString &dest);
+
+struct Restored {
+    QString aside;         // where the previous file is kept; empty when there was none
+    bool asideLog = false; // its log is kept beside it, as aside + "-wal"
+    QString unreadable;    // why the previous file did not read as sound, if it did not
+    CheckReport report;    // of the restored file
+};
+
+// Holds path from the first look to the rename; puts a checked copy of
+// backup in its place and keeps the previous file aside. Before the
+// rename, any failure leaves every file as it was.
+Restored restorePatientDatabase(const QString &backup, const QString &path);
 
 } // namespace merivex::tool

@@ -1,32 +1,96 @@
-// merivex-db: the companion tool that creates, checks, exports, backs up and restores
-// the patient file. This file only picks the subcommand.
+// merivex-db: the companion tool that creates, checks, exports, backs up and
+// restores the patient file. This file reads the arguments and picks the
+// command.
+#include "db/database_file.h"
 #include "tools/commands.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
-#include <cstdio>
+namespace
+{
+
+using namespace merivex::tool;
+
+// The positional arguments each command takes: fewest, most.
+struct Shape {
+    int fewest, most;
+    const char *names;
+};
+
+int dispatch(const QString &command, const QStringList &arguments)
+{
+    static const QHash<QString, Shape> shapes = {
+        {QStringLiteral("create"), {0, 1, "[PATH]"}},
+        {QStringLiteral("check"), {0, 1, "[PATH]"}},
+        {QStringLiteral("export"), {0, 1, "[PATH]"}},
+        {QStringLiteral("backup"), {1, 2, "[PATH] DEST"}},
+        {QStringLiteral("restore"), {1, 2, "BACKUP [PATH]"}},
+    };
+    if (!shapes.contains(command))
+        return usageError(command.isEmpty() ? QStringLiteral("no command given.")
+                                            : QStringLiteral("unknown command %1.").arg(command));
+    QCommandLineParser parser;
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Shows the usage."));
+    const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("Folder."),
+                                 QStringLiteral("DIR"));
+    const QCommandLineOption force(QStringLiteral("force"), QStringLiteral("Replace."));
+    parser.addOption(help);
+    if (command == QLatin1String("export"))
+        parser.addOptions({csv, force});
+    if (!parser.parse(QStringList{QStringLiteral("merivex-db")} + arguments))
+        return usageError(parser.errorText() + QLatin1Char('.'));
+    if (parser.isSet(help)) {
+        print(usage());
+        return Success;
+    }
+    const QStringList names = parser.positionalArguments();
+    const Shape shape = shapes.value(command);
+    if (names.size() < shape.fewest || names.size() > shape.most)
+        return usageError(QStringLiteral("%1 takes %2.").arg(command, QLatin1String(shape.names)));
+    const QString defaultPath = merivex::databasePath();
+
+    // The default file's folder is the user's data folder once installed: made
+    // when a command that writes the file meets it missing.
+    if (command == QLatin1String("create")) {
+        if (names.isEmpty())
+            merivex::makeDataFolder();
+        return create(names.value(0, defaultPath));
+    }
+    if (command == QLatin1String("check"))
+        return check(names.value(0, defaultPath));
+    if (command == QLatin1String("export")) {
+        if (!parser.isSet(csv) || parser.value(csv).isEmpty())
+            return usageError(QStringLiteral("export needs --csv DIR."));
+        return exportCsv(names.value(0, defaultPath), parser.value(csv), parser.isSet(force));
+    }
+    if (command == QLatin1String("backup")) {
+        const QString path = names.size() == 2 ? names.first() : defaultPath;
+        return backup(path, names.last());
+    }
+    const QString path = names.value(1, defaultPath);
+    const QString backupFile = names.first();
+    if (QFileInfo::exists(path) &&
+        QFileInfo(backupFile).canonicalFilePath() == QFileInfo(path).canonicalFilePath())
+        return usageError(QStringLiteral("BACKUP and PATH are the same file."));
+    if (names.size() == 1)
+        merivex::makeDataFolder();
+    return restore(backupFile, path);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    using namespace merivex::tool;
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        std::puts(usage().toLocal8Bit().constData());
+    const QString first = args.value(0);
+    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+        print(usage());
         return Success;
     }
-    const QString command = args.value(0);
-    const QStringList rest = args.mid(1);
-    if (command == QLatin1String("create"))
-        return create(rest);
-    if (command == QLatin1String("check"))
-        return check(rest);
-    if (command == QLatin1String("export"))
-        return exportCsv(rest);
-    if (command == QLatin1String("backup"))
-        return backup(rest);
-    if (command == QLatin1String("restore"))
-        return restore(rest);
-    std::fprintf(stderr, "%s\n", usage().toLocal8Bit().constData());
-    return Usage;
+    return dispatch(first, args.mid(1));
 }

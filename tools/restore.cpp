@@ -1,20 +1,25 @@
-#include "tools/restore.h"
-
+// merivex-db restore: a backup in the place of the patient file. The file's
+// write-ahead log belongs to the file it was written for: replayed onto a
+// restored copy it reads as damage. So the previous file is kept aside whole,
+// folded with its log or together with it, and its log never stays beside
+// the restored copy. The file is held from the first look to the rename, so
+// an application started meanwhile is refused instead of saving into a file
+// about to be replaced, and so is a second restore.
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/maintenance_sql.h"
-#include "db/values.h"
-#include "tools/maintenance.h"
+#include "tools/commands.h"
+#include "tools/files.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace merivex::tool
@@ -26,138 +31,68 @@ namespace
 const QString logSuffix = QStringLiteral("-wal");
 const QString indexSuffix = QStringLiteral("-shm");
 
+bool exists(const QString &path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
 [[noreturn]] void ioFailure(const QString &what)
 {
-    throw Error(ErrorNumber::DiskIoError, what + QStringLiteral(" (%1)").arg(std::strerror(errno)));
+    fail(ErrorNumber::DiskIoError, what + QStringLiteral(" (%1)").arg(std::strerror(errno)));
 }
 
-void copyInto(const QString &source, QFile &target)
+// The backup (with a log beside it) in the private folder, checked: opening
+// it folds the log in, then the check reads every page.
+QByteArray checkedBackup(const QString &backup, const PrivateFolder &work, CheckReport *report)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        throw Error(ErrorNumber::DiskIoError,
-                    QStringLiteral("Could not read '%1': %2.").arg(source, in.errorString()));
-    QByteArray chunk;
-    while (!(chunk = in.read(1 << 20)).isEmpty()) {
-        if (target.write(chunk) != chunk.size())
-            throw Error(ErrorNumber::DiskIoError,
-                        QStringLiteral("Could not write '%1': %2.")
-                            .arg(target.fileName(), target.errorString()));
-    }
-    if (in.error() != QFile::NoError || !target.flush() || ::fsync(target.handle()) != 0)
-        ioFailure(QStringLiteral("Could not copy '%1' to '%2'.").arg(source, target.fileName()));
-}
-
-// The backup's copy beside the patient file, readable by its owner only;
-// removed with its log unless it was put in place.
-class Copy
-{
-public:
-    Copy(const QString &backup, const QString &path)
-        : m_file(path + QStringLiteral(".restore-XXXXXX"))
-    {
-        if (!m_file.open())
-            throw Error(ErrorNumber::DiskIoError, QStringLiteral("Could not create a file beside "
-                                                                 "'%1': %2.")
-                                                      .arg(path, m_file.errorString()));
-        copyInto(backup, m_file);
-        m_file.close();
-        // A backup opened since it was made may keep rows in its log.
-        if (QFileInfo::exists(backup + logSuffix)) {
-            QFile log(name() + logSuffix);
-            if (!log.open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                          QFile::ReadOwner | QFile::WriteOwner))
-                throw Error(ErrorNumber::DiskIoError, QStringLiteral("Could not create '%1': %2.")
-                                                          .arg(log.fileName(), log.errorString()));
-            copyInto(backup + logSuffix, log);
-        }
-    }
-    ~Copy()
-    {
-        if (!m_placed) {
-            QFile::remove(name() + logSuffix);
-            QFile::remove(name() + indexSuffix);
-        }
-    }
-    Copy(const Copy &) = delete;
-    Copy &operator=(const Copy &) = delete;
-
-    QString name() const { return m_file.fileName(); }
-
-    void placeAt(const QString &path)
-    {
-        if (std::rename(QFile::encodeName(name()).constData(),
-                        QFile::encodeName(path).constData()) != 0)
-            ioFailure(QStringLiteral("Could not rename '%1' to '%2'.").arg(name(), path));
-        m_file.setAutoRemove(false);
-        m_placed = true;
-    }
-
-private:
-    QTemporaryFile m_file;
-    bool m_placed = false;
-};
-
-// Opening the copy the way the application does folds its log into it;
-// the check then reads every page.
-void verify(const Copy &copy, const QString &backup)
-{
-    CheckReport report;
+    struct stat st;
+    if (::stat(QFile::encodeName(backup).constData(), &st) != 0)
+        fail(ErrorNumber::FileNotFound, backup);
+    if (!S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode)) // a file, or a pipe of one
+        fail(ErrorNumber::CannotOpen, backup);
+    const QString copy = work.write(QStringLiteral("backup.mdb"), readFile(backup));
+    if (QFileInfo::exists(backup + logSuffix))
+        work.write(QStringLiteral("backup.mdb") + logSuffix, readFile(backup + logSuffix));
     try {
-        report = checkPatientDatabase(copy.name());
+        naming(copy, backup, [&] { *report = checkCopy(copy); });
     } catch (const Error &error) {
-        QString description = error.description();
-        throw Error(error.number(), QStringLiteral("The backup '%1' cannot be used: %2")
-                                        .arg(backup, description.replace(copy.name(), backup)));
+        throw Error(
+            error.number(),
+            QStringLiteral("The backup '%1' cannot be used: %2").arg(backup, error.description()));
     }
-    if (!report.ok())
+    if (!report->ok())
         throw Error(ErrorNumber::CannotOpen,
                     QStringLiteral("The backup '%1' fails the check: %2")
-                        .arg(backup, report.problems.join(QStringLiteral("; "))));
-    if (QFileInfo::exists(copy.name() + logSuffix))
-        throw Error(
-            ErrorNumber::DiskIoError,
-            QStringLiteral("The log of the backup '%1' could not be folded in.").arg(backup));
-    syncFile(copy.name());
+                        .arg(backup, report->problems.join(QStringLiteral("; "))));
+    if (QFileInfo::exists(copy + logSuffix))
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("The log of the backup '%1' could not be folded in.").arg(backup));
+    return readFile(copy);
 }
 
-// How the file at path reads, without changing it: a read-only open does not
-// fold the log in, so a log that belongs to another file cannot spoil it.
-// Raises Error 3045 while another process holds it; otherwise returns ""
-// when the engine finds every page sound, else why not.
-QString probe(const QString &path)
+// "" when the copy of the previous file at path reads sound with its log,
+// which opening folds in; else why not.
+QString soundness(const QString &copy, const QString &path)
 {
-    const bool hadIndex = QFileInfo::exists(path + indexSuffix);
-    QString verdict;
     try {
-        const auto db = DBEngine::instance().OpenDatabase(path, true, true, connectString());
-        const auto rows =
-            db->OpenRecordset(Sql::maintenance::integrityCheck, dbOpenSnapshot, dbSQLPassThrough);
+        const auto db = inspectPatientDatabase(copy);
+        Statement check = db->prepare(Sql::maintenance::integrityCheck);
         QStringList lines;
-        for (; !rows->AtEOF(); rows->MoveNext())
-            lines.append(displayText(rows->Fields(0).Value()));
+        while (check.step())
+            lines.append(check.column(0).toString());
         if (lines != QStringList{QStringLiteral("ok")})
-            verdict = QStringLiteral("integrity check: ") + lines.join(QStringLiteral("; "));
+            return QStringLiteral("integrity check: ") + shown(lines.join(QStringLiteral("; ")));
     } catch (const Error &error) {
-        if (error.number() == ErrorNumber::FileInUse)
-            throw;
-        verdict = QStringLiteral("error %1: %2").arg(error.number()).arg(error.description());
+        QString description = error.description();
+        return QStringLiteral("error %1: %2")
+            .arg(error.number())
+            .arg(description.replace(copy, path));
     }
-    // A reader keeps its log index in a file of its own.
-    if (!hadIndex)
-        QFile::remove(path + indexSuffix);
-    return verdict;
+    return QFileInfo::exists(copy + logSuffix) ? QStringLiteral("its log could not be folded in")
+                                               : QString();
 }
 
-// Closing a writable connection, the way the application opens it, folds a
-// sound log into the file and removes it.
-void fold(const QString &path)
-{
-    DBEngine::instance().OpenDatabase(path, true, false, connectString());
-}
-
-// "Merivex.mdb" -> "Merivex-before-restore-2026-12-07-153000.mdb" in the same
-// folder, a name that neither a file nor a log has yet.
 QString asideName(const QString &path)
 {
     const QFileInfo info(path);
@@ -173,22 +108,21 @@ QString asideName(const QString &path)
     }
 }
 
-// Second names for the file and its log: until the copy replaces path, both
-// pairs are whole, the old one under either name.
-void keepAside(const QString &path, const QString &aside, bool withLog)
+// Second names for the file and its log, as they are.
+void keepAsIs(const QStringList &names, const QString &aside)
 {
     QStringList made;
-    for (const QString &suffix : withLog ? QStringList{QString(), logSuffix} : QStringList{{}}) {
-        if (::link(QFile::encodeName(path + suffix).constData(),
-                   QFile::encodeName(aside + suffix).constData()) != 0) {
+    for (const QString &name : names) {
+        const QString second = name.endsWith(logSuffix) ? aside + logSuffix : aside;
+        if (::link(QFile::encodeName(name).constData(), QFile::encodeName(second).constData()) !=
+            0) {
             const int cause = errno;
-            for (const QString &name : made)
-                QFile::remove(name);
+            for (const QString &done : made)
+                QFile::remove(done);
             errno = cause;
-            ioFailure(
-                QStringLiteral("Could not keep '%1' as '%2'.").arg(path + suffix, aside + suffix));
+            ioFailure(QStringLiteral("Could not keep '%1' as '%2'.").arg(name, second));
         }
-        made.append(aside + suffix);
+        made.append(second);
     }
     syncFolderOf(aside);
 }
@@ -203,34 +137,75 @@ void removeIfThere(const QString &path)
 
 Restored restorePatientDatabase(const QString &backup, const QString &path)
 {
-    if (!QFileInfo(backup).isFile())
-        throw Error(ErrorNumber::FileNotFound,
-                    QStringLiteral("Could not find file '%1'.").arg(backup));
-    Copy copy(backup, path);
-    verify(copy, backup);
-
+    std::optional<FileHold> hold;
+    if (exists(path))
+        hold.emplace(path);
+    const PrivateFolder work;
     Restored restored;
-    const bool hasFile = QFileInfo::exists(path);
-    bool hasLog = QFileInfo::exists(path + logSuffix);
-    if (hasFile || hasLog) {
-        restored.unreadable = hasFile ? probe(path) : QStringLiteral("there was only its log");
-        if (restored.unreadable.isEmpty() && hasLog) {
-            fold(path);
-            hasLog = QFileInfo::exists(path + logSuffix);
+    // Written in full before anything changes: a full disk stops it here.
+    NewFile placed(path);
+    placed.write(checkedBackup(backup, work, &restored.report));
+
+    const bool hasLog = exists(path + logSuffix);
+    if (hold || hasLog) {
+        QString previous;
+        if (hold) {
+            previous = work.write(QStringLiteral("previous.mdb"), hold->contents());
+            if (hasLog)
+                work.write(QStringLiteral("previous.mdb") + logSuffix, readFile(path + logSuffix));
+            restored.unreadable = soundness(previous, path);
+        } else {
+            restored.unreadable = QStringLiteral("there was only its log");
         }
         restored.aside = asideName(path);
-        restored.asideLog = hasLog;
-        if (hasFile)
-            keepAside(path, restored.aside, hasLog);
-        else
-            keepAside(path + logSuffix, restored.aside + logSuffix, false);
+        if (restored.unreadable.isEmpty()) {
+            NewFile aside(restored.aside);
+            aside.write(readFile(previous));
+            aside.linkAs(restored.aside);
+        } else {
+            restored.asideLog = hasLog;
+            QStringList names;
+            if (hold)
+                names.append(path);
+            if (hasLog)
+                names.append(path + logSuffix);
+            keepAsIs(names, restored.aside);
+        }
     }
     // No log of the old file may be paired with the copy.
     removeIfThere(path + logSuffix);
     removeIfThere(path + indexSuffix);
-    copy.placeAt(path);
-    syncFolderOf(path);
+    if (hold)
+        placed.replace(path);
+    else
+        placed.linkAs(path);
     return restored;
+}
+
+int restore(const QString &backup, const QString &path)
+{
+    return run(QStringLiteral("%1 not restored").arg(native(path)), [&] {
+        const Restored restored = restorePatientDatabase(backup, path);
+        if (restored.aside.isEmpty()) {
+            print(QStringLiteral("There was no file at %1.").arg(native(path)));
+        } else {
+            QString kept =
+                QStringLiteral("The previous file is kept as %1").arg(native(restored.aside));
+            if (restored.asideLog)
+                kept += QStringLiteral(" with its log %1").arg(native(restored.aside + logSuffix));
+            if (!restored.unreadable.isEmpty())
+                kept += (restored.asideLog ? QStringLiteral(", as they were: they do not read as "
+                                                            "sound")
+                                           : QStringLiteral(", as it was: it does not read as "
+                                                            "sound")) +
+                        QStringLiteral(" (%1)").arg(restored.unreadable);
+            print(kept + QLatin1Char('.'));
+        }
+        print(QStringLiteral("Restored %1 from %2: %3, %4.")
+                  .arg(native(path), native(backup), patients(restored.report.patients),
+                       measurements(restored.report.measurements)));
+        return int(Success);
+    });
 }
 
 } // namespace merivex::tool

@@ -10,11 +10,14 @@ set -euo pipefail
 # real-window tests run under a window manager with the accessibility bus, read
 # the windows' X properties and stop every process they started.
 # lintian, appstream and desktop-file-utils check the package and what it installs.
+# orca, speech-dispatcher, speech-dispatcher-espeak-ng and espeak-ng: the
+# screen-reader test listens to what Orca says.
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libgl-dev libsqlcipher-dev libssl-dev sqlcipher fonts-liberation
           fonts-urw-base35 xvfb xauth xdotool x11-apps x11-utils imagemagick clang
           libclang-rt-14-dev llvm dpkg-dev openbox dbus-x11 at-spi2-core python3-pyatspi
-          procps lintian appstream desktop-file-utils)
+          procps lintian appstream desktop-file-utils orca speech-dispatcher
+          speech-dispatcher-espeak-ng espeak-ng)
 if [ "${1:-}" = --list ]; then
     printf '%s\n' "${packages[@]}"
     exit 0

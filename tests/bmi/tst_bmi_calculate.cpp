@@ -1,4 +1,5 @@
 // Calculate and the advice of the day, typed and clicked on the real window.
+#include "app/accessibility.h"
 #include "app/module1.h"
 #include "app/msgbox.h"
 #include "bmiwindow.h"
@@ -102,6 +103,10 @@ void TestBmiCalculate::adviceNamesTheCurrentPatient()
     window().Show();
     calculate("1.70", "65");
     QCOMPARE(advice().text(), " Hai Siti Aminah" + Good);
+    // Neither the disabled BMI box nor the label takes the focus: a screen
+    // reader is told both.
+    QCOMPARE(LastAnnouncement(window().client()),
+             "Your Body Mass Indes is 22.  Hai Siti Aminah" + Good);
     calculate("1.70", "95");
     QCOMPARE(window().ui().txtBmi->text(), QString("33"));
     QCOMPARE(advice().text(), " Hai Siti Aminah" + Over);

@@ -5,6 +5,7 @@
 #include "app/flexgrid.h"
 #include "db/errors.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -51,6 +52,7 @@ private slots:
     void areaBeyondTheCellsIsGray();
     void wideColumnsScrollHorizontally();
     void numberTextsAreDecimal();
+    void cornerIsNamedByItsHeader();
 };
 
 void TestFlexGrid::formatStringMakesColumnsAsWideAsTheirHeaders()
@@ -195,6 +197,16 @@ void TestFlexGrid::numberTextsAreDecimal()
         QCOMPARE(FlexGrid::numberText(n), QString::number(n));
     for (int n = 0; n <= 32767; ++n)
         QCOMPARE(FlexGrid::numberText(n), QString::number(n));
+}
+
+void TestFlexGrid::cornerIsNamedByItsHeader()
+{
+    FlexGrid grid;
+    withHeader(grid, QStringLiteral("No |Name|Date"));
+    grid.Refresh();
+    auto *corner = grid.findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(corner);
+    QCOMPARE(corner->accessibleName(), QStringLiteral("No"));
 }
 
 MERIVEX_TEST_MAIN(TestFlexGrid)

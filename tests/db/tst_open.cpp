@@ -137,8 +137,9 @@ private slots:
         auto db = testfiles::open(path);
         QCOMPARE(testfiles::readAll(*db, Sql::B()),
                  (QList<QStringList>{
-                     {QStringLiteral("Kept"), QStringLiteral("06/12/2026")},
-                     {QStringLiteral("Stored before the kill"), QStringLiteral("06/12/2026")}}));
+                     {QStringLiteral("Kept"), QStringLiteral("06/12/2026"), QStringLiteral("1")},
+                     {QStringLiteral("Stored before the kill"), QStringLiteral("06/12/2026"),
+                      QStringLiteral("2")}}));
     }
 
     // Every connection commits through a write-ahead log synced in full.

@@ -3,6 +3,7 @@
 // readable aside, and a restore that cannot go through changes nothing.
 #include "db/dao.h"
 #include "db/maintenance_sql.h"
+#include "db/statements.h"
 
 #include "other_process.h"
 #include "patientfile.h"
@@ -16,7 +17,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace merivex;
 using dbtest::hashOf;
@@ -178,6 +182,51 @@ private slots:
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
         QCOMPARE(files(dir), before);
         QCOMPARE(hashOf(path), hash);
+    }
+
+    // restore holds the file from its first look to the rename. Reading its
+    // backup from a pipe stops it in the middle: the application started
+    // then (the lock holder, saving a patient) and a second restore are both
+    // refused, so no save is lost and each report describes its own file.
+    void holdsTheFileForTheWholeRestore()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Merivex.mdb"));
+        const QString backup = dir.filePath(QStringLiteral("backup.mdb"));
+        const QString pipe = dir.filePath(QStringLiteral("pipe.mdb"));
+        QCOMPARE(runTool({QStringLiteral("create"), path}).exitCode, 0);
+        testfiles::appendPatient(*testfiles::open(path), QStringLiteral("Ann"));
+        QCOMPARE(runTool({QStringLiteral("backup"), path, backup}).exitCode, 0);
+        testfiles::appendPatient(*testfiles::open(path), QStringLiteral("Bob"));
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+
+        QProcess first;
+        first.start(QStringLiteral(MERIVEX_DB_TOOL), {restoreCmd, pipe, path});
+        // The pipe opens for writing once restore reads it, past its first look.
+        int writer = -1;
+        for (int i = 0; i < 1000 && writer < 0; ++i) {
+            writer = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+            if (writer < 0)
+                QTest::qWait(10);
+        }
+        QVERIFY(writer >= 0);
+        OtherProcess application(path, QStringLiteral("Saved meanwhile"));
+        QCOMPARE(application.answer(), QStringLiteral("error 3045"));
+        const Run second = runTool({restoreCmd, backup, path});
+        QCOMPARE(second.exitCode, 3);
+        QVERIFY2(second.err.contains(QStringLiteral("in use")), qPrintable(second.err));
+
+        QFile bytes(backup);
+        QVERIFY(bytes.open(QIODevice::ReadOnly));
+        const QByteArray data = bytes.readAll();
+        QCOMPARE(::write(writer, data.constData(), size_t(data.size())), ssize_t(data.size()));
+        ::close(writer);
+        QVERIFY(first.waitForFinished(30000));
+        QCOMPARE(first.exitCode(), 0);
+        QVERIFY(first.readAllStandardOutput().contains("1 patient, 0 measurements"));
+        auto db = testfiles::open(path);
+        QCOMPARE(testfiles::readAll(*db, Sql::B()),
+                 (QList<QStringList>{{"Ann", "06/12/2026", "1"}}));
     }
 };
 

@@ -87,15 +87,18 @@ stat -c '%n %U %a' "$(dirname "$file")" "$file"
 written=$(find /usr /opt -newer "$tmp/installed" -not -path '*/__pycache__*' 2>/dev/null || true)
 [ -z "$written" ] || fail "written under /usr or /opt: $written"
 
-# A file the user may not open, and one the user may open but whose folder
-# cannot take its log, are named as such (the package's old /opt layout).
+# A file the user may not open, and a folder the user may not write in, are
+# named as such (the package's old /opt layout); a file the user owns there
+# is still checked, since check writes nothing beside it.
 mkdir -m 755 "$tmp/old"
 /usr/bin/merivex-db create "$tmp/old/Merivex.mdb" >/dev/null
 cp -p "$tmp/old/Merivex.mdb" "$tmp/old/given.mdb"
 chown $user "$tmp/old/given.mdb"
-for case in "Merivex.mdb:permission to open '$tmp/old/Merivex.mdb'" \
-    "given.mdb:permission to write in the folder '$tmp/old'"; do
-    if as_user merivex-db check "$tmp/old/${case%%:*}" 2>"$tmp/err"; then fail "checked ${case%%:*}"; fi
+for case in "check Merivex.mdb:permission to open '$tmp/old/Merivex.mdb'" \
+    "create new.mdb:permission to write in the folder '$tmp/old'"; do
+    set -- ${case%%:*}
+    if as_user merivex-db "$1" "$tmp/old/$2" 2>"$tmp/err"; then fail "$1 $2 succeeded"; fi
     grep -qF "You do not have ${case#*:}" "$tmp/err" || fail "$(cat "$tmp/err")"
 done
+as_user merivex-db check "$tmp/old/given.mdb" >/dev/null || fail "a file in a read-only folder is not checked"
 echo "installed package: 1 passed, 0 failed"

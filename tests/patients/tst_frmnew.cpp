@@ -78,6 +78,8 @@ private slots:
         ui().OptMale->setFocus();
         QTest::keyClick(ui().OptMale, Qt::Key_Right);
         QCOMPARE(QApplication::focusWidget(), ui().OptFemale);
+        // A screen reader entering the group names it by the label beside it.
+        QCOMPARE(ui().Label2->buddy(), ui().OptMale);
     }
 
     void checksReportOneMissingEntryAtATime()

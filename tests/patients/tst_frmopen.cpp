@@ -10,6 +10,7 @@
 #include "app/module1.h"
 #include "app/msgbox.h"
 #include "bmi/frmBmi.h"
+#include "db/database_file.h"
 #include "patients/frmOpen.h"
 
 #include <QtTest>
@@ -86,6 +87,59 @@ private slots:
         QCOMPARE(Module1::CurrentUserName, QStringLiteral("Ben Tan"));
         QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo - Ben Tan"));
         QVERIFY(!form().IsLoaded());
+    }
+
+    // Column 0 numbers the rows; Select takes the id read with the row, and
+    // the list comes in id order whatever index the file holds.
+    void selectTakesThePatientsOwnId_data()
+    {
+        QTest::addColumn<QString>("index");
+        QTest::newRow("ids 5 and 7") << QString();
+        QTest::newRow("an index that sorts by name")
+            << QStringLiteral("CREATE INDEX byName ON Biodata(Name, DateRegister)");
+    }
+    void selectTakesThePatientsOwnId()
+    {
+        QFETCH(QString, index);
+        testfiles::addPatients({{5, "Zed", "Male", "01/02/2003", "1/1/1970"},
+                                {7, "Amy", "Female", "02/02/2003", "1/1/1971"}});
+        if (!index.isEmpty())
+            testfiles::open(merivex::databasePath())->execute(index);
+        open();
+        QCOMPARE(grid()->TextMatrix(1, 0), QStringLiteral("1"));
+        QCOMPARE(grid()->TextMatrix(1, 1), QStringLiteral("Zed"));
+        QCOMPARE(grid()->TextMatrix(2, 0), QStringLiteral("2"));
+        clickRow(2);
+        select();
+        QCOMPARE(Module1::CurrentPatientId, QStringLiteral("7"));
+        QCOMPARE(Module1::CurrentUserName, QStringLiteral("Amy"));
+    }
+
+    void keyboardAlonePicksAPatient()
+    {
+        seedThree();
+        QApplication::setActiveWindow(Forms::get<frmMain>().client());
+        open();
+        QCoreApplication::processEvents(); // the list is shown once the load is over
+        auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        };
+        press(Qt::Key_Tab);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), grid());
+        press(Qt::Key_Down);
+        // Tab leaves the grid both ways instead of walking its cells.
+        press(Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != grid());
+        press(Qt::Key_Tab, Qt::ShiftModifier);
+        press(Qt::Key_Tab, Qt::ShiftModifier);
+        press(Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), form().ui().cmdSelect);
+        press(Qt::Key_Space);
+        QCOMPARE(Module1::CurrentUserName, QStringLiteral("Ben Tan"));
+        // The focus lands on a control of the main window, not on nothing.
+        QTRY_VERIFY(QApplication::focusWidget() &&
+                    Forms::get<frmMain>().ui().Picture1->isAncestorOf(QApplication::focusWidget()));
     }
 
     void selectOnNoPatientKeepsTheCurrentOne_data()

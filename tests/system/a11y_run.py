@@ -111,7 +111,7 @@ expect(box, ("label", "No User Selected - No Graph"), ("push button", "OK"))
 press(find(box, "push button", "OK"))
 
 press(find(main, "push button", "New"))
-new = window("frame", "New Biodata")
+new = window("panel", "New Biodata")
 expect(new, ("text", "Nama"), ("radio button", "Male"), ("radio button", "Female"),
        ("text", "BirthDate"), ("push button", "Enter"), ("push button", "Cancel"))
 type_into(find(new, "text", "Nama"), NAME)
@@ -121,7 +121,7 @@ press(find(new, "push button", "Enter"))
 window("frame", "Merivex Demo -" + NAME)
 
 press(find(main, "push button", "BMI"))
-bmi = window("frame", "Your Ideal Weight !")
+bmi = window("panel", "Your Ideal Weight !")
 type_into(find(bmi, "text", "Your Weight"), "65")
 type_into(find(bmi, "text", "Your Height"), "1.70")
 press(find(bmi, "push button", "Calculate"))
@@ -134,7 +134,7 @@ expect(bmi, ("text", "Your Weight"), ("text", "Your Height"),
        ("push button", "Save"), ("table", "Your's BMI History"))
 
 press(find(bmi, "push button", "Save"))
-graph = window("frame", "Your Weight Graf")
+graph = window("panel", "Your Weight Graf")
 expect(graph, ("chart", "Body Weight Index"))
 chart = find(graph, "chart", "Body Weight Index")
 if chart is None:
@@ -145,10 +145,10 @@ if not re.fullmatch(told, chart.description):
 
 # The close box of a maximized child is drawn in the menu bar; Ctrl+W closes it.
 subprocess.run(["xdotool", "key", "ctrl+w"], check=True)
-wait("the graph to close", lambda: find(app(), "frame", "Your Weight Graf") is None)
+wait("the graph to close", lambda: find(app(), "panel", "Your Weight Graf") is None)
 
 press(find(main, "push button", "Open"))
-opened = window("frame", "Open Biodata")
+opened = window("panel", "Open Biodata")
 expect(opened, ("table", "Select Your Biodata"), ("push button", "Select"),
        ("push button", "Cancel"), ("combo box", "Name"),
        ("combo box", "Date of register egister"))

@@ -1,0 +1,22 @@
+#pragma once
+// What a screen reader is told beyond the controls' own names.
+#include <QString>
+
+class QWidget;
+
+// Child windows are parts of the main window to assistive technology, not
+// windows of their own: a screen reader then keeps the main window as the
+// active one and reads a child's caption before its focused control.
+void InstallAccessibility();
+
+// Says the text without moving the focus: a notification of the window that
+// holds near becomes showing, which screen readers read out at once.
+void Announce(QWidget *near, const QString &text);
+
+// Tells a screen reader again of the window holding the focus widget and of
+// that widget, as when the focus had just moved there: the window's caption,
+// then the control.
+void RetellFocus(QWidget *focused);
+
+// The text last announced in that window (empty if none).
+QString LastAnnouncement(QWidget *near);

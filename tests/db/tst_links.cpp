@@ -1,0 +1,186 @@
+// What merivex-db creates: never through a link planted in its place, never
+// wider than mode 0600 (folders 0700) whatever the umask, and what a killed
+// run left is removed by the next run.
+#include "patientfile.h"
+#include "tool_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using dbtest::hashOf;
+using dbtest::Run;
+using dbtest::runTool;
+
+namespace
+{
+
+int modeOf(const QString &path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+QString sample(const QTemporaryDir &dir)
+{
+    const QString path = testfiles::createDatabase(dir);
+    testfiles::appendPatient(*testfiles::open(path), QStringLiteral("Ann"));
+    return path;
+}
+
+} // namespace
+
+class TestLinks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Another user's link where the tool would create a file: refused, named,
+    // and nothing is written where it points.
+    void plantedLinksAreRefused_data()
+    {
+        QTest::addColumn<QString>("link");  // made, relative to the folder
+        QTest::addColumn<bool>("dangling"); // else it points at victim.mdb
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("backup DEST a dangling link")
+            << "shared/merivex-backup.mdb" << true
+            << QStringList{"backup", "@/Merivex.mdb", "@/shared/merivex-backup.mdb"};
+        QTest::newRow("backup DEST a link to a file")
+            << "shared/merivex-backup.mdb" << false
+            << QStringList{"backup", "@/Merivex.mdb", "@/shared/merivex-backup.mdb"};
+        QTest::newRow("backup into a folder whose Merivex.mdb is a dangling link")
+            << "shared/Merivex.mdb" << true << QStringList{"backup", "@/Merivex.mdb", "@/shared"};
+        QTest::newRow("export --force over a linked patients.csv")
+            << "shared/patients.csv" << false
+            << QStringList{"export", "@/Merivex.mdb", "--csv", "@/shared", "--force"};
+    }
+    void plantedLinksAreRefused()
+    {
+        QFETCH(QString, link);
+        QFETCH(bool, dangling);
+        QFETCH(QStringList, args);
+        QTemporaryDir dir;
+        sample(dir);
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("shared")));
+        const QString victim = dir.filePath(QStringLiteral("victim.mdb"));
+        if (!dangling) {
+            QFile file(victim);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("the other user's file");
+        }
+        QVERIFY(QFile::link(victim, dir.filePath(link)));
+        const QByteArray before = hashOf(victim);
+
+        QStringList inDir; // "@" is the folder
+        for (QString arg : args)
+            inDir.append(arg.replace(QLatin1Char('@'), dir.path()));
+        const Run run = runTool(inDir);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(dir.filePath(link)), qPrintable(run.err));
+        QVERIFY(QFileInfo(dir.filePath(link)).isSymLink());
+        QCOMPARE(hashOf(victim), before);
+        QCOMPARE(QFile::exists(victim), !dangling);
+        // Export replaces both files or neither.
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("shared/history.csv"))));
+    }
+
+    void modesWhateverTheUmask()
+    {
+        QTemporaryDir dir;
+        const QString path = sample(dir);
+        const mode_t umask = ::umask(0); // inherited by the tool
+        const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
+        const QString csv = dir.filePath(QStringLiteral("new/csv"));
+        const Run backup = runTool({QStringLiteral("backup"), path, copy});
+        const Run exported =
+            runTool({QStringLiteral("export"), path, QStringLiteral("--csv"), csv});
+        const Run restored = runTool({QStringLiteral("restore"), copy, path});
+        ::umask(umask);
+        QCOMPARE(backup.exitCode, 0);
+        QCOMPARE(exported.exitCode, 0);
+        QCOMPARE(restored.exitCode, 0);
+        for (const QString &file : {copy, path, QDir(csv).filePath(QStringLiteral("patients.csv")),
+                                    QDir(csv).filePath(QStringLiteral("history.csv"))})
+            QCOMPARE(modeOf(file), 0600);
+        const QStringList aside =
+            QDir(dir.path()).entryList({QStringLiteral("Merivex-before-restore-*")});
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(modeOf(dir.filePath(aside.first())), 0600);
+        QCOMPARE(modeOf(csv), 0700);
+        QCOMPARE(modeOf(dir.filePath(QStringLiteral("new"))), 0700);
+    }
+
+    // check, export and backup read a private copy: a file of mode 0400 in a
+    // folder of mode 0500 is checked and backed up, and stays as it was. As
+    // root, whom modes do not stop, the tool runs as nobody.
+    void readOnlyFileInAReadOnlyFolder()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("ro"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = QDir(folder).filePath(QStringLiteral("Merivex.mdb"));
+        QVERIFY(QFile::rename(sample(dir), path));
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(out));
+        const bool root = ::geteuid() == 0;
+        for (const QString &p : {dir.path(), folder, path, out})
+            QVERIFY(!root || ::chown(QFile::encodeName(p).constData(), 65534, 65534) == 0);
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0400) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0500) == 0);
+        const QByteArray before = hashOf(path);
+        const auto tool = [&](const QStringList &args) {
+            return root ? runTool(QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                              QStringLiteral(MERIVEX_DB_TOOL)} +
+                                      args,
+                                  QStringLiteral("setpriv"))
+                        : runTool(args);
+        };
+        const Run check = tool({QStringLiteral("check"), path});
+        QCOMPARE(check.exitCode, 0);
+        QVERIFY2(check.out.contains(QStringLiteral("No problems found")), qPrintable(check.err));
+        QCOMPARE(tool({QStringLiteral("backup"), path, out}).exitCode, 0);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("Merivex.mdb")});
+        QCOMPARE(hashOf(path), before);
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0700) == 0);
+    }
+
+    // A killed run leaves a private folder in the temporary folder and, where
+    // the file system has no unnamed files, a locked part file beside the
+    // destination; the next run removes those whose maker is gone.
+    void whatAKilledRunLeftIsRemoved()
+    {
+        QTemporaryDir dir;
+        const QString path = sample(dir);
+        const QString temp = dir.filePath(QStringLiteral("tmp"));
+        QVERIFY(QDir().mkpath(temp + QStringLiteral("/merivex-db-Abc123")));
+        QVERIFY(QDir().mkpath(temp + QStringLiteral("/merivex-db-InUse1")));
+        QFile(temp + QStringLiteral("/merivex-db-Abc123/Merivex.mdb")).open(QIODevice::WriteOnly);
+        const QString part = dir.filePath(QStringLiteral(".merivex-db-0123abcd.part"));
+        QFile(part).open(QIODevice::WriteOnly);
+        // A run still working holds its folder locked.
+        const int inUse = ::open(QFile::encodeName(temp + QStringLiteral("/merivex-db-InUse1")),
+                                 O_RDONLY | O_DIRECTORY);
+        QVERIFY(inUse >= 0 && ::flock(inUse, LOCK_EX) == 0);
+
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(temp));
+        const Run run = runTool({QStringLiteral("backup"), path, dir.filePath("copy.mdb")});
+        qputenv("TMPDIR", tmpdir);
+        ::close(inUse);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("merivex-db-InUse1")});
+        QVERIFY(!QFile::exists(part));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLinks)
+#include "tst_links.moc"

@@ -1,0 +1,147 @@
+// How merivex-db speaks: its usage, its lines and its one report of an error.
+#include "tools/commands.h"
+
+#include <QDir>
+
+#include <cstdio>
+
+namespace merivex::tool
+{
+
+void print(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+namespace
+{
+
+void printError(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fputc('\n', stderr);
+}
+
+QString counted(long count, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
+} // namespace
+
+QString shown(const QString &text)
+{
+    QString out;
+    for (const QChar c : text) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Other_Format ||
+            category == QChar::Separator_Line || category == QChar::Separator_Paragraph)
+            out += c.unicode() < 0x100
+                       ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
+                       : QStringLiteral("\\u{%1}").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else if (c == QLatin1Char('\\'))
+            out += QStringLiteral("\\\\");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString patients(long count)
+{
+    return counted(count, "patient", "patients");
+}
+
+QString measurements(long count)
+{
+    return counted(count, "measurement", "measurements");
+}
+
+int usageError(const QString &message)
+{
+    printError(QStringLiteral("merivex-db: ") + message);
+    printError(usage());
+    return Usage;
+}
+
+int run(const QString &what, const std::function<int()> &command)
+{
+    try {
+        return command();
+    } catch (const Error &error) {
+        if (error.number() == ErrorNumber::FileInUse) {
+            printError(QStringLiteral("merivex-db: %1: error %2: %3 Close the application (or "
+                                      "the other program using it) and try again.")
+                           .arg(what)
+                           .arg(error.number())
+                           .arg(error.description()));
+            return FileInUse;
+        }
+        printError(QStringLiteral("merivex-db: %1: error %2: %3")
+                       .arg(what)
+                       .arg(error.number())
+                       .arg(error.description()));
+        return Failed;
+    }
+}
+
+QString usage()
+{
+    return QStringLiteral(
+        "Usage: merivex-db create [PATH]\n"
+        "       merivex-db check [PATH]\n"
+        "       merivex-db export [PATH] --csv DIR [--force]\n"
+        "       merivex-db backup [PATH] DEST\n"
+        "       merivex-db restore BACKUP [PATH]\n"
+        "       merivex-db --help\n"
+        "\n"
+        "PATH is the patient database; it defaults to Merivex.mdb where the\n"
+        "application looks for it: in the folder of this program, or, installed\n"
+        "system-wide, in $XDG_DATA_HOME/merivex (~/.local/share/merivex), which\n"
+        "create and restore make when missing. Every command but create holds it\n"
+        "the way the application does, so a file the application holds is refused,\n"
+        "and reads a private copy of it: check, export and backup write nothing\n"
+        "beside it. \"--\" ends the options: later arguments are names.\n"
+        "\n"
+        "create  Creates a new, empty patient database with the tables Biodata and\n"
+        "        BMIHistory, encrypted with the application's password, readable and\n"
+        "        writable by its owner only (mode 0600). An existing file is never\n"
+        "        overwritten.\n"
+        "check   Checks that the tables are exactly those create makes, with no\n"
+        "        triggers, views or other tables (an extra index is a warning), runs\n"
+        "        the engine's integrity check and checks that ids are 16-bit numbers\n"
+        "        running 1, 2, 3 ... without gaps, that every measurement names a\n"
+        "        registered patient and that heights and weights are numbers above\n"
+        "        zero. Prints a report; stored text is shown with control characters\n"
+        "        escaped.\n"
+        "export  Writes DIR/patients.csv and DIR/history.csv (RFC 4180, UTF-8): one\n"
+        "        row per patient, and one per measurement with the patient's name,\n"
+        "        the date as yyyy-mm-dd and as stored, height, weight and BMI. Text\n"
+        "        beginning with = + - @, a tab or a carriage return gets a leading\n"
+        "        apostrophe, so a spreadsheet does not run it as a formula. Existing\n"
+        "        files are replaced only with --force, both or neither; a link in\n"
+        "        their place is never followed.\n"
+        "backup  Writes a copy, encrypted with the same password, to DEST, mode 0600;\n"
+        "        the file has no name until it is complete. Anything at DEST (a file,\n"
+        "        a link, a dangling link) is refused; a folder as DEST receives\n"
+        "        Merivex.mdb.\n"
+        "restore Puts a copy of BACKUP in the place of PATH once it passes check,\n"
+        "        holding PATH for the whole restore. The file that was there is kept\n"
+        "        in the same folder under a dated name, with its log folded in (or\n"
+        "        beside it as NAME-wal when it does not read as sound); its log is\n"
+        "        never paired with the restored copy. Mode 0600.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  success; for check, no problem found\n"
+        "  1  the command failed, or check found problems\n"
+        "  2  wrong arguments\n"
+        "  3  the database is in use (the application, or another merivex-db, has it)");
+}
+
+} // namespace merivex::tool
