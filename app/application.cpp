@@ -1,10 +1,15 @@
 #include "app/application.h"
 
-#include "app/accessibility.h"
 #include "app/fonts.h"
-#include "app/forms.h"
+#include "app/frmAbout.h"
 #include "app/frmMain.h"
 #include "app/workspace.h"
+#include "bmi/frmBmi.h"
+#include "classic/accessibility.h"
+#include "classic/forms.h"
+#include "graph/frmGraph.h"
+#include "patients/frmNew.h"
+#include "patients/frmOpen.h"
 
 #include <QApplication>
 
@@ -18,4 +23,12 @@ void InitApplication()
     SetFontSubstitutions();
     InstallAccessibility();
     Form::setWorkspace([] { return Forms::get<frmMain>().workspace(); });
+    // The windows reach each other through the registry, never each
+    // other's headers.
+    Forms::define<frmMain>(Forms::Window::Main);
+    Forms::define<frmNew>(Forms::Window::New);
+    Forms::define<frmOpen>(Forms::Window::Open);
+    Forms::define<frmBmi>(Forms::Window::Bmi);
+    Forms::define<frmGraph>(Forms::Window::Graph);
+    Forms::define<frmAbout>(Forms::Window::About);
 }

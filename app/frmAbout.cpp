@@ -1,8 +1,8 @@
 #include "app/frmAbout.h"
 
-#include "app/forms.h"
 #include "app/frmMain.h"
 #include "app/module1.h"
+#include "classic/forms.h"
 
 #include <QTimer>
 #include <QWindow>

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/form.h"
+#include "classic/form.h"
 #include "ui_frmAbout.h"
 
 #include <QDialog>

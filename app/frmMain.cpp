@@ -1,10 +1,10 @@
 #include "app/frmMain.h"
 
-#include "app/forms.h"
 #include "app/frmAbout.h"
 #include "app/module1.h"
 #include "app/workspace.h"
 #include "bmi/frmBmi.h"
+#include "classic/forms.h"
 #include "graph/frmGraph.h"
 #include "patients/frmNew.h"
 #include "patients/frmOpen.h"

@@ -1,6 +1,6 @@
 #include "app/application.h"
 #include "app/module1.h"
-#include "app/msgbox.h"
+#include "classic/msgbox.h"
 #include "db/database_file.h"
 
 #include <QApplication>

@@ -1,20 +1,14 @@
 #include "app/module1.h"
 
-#include "app/forms.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
+#include "classic/forms.h"
 
 #include <QApplication>
 #include <QWidget>
 
 namespace Module1
 {
-
-QString CurrentUserName;
-QString CurrentPatientId;
-std::shared_ptr<merivex::Database> PatientDatabase;
-std::shared_ptr<merivex::Recordset> PatientRecordset;
-bool BmiWindowLoaded = false;
 
 namespace
 {
@@ -61,11 +55,7 @@ void setEndHandler(std::function<void()> handler)
 void Reset()
 {
     Forms::clear();
-    PatientRecordset.reset();
-    PatientDatabase.reset();
-    CurrentUserName.clear();
-    CurrentPatientId.clear();
-    BmiWindowLoaded = false;
+    ClearSharedState();
     Forms::setShuttingDown(false);
 }
 

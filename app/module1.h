@@ -1,26 +1,12 @@
 #pragma once
-// Start-up and the state every window shares for the whole run.
-#include <QString>
-#include <functional>
-#include <memory>
+// Start-up and the end of the run; the state every window shares is
+// classic/shared_state.h, below the windows.
+#include "classic/shared_state.h"
 
-namespace merivex
-{
-class Database;
-class Recordset;
-} // namespace merivex
+#include <functional>
 
 namespace Module1
 {
-
-// The no-patient marker; also the caption's suffix at start-up.
-inline const QString NoUser = QStringLiteral(" - No User");
-
-extern QString CurrentUserName;
-extern QString CurrentPatientId;
-extern std::shared_ptr<merivex::Database> PatientDatabase;
-extern std::shared_ptr<merivex::Recordset> PatientRecordset;
-extern bool BmiWindowLoaded;
 
 // Sub Main: no patient is current, the main window is shown.
 void Main();

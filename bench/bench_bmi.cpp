@@ -2,13 +2,16 @@
 // hold (32,767): from the query to a grid ready to paint, one resize of the
 // maximized window, and the bare query loop they are measured against.
 #include "app/application.h"
-#include "app/forms.h"
 #include "app/frmMain.h"
 #include "app/module1.h"
 #include "bmi/frmBmi.h"
+#include "classic/forms.h"
 #include "db/dao.h"
 #include "db/database_file.h"
+#include "db/date_format.h"
 #include "db/dates.h"
+#include "db/display_text.h"
+#include "db/int16.h"
 #include "db/statements.h"
 
 #include <QApplication>

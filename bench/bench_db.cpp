@@ -3,7 +3,9 @@
 // statements on the same connection.
 #include "db/dao.h"
 #include "db/database_file.h"
+#include "db/date_format.h"
 #include "db/dates.h"
+#include "db/display_text.h"
 #include "db/engine_sql.h"
 #include "db/sqlite.h"
 #include "db/statements.h"

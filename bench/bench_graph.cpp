@@ -1,9 +1,9 @@
 // How long the graph window takes with a full history: from the showing to
 // the first painted frame, and one repaint after a resize.
 #include "app/application.h"
-#include "app/forms.h"
 #include "app/module1.h"
 #include "bmi/frmBmi.h"
+#include "classic/forms.h"
 #include "graph/frmGraph.h"
 #include "patientfile.h"
 #include "testapp.h"

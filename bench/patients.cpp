@@ -1,9 +1,9 @@
 // Times the patient list's load with the largest possible table and one
 // registration next to the id limit, each from a fresh copy of the file.
 #include "app/application.h"
-#include "app/flexgrid.h"
-#include "app/forms.h"
 #include "app/module1.h"
+#include "classic/flexgrid.h"
+#include "classic/forms.h"
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/statements.h"

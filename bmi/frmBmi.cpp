@@ -1,16 +1,20 @@
 #include "bmi/frmBmi.h"
 
-#include "app/accessibility.h"
-#include "app/forms.h"
-#include "app/module1.h"
-#include "app/msgbox.h"
 #include "bmi/number.h"
-#include "bmi/today.h"
+#include "classic/accessibility.h"
+#include "classic/forms.h"
+#include "classic/msgbox.h"
+#include "classic/runtime_error.h"
+#include "classic/shared_state.h"
+#include "classic/typed_input.h"
 #include "db/dao.h"
 #include "db/database_file.h"
+#include "db/date_format.h"
 #include "db/dates.h"
+#include "db/display_text.h"
+#include "db/int16.h"
 #include "db/statements.h"
-#include "graph/frmGraph.h"
+#include "db/today.h"
 
 #include <limits>
 
@@ -21,9 +25,9 @@ const QString HistoryFormat =
 const QString InputMessage = QStringLiteral("Please enter your weight please ...");
 
 // Error 91: an object used before it was set.
-merivex::Error noConnection()
+RuntimeError noConnection()
 {
-    return merivex::Error(91, QStringLiteral("Object variable or With block variable not set"));
+    return RuntimeError(91, QStringLiteral("Object variable or With block variable not set"));
 }
 
 // Height and weight as the calculation takes them: present, a number, and
@@ -167,7 +171,7 @@ void frmBmi::cmdSave_Click()
     m_ui->cmdSave->setEnabled(false);
     search();
     Announce(client(), QStringLiteral("Measurement saved."));
-    Forms::get<frmGraph>().Show();
+    Forms::get(Forms::Window::Graph).Show();
 }
 
 void frmBmi::Nasihat_Hari_Ini()

@@ -1,7 +1,7 @@
 #pragma once
 // The BMI window: the explanatory texts, the calculation with the advice of
 // the day, and the current patient's measurement history.
-#include "app/form.h"
+#include "classic/form.h"
 #include "ui_frmBmi.h"
 
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "db/dao.h"
 #include "db/database_file.h"
-#include "db/dates.h"
+#include "db/date_collation.h"
 #include "db/engine_sql.h"
 #include "db/sqlite.h"
 

@@ -1,9 +1,6 @@
 #pragma once
 // Dates as the file stores them, read back: day, month, year joined by "/",
 // "." or "-", a two-digit year read in a window around this year.
-#include "db/date_collation.h"
-#include "db/date_format.h"
-#include "db/typed_input.h"
 
 #include <QDate>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 // The statements the layer itself sends: key check, connection settings,
 // transactions, appending a row, and the schema of a new file.
-#include "db/dates.h"
+#include "db/date_collation.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,5 @@
 #pragma once
 // What a column stores for a value written to it.
-#include "db/display_text.h"
-#include "db/int16.h"
-#include "db/number_text.h"
-#include "db/typed_input.h" // until the windows include it themselves
 
 #include <QString>
 #include <QVariant>

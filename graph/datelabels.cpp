@@ -1,7 +1,9 @@
 #include "graph/datelabels.h"
 
 #include "db/dao.h"
+#include "db/date_format.h"
 #include "db/dates.h"
+#include "db/display_text.h"
 
 #include <QDate>
 

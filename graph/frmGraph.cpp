@@ -1,10 +1,11 @@
 #include "graph/frmGraph.h"
 
-#include "app/forms.h"
-#include "app/module1.h"
-#include "bmi/frmBmi.h"
+#include "classic/forms.h"
+#include "classic/shared_state.h"
 #include "db/dao.h"
 #include "db/database_file.h"
+#include "db/display_text.h"
+#include "db/int16.h"
 #include "db/statements.h"
 #include "graph/datelabels.h"
 #include "graph/pointtable.h"
@@ -107,10 +108,10 @@ void frmGraph::Form_Resize()
 void frmGraph::Form_Unload(int &cancel)
 {
     Q_UNUSED(cancel);
-    Forms::get<frmBmi>().Show();
+    Forms::get(Forms::Window::Bmi).Show();
 }
 
 void frmGraph::Form_Terminate()
 {
-    Forms::get<frmBmi>().Show();
+    Forms::get(Forms::Window::Bmi).Show();
 }

@@ -2,7 +2,7 @@
 
 #include "graph/thinning.h"
 
-#include "app/accessibility.h"
+#include "classic/accessibility.h"
 
 #include <QAccessibleWidget>
 #include <QCategoryAxis>

@@ -1,13 +1,15 @@
 #include "patients/frmNew.h"
 
-#include "app/forms.h"
-#include "app/frmMain.h"
-#include "app/module1.h"
-#include "app/msgbox.h"
-#include "bmi/frmBmi.h"
+#include "classic/forms.h"
+#include "classic/msgbox.h"
+#include "classic/shared_state.h"
+#include "classic/typed_input.h"
 #include "db/dao.h"
 #include "db/database_file.h"
+#include "db/date_format.h"
 #include "db/dates.h"
+#include "db/display_text.h"
+#include "db/int16.h"
 #include "db/statements.h"
 
 #include <QDate>
@@ -34,7 +36,7 @@ void frmNew::connectHandlers()
 void frmNew::Form_Load()
 {
     if (Module1::BmiWindowLoaded)
-        Forms::get<frmBmi>().Unload();
+        Forms::get(Forms::Window::Bmi).Unload();
     Module1::PatientDatabase = merivex::openPatientDatabase();
 }
 
@@ -101,7 +103,7 @@ void frmNew::enterDB()
     rs->Close();
     Module1::CurrentPatientId = newPatientId;
     Module1::CurrentUserName = m_ui->txtNama->text();
-    Forms::get<frmMain>().setCaption("Merivex Demo -" + Module1::CurrentUserName);
+    Forms::get(Forms::Window::Main).setCaption("Merivex Demo -" + Module1::CurrentUserName);
     Unload();
 }
 

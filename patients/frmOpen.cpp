@@ -1,12 +1,12 @@
 #include "patients/frmOpen.h"
 
-#include "app/forms.h"
-#include "app/frmMain.h"
-#include "app/module1.h"
-#include "app/msgbox.h"
-#include "bmi/frmBmi.h"
+#include "classic/forms.h"
+#include "classic/msgbox.h"
+#include "classic/shared_state.h"
 #include "db/dao.h"
 #include "db/database_file.h"
+#include "db/display_text.h"
+#include "db/int16.h"
 #include "db/statements.h"
 
 namespace
@@ -26,7 +26,7 @@ void frmOpen::connectHandlers()
 void frmOpen::Form_Load()
 {
     if (Module1::BmiWindowLoaded)
-        Forms::get<frmBmi>().Unload();
+        Forms::get(Forms::Window::Bmi).Unload();
     Module1::PatientDatabase = merivex::openPatientDatabase();
     search();
 }
@@ -82,7 +82,7 @@ void frmOpen::cmdSelect_Click(int Index)
     Module1::CurrentUserName = grid->TextMatrix(r, 1);
     Module1::CurrentPatientId = patientId;
     Unload();
-    Forms::get<frmMain>().setCaption("Merivex Demo - " + Module1::CurrentUserName);
+    Forms::get(Forms::Window::Main).setCaption("Merivex Demo - " + Module1::CurrentUserName);
 }
 
 void frmOpen::cmdCancel_Click()

@@ -1,10 +1,10 @@
 // merivex-db backup: an encrypted copy of the patient file, whole or not at all.
 #include "db/dao.h"
 #include "db/database_file.h"
-#include "db/maintenance_sql.h"
 #include "db/statements.h"
 #include "tools/commands.h"
 #include "tools/files.h"
+#include "tools/maintenance_sql.h"
 
 #include <QDir>
 #include <QFileInfo>

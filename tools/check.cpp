@@ -4,10 +4,11 @@
 // then the pages, the ids and the measurements.
 #include "db/dao.h"
 #include "db/database_file.h"
+#include "db/display_text.h"
 #include "db/engine_sql.h"
-#include "db/maintenance_sql.h"
 #include "tools/commands.h"
 #include "tools/files.h"
+#include "tools/maintenance_sql.h"
 
 #include <algorithm>
 #include <functional>

@@ -2,9 +2,10 @@
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/dates.h"
-#include "db/maintenance_sql.h"
+#include "db/display_text.h"
 #include "tools/commands.h"
 #include "tools/files.h"
+#include "tools/maintenance_sql.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
 // The About box: its design and how it closes.
 #include "testapp.h"
 
-#include "app/forms.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
 #include "app/module1.h"
+#include "classic/forms.h"
 
 #include <QApplication>
 #include <QtTest>

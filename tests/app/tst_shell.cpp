@@ -1,11 +1,11 @@
 // The frame, its commands, and the window mechanism every window relies on.
 #include "testapp.h"
 
-#include "app/forms.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
 #include "app/module1.h"
 #include "app/workspace.h"
+#include "classic/forms.h"
 #include "db/errors.h"
 
 #include <QApplication>

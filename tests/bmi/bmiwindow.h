@@ -1,9 +1,10 @@
 #pragma once
 // Driving the BMI window as a user would, on a fresh database.
-#include "app/forms.h"
 #include "app/module1.h"
 #include "appdriver.h"
 #include "bmi/frmBmi.h"
+#include "classic/forms.h"
+#include "db/date_format.h"
 #include "db/dates.h"
 #include "patientfile.h"
 #include "testapp.h"

@@ -1,8 +1,8 @@
 // Calculate and the advice of the day, typed and clicked on the real window.
-#include "app/accessibility.h"
 #include "app/module1.h"
-#include "app/msgbox.h"
 #include "bmiwindow.h"
+#include "classic/accessibility.h"
+#include "classic/msgbox.h"
 
 #include <QLabel>
 #include <QLocale>

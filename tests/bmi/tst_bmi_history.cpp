@@ -2,8 +2,9 @@
 // database, and the grid rebuilt by every resize.
 #include "app/frmMain.h"
 #include "app/module1.h"
-#include "app/msgbox.h"
 #include "bmiwindow.h"
+#include "classic/msgbox.h"
+#include "db/date_format.h"
 
 #include <QAction>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 // Which texts count as a height or weight, and the BMI's rounding.
 #include "bmi/number.h"
-#include "db/typed_input.h"
+#include "classic/typed_input.h"
 
 #include <QLocale>
 #include <QTest>

@@ -1,5 +1,6 @@
 // Date texts: the separator and day/month/year order of the locale, reading
 // back with the two-digit year window, and the order the collation gives.
+#include "db/date_format.h"
 #include "db/dates.h"
 #include "db/today.h"
 
@@ -71,36 +72,6 @@ private slots:
         QCOMPARE(formatDate(QDate(), QStringLiteral("dd/mm/yy")), QString());
     }
 
-    void readTypedDateInLocaleOrder()
-    {
-        QLocale::setDefault(british());
-        QCOMPARE(readDate(QStringLiteral("5/1/1970")), QDate(1970, 1, 5));
-        QCOMPARE(readDate(QStringLiteral(" 05-01-1970 ")), QDate(1970, 1, 5));
-        QCOMPARE(readDate(QStringLiteral("1970-01-05")), QDate(1970, 1, 5));
-        QCOMPARE(readDate(QStringLiteral("5/1")), QDate(QDate::currentDate().year(), 1, 5));
-        QLocale::setDefault(american());
-        QCOMPARE(readDate(QStringLiteral("5/1/1970")), QDate(1970, 5, 1));
-        QCOMPARE(readDate(QStringLiteral("1/31/1970")), QDate(1970, 1, 31));
-        QVERIFY(!readDate(QStringLiteral("31/1/1970")).isValid());
-        QLocale::setDefault(german());
-        QCOMPARE(readDate(QStringLiteral("05.01.1970")), QDate(1970, 1, 5));
-    }
-
-    void readTypedDateRejectsNonDates_data()
-    {
-        QTest::addColumn<QString>("text");
-        for (const char *text :
-             {"", "   ", "abc", "31/02/2000", "0/1/1970", "5/13/1970", "5//1970", "5/1/1970/2",
-              "5/1/", "5/1/19700", "5 Jan 1970", "5/1/1970x", "+5/1/1970"})
-            QTest::newRow(text) << QString::fromLatin1(text);
-    }
-    void readTypedDateRejectsNonDates()
-    {
-        QFETCH(QString, text);
-        QLocale::setDefault(british());
-        QVERIFY(!readDate(text).isValid());
-    }
-
     void readBackWithPattern()
     {
         // Stored texts are day-first whatever the locale says.
@@ -137,9 +108,6 @@ private slots:
         Today::setSource([] { return QDate(2090, 6, 1); });
         QCOMPARE(readStoredDate(QStringLiteral("01/01/05")), QDate(2105, 1, 1));
         QCOMPARE(readStoredDate(QStringLiteral("01/01/10")), QDate(2010, 1, 1));
-        QLocale::setDefault(british());
-        QCOMPARE(readDate(QStringLiteral("5/1")), QDate(2090, 1, 5));
-        QCOMPARE(readDate(QStringLiteral("5/1/05")), QDate(2105, 1, 5));
     }
 
     // The chronological order through the statements is the recordset test's.

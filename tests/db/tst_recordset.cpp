@@ -1,8 +1,11 @@
 // Recordsets on real files: the next id, the 16-bit limit, what is stored,
 // the order the history lists the dates in, and misuse.
 #include "db/dao.h"
+#include "db/date_format.h"
 #include "db/dates.h"
+#include "db/display_text.h"
 #include "db/engine_sql.h"
+#include "db/int16.h"
 #include "db/statements.h"
 
 #include "patientfile.h"

@@ -2,8 +2,8 @@
 // the file. The restored file must read whole, the old data must stay
 // readable aside, and a restore that cannot go through changes nothing.
 #include "db/dao.h"
-#include "db/maintenance_sql.h"
 #include "db/statements.h"
+#include "tools/maintenance_sql.h"
 
 #include "other_process.h"
 #include "patientfile.h"

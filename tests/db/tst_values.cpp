@@ -1,6 +1,8 @@
 // Display text, 16-bit ids, the id check of the spliced statements, and the
 // types values are bound with.
 #include "db/dao.h"
+#include "db/display_text.h"
+#include "db/int16.h"
 #include "db/statements.h"
 
 #include "patientfile.h"

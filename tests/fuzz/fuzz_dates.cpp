@@ -2,6 +2,8 @@
 // three texts; the comparison must be a strict weak order on them (here a
 // total one: equal only for equal bytes), and every date read must come back
 // unchanged through its own pattern.
+#include "classic/typed_input.h"
+#include "db/date_format.h"
 #include "db/dates.h"
 
 #include "fuzz_support.h"

@@ -1,7 +1,7 @@
 // readNumber on any text: never crashes, accepts only finite numbers with a
 // digit in them, ignores surrounding blanks, and reads its own output back.
 #include "bmi/number.h"
-#include "db/typed_input.h"
+#include "classic/typed_input.h"
 #include "fuzz_support.h"
 
 #include <QLocale>

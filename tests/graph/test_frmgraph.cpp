@@ -1,9 +1,9 @@
 // The graph window: what it reads from the database, how it fits the chart,
 // and which window comes back when it closes.
-#include "app/forms.h"
 #include "app/frmMain.h"
 #include "app/module1.h"
 #include "bmi/frmBmi.h"
+#include "classic/forms.h"
 #include "graph/frmGraph.h"
 #include "patientfile.h"
 #include "testapp.h"

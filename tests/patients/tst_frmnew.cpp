@@ -3,11 +3,12 @@
 #include "patientfile.h"
 #include "testapp.h"
 
-#include "app/forms.h"
 #include "app/frmMain.h"
 #include "app/module1.h"
-#include "app/msgbox.h"
 #include "bmi/frmBmi.h"
+#include "classic/forms.h"
+#include "classic/msgbox.h"
+#include "db/date_format.h"
 #include "db/dates.h"
 #include "patients/frmNew.h"
 

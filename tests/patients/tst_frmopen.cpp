@@ -4,12 +4,12 @@
 #include "patientfile.h"
 #include "testapp.h"
 
-#include "app/flexgrid.h"
-#include "app/forms.h"
 #include "app/frmMain.h"
 #include "app/module1.h"
-#include "app/msgbox.h"
 #include "bmi/frmBmi.h"
+#include "classic/flexgrid.h"
+#include "classic/forms.h"
+#include "classic/msgbox.h"
 #include "db/database_file.h"
 #include "patients/frmOpen.h"
 

@@ -1,9 +1,9 @@
 #include "appdriver.h"
 
-#include "app/flexgrid.h"
-#include "app/forms.h"
 #include "app/frmMain.h"
 #include "bmi/frmBmi.h"
+#include "classic/flexgrid.h"
+#include "classic/forms.h"
 #include "patients/frmNew.h"
 #include "patients/frmOpen.h"
 

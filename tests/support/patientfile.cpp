@@ -1,7 +1,10 @@
 #include "patientfile.h"
 
 #include "db/database_file.h"
+#include "db/date_format.h"
 #include "db/dates.h"
+#include "db/display_text.h"
+#include "db/int16.h"
 #include "db/statements.h"
 
 #include <QDate>

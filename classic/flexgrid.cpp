@@ -1,6 +1,6 @@
-#include "app/flexgrid.h"
+#include "classic/flexgrid.h"
 
-#include "db/errors.h"
+#include "classic/runtime_error.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -160,7 +160,7 @@ void FlexGrid::resizeStorage(int rows, int cols)
 void FlexGrid::setRows(int rows)
 {
     if (rows < 0)
-        throw merivex::Error(InvalidRow, QStringLiteral("Invalid Row value"));
+        throw RuntimeError(InvalidRow, QStringLiteral("Invalid Row value"));
     resizeStorage(rows, m_cols);
     changed();
 }
@@ -168,7 +168,7 @@ void FlexGrid::setRows(int rows)
 void FlexGrid::setCols(int cols)
 {
     if (cols < 0)
-        throw merivex::Error(InvalidCol, QStringLiteral("Invalid Col value"));
+        throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
     resizeStorage(m_rows, cols);
     changed();
 }
@@ -176,7 +176,7 @@ void FlexGrid::setCols(int cols)
 void FlexGrid::setFixedRows(int rows)
 {
     if (rows < 0 || rows > m_rows)
-        throw merivex::Error(InvalidRow, QStringLiteral("Invalid FixedRows value"));
+        throw RuntimeError(InvalidRow, QStringLiteral("Invalid FixedRows value"));
     m_fixedRows = rows;
     changed();
 }
@@ -184,7 +184,7 @@ void FlexGrid::setFixedRows(int rows)
 void FlexGrid::setFixedCols(int cols)
 {
     if (cols < 0 || cols > m_cols)
-        throw merivex::Error(InvalidCol, QStringLiteral("Invalid FixedCols value"));
+        throw RuntimeError(InvalidCol, QStringLiteral("Invalid FixedCols value"));
     m_fixedCols = cols;
     changed();
 }
@@ -218,15 +218,15 @@ void FlexGrid::setFormatString(const QString &format)
 void FlexGrid::checkCell(int row, int col) const
 {
     if (row < 0 || row >= m_rows)
-        throw merivex::Error(InvalidRow, QStringLiteral("Invalid Row value"));
+        throw RuntimeError(InvalidRow, QStringLiteral("Invalid Row value"));
     if (col < 0 || col >= m_cols)
-        throw merivex::Error(InvalidCol, QStringLiteral("Invalid Col value"));
+        throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
 }
 
 void FlexGrid::setRow(int row)
 {
     if (row < 0 || row >= m_rows)
-        throw merivex::Error(InvalidRow, QStringLiteral("Invalid Row value"));
+        throw RuntimeError(InvalidRow, QStringLiteral("Invalid Row value"));
     m_row = row;
     m_rowSel = row;
 }
@@ -234,7 +234,7 @@ void FlexGrid::setRow(int row)
 void FlexGrid::setCol(int col)
 {
     if (col < 0 || col >= m_cols)
-        throw merivex::Error(InvalidCol, QStringLiteral("Invalid Col value"));
+        throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
     m_col = col;
 }
 
@@ -260,7 +260,7 @@ void FlexGrid::setTextMatrix(int row, int col, const QString &text)
 int FlexGrid::ColWidth(int col) const
 {
     if (col < 0 || col >= m_cols)
-        throw merivex::Error(InvalidCol, QStringLiteral("Invalid Col value"));
+        throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
     return m_widths[col] > 0 ? m_widths[col] : StandardColWidth;
 }
 

@@ -1,8 +1,9 @@
 // Saving a measurement from the BMI window: what is stored, which id it
 // gets, and what the window and the graph do afterwards.
-#include "app/forms.h"
 #include "app/module1.h"
 #include "bmi/frmBmi.h"
+#include "classic/forms.h"
+#include "db/display_text.h"
 #include "db/today.h"
 #include "graph/frmGraph.h"
 #include "patientfile.h"

@@ -1,4 +1,4 @@
-#include "app/forms.h"
+#include "classic/forms.h"
 
 #include <map>
 #include <stdexcept>

@@ -1,5 +1,6 @@
-#include "app/msgbox.h"
+#include "classic/msgbox.h"
 
+#include "classic/runtime_error.h"
 #include "db/errors.h"
 
 #include <QApplication>
@@ -42,11 +43,9 @@ void MsgBox(const QString &prompt, int buttons, const QString &title)
     box.exec();
 }
 
-void ReportError(const merivex::Error &error)
+void ReportError(int number, const QString &description)
 {
-    MsgBox(
-        QStringLiteral("Run-time error '%1':\n\n%2").arg(error.number()).arg(error.description()),
-        vbCritical);
+    MsgBox(QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description), vbCritical);
 }
 
 bool Guarded(const std::function<void()> &action)
@@ -55,14 +54,15 @@ bool Guarded(const std::function<void()> &action)
         action();
         return true;
     } catch (const merivex::Error &error) {
-        ReportError(error);
+        ReportError(error.number(), error.description());
+    } catch (const RuntimeError &error) {
+        ReportError(error.number(), error.description());
     } catch (const std::bad_alloc &) {
-        ReportError(
-            merivex::Error(merivex::ErrorNumber::OutOfMemory, QStringLiteral("Out of memory")));
+        ReportError(merivex::ErrorNumber::OutOfMemory, QStringLiteral("Out of memory"));
     } catch (const std::exception &failure) {
-        ReportError(merivex::Error(
+        ReportError(
             merivex::ErrorNumber::InternalError,
-            QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(failure.what()))));
+            QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(failure.what())));
     }
     return false;
 }

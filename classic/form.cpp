@@ -1,7 +1,7 @@
-#include "app/form.h"
+#include "classic/form.h"
 
-#include "app/accessibility.h"
-#include "app/forms.h"
+#include "classic/accessibility.h"
+#include "classic/forms.h"
 
 #include <QCloseEvent>
 #include <QEvent>

@@ -2,8 +2,8 @@
 // that the view sees one consistent picture only once the event is over.
 #include "testapp.h"
 
-#include "app/flexgrid.h"
-#include "db/errors.h"
+#include "classic/flexgrid.h"
+#include "classic/runtime_error.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -139,10 +139,10 @@ void TestFlexGrid::cellsOutsideTheGridAreRefused()
     FlexGrid grid;
     grid.setRows(2);
     grid.setCols(2);
-    QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setRow(2));
-    QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setCol(-1));
-    QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setTextMatrix(5, 0, "x"));
-    QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setFixedRows(3));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, grid.setRow(2));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, grid.setCol(-1));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, grid.setTextMatrix(5, 0, "x"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, grid.setFixedRows(3));
     QCOMPARE(grid.TextMatrix(9, 9), QString());
 }
 

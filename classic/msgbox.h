@@ -6,11 +6,6 @@
 #include <QString>
 #include <functional>
 
-namespace merivex
-{
-class Error;
-}
-
 constexpr int vbOKOnly = 0;
 constexpr int vbCritical = 16;
 constexpr int vbExclamation = 48;
@@ -23,7 +18,7 @@ void MsgBox(const QString &prompt, int buttons = vbOKOnly, const QString &title 
 
 // A failure ends only the action that raised it: it is reported as a critical
 // message naming the error's number and description.
-void ReportError(const merivex::Error &error);
+void ReportError(int number, const QString &description);
 
 // Runs an action; a failure is reported and false returned.
 bool Guarded(const std::function<void()> &action);

@@ -1,4 +1,4 @@
-#include "app/accessibility.h"
+#include "classic/accessibility.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,6 +1,6 @@
 #pragma once
 // One instance per window type, created on first use and kept for the run.
-#include "app/form.h"
+#include "classic/form.h"
 
 #include <functional>
 #include <memory>

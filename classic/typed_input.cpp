@@ -1,4 +1,4 @@
-#include "db/typed_input.h"
+#include "classic/typed_input.h"
 
 #include "db/date_format.h"
 #include "db/dates.h"

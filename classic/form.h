@@ -8,7 +8,7 @@
 // properties: "MDIChild" (bool, default true), "BorderStyle" ("Sizable",
 // "FixedSingle" or "FixedDialog"), "MinButton" and "MaxButton" (bool, default
 // true), "WindowState" ("Normal" or "Maximized").
-#include "app/msgbox.h"
+#include "classic/msgbox.h"
 
 #include <QObject>
 #include <QPointer>
