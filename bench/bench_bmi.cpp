@@ -50,7 +50,7 @@ Timing measure(const std::function<void()> &run)
 void fill(merivex::Database &db)
 {
     db.BeginTrans();
-    auto patients = db.OpenRecordset(merivex::Sql::A(), merivex::dbOpenDynaset);
+    auto patients = db.OpenRecordset(merivex::Sql::patientTable(), merivex::dbOpenDynaset);
     patients->AddNew();
     patients->Fields("IdPatient").setValue(1);
     patients->Fields("Name").setValue("Bench");
@@ -59,7 +59,7 @@ void fill(merivex::Database &db)
     patients->Fields("BirthDate").setValue("01/01/1970");
     patients->Update();
     patients->Close();
-    auto rows = db.OpenRecordset(merivex::Sql::C(), merivex::dbOpenDynaset);
+    auto rows = db.OpenRecordset(merivex::Sql::measurementTable(), merivex::dbOpenDynaset);
     const QDate first(1990, 1, 1);
     for (int i = 1; i <= Measurements; ++i) {
         rows->AddNew();
@@ -77,9 +77,9 @@ void fill(merivex::Database &db)
 // What search does, without the grid.
 void bareLoop()
 {
-    Module1::PatientRecordset =
-        Module1::PatientDatabase->OpenRecordset(merivex::Sql::D(Module1::CurrentPatientId),
-                                                merivex::dbOpenSnapshot, merivex::dbSQLPassThrough);
+    Module1::PatientRecordset = Module1::PatientDatabase->OpenRecordset(
+        merivex::Sql::patientHistory(Module1::CurrentPatientId), merivex::dbOpenSnapshot,
+        merivex::dbSQLPassThrough);
     merivex::Recordset &rs = *Module1::PatientRecordset;
     if (rs.RecordCount() == 0)
         return;

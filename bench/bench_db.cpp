@@ -70,8 +70,8 @@ void fill(Database &db, int patients, int measurements)
                         {"Height", 1.5 + (id % 50) / 100.0}});
     }
     db.BeginTrans();
-    testfiles::insertRows(db, Sql::A(), people);
-    testfiles::insertRows(db, Sql::C(), history);
+    testfiles::insertRows(db, Sql::patientTable(), people);
+    testfiles::insertRows(db, Sql::measurementTable(), history);
     db.CommitTrans();
 }
 
@@ -142,7 +142,7 @@ int main()
         }
 
         auto db = openFile(full);
-        const QString b = Sql::B(), d = Sql::D(QStringLiteral("1"));
+        const QString b = Sql::patientList(), d = Sql::patientHistory(QStringLiteral("1"));
         std::vector<double> queryB, bareB, queryD, bareD;
         readToEnd(*db, b, 2); // warm the page cache for all of them alike
         for (int i = 0; i < samples; ++i) {

@@ -107,7 +107,7 @@ double queryOnly(const QString &templatePath)
     QElapsedTimer t;
     t.start();
     Module1::PatientRecordset = Module1::PatientDatabase->OpenRecordset(
-        merivex::Sql::B(), merivex::dbOpenSnapshot, merivex::dbSQLPassThrough);
+        merivex::Sql::patientList(), merivex::dbOpenSnapshot, merivex::dbSQLPassThrough);
     return t.nsecsElapsed() / 1e6;
 }
 

@@ -70,7 +70,7 @@ void frmBmi::search()
     // number is refused before anything changes; the grid keeps its rows.
     QString sql;
     try {
-        sql = merivex::Sql::D(Module1::CurrentPatientId);
+        sql = merivex::Sql::patientHistory(Module1::CurrentPatientId);
     } catch (const merivex::Error &) {
         return;
     }
@@ -96,7 +96,7 @@ void frmBmi::search()
         grid.setCol(0);
         n = merivex::addInt16(n, 1);
         grid.setText(FlexGrid::numberText(n));
-        for (int i = 0; i <= 3; ++i) {
+        for (int i = 0; i < merivex::Sql::HistoryColumn::Count; ++i) {
             grid.setCol(i + 1);
             grid.setText(merivex::displayText(records.Fields(i).Value()));
         }
@@ -138,6 +138,7 @@ void frmBmi::cmdCalculate_Click()
 
 void frmBmi::cmdSave_Click()
 {
+    namespace Column = merivex::Sql::MeasurementColumn;
     // Save is enabled even after a rejected calculation, so the texts are
     // checked again: an empty or unreadable one would be stored for good.
     const std::optional<double> height = usable(m_ui->txtHeight->text());
@@ -150,21 +151,21 @@ void frmBmi::cmdSave_Click()
     // A failure from here on is reported by the caller; nothing is stored
     // before Update, and Save stays enabled for another try.
     Module1::PatientDatabase = merivex::openPatientDatabase();
-    Module1::PatientRecordset =
-        Module1::PatientDatabase->OpenRecordset(merivex::Sql::C(), merivex::dbOpenDynaset);
+    Module1::PatientRecordset = Module1::PatientDatabase->OpenRecordset(
+        merivex::Sql::measurementTable(), merivex::dbOpenDynaset);
     merivex::Recordset &records = *Module1::PatientRecordset;
     qint16 last = 0;
     if (records.RecordCount() != 0) {
         records.MoveLast(0);
-        last = merivex::toInt16(records.Fields(QStringLiteral("IdBMI")).Value());
+        last = merivex::toInt16(records.Fields(Column::IdBMI).Value());
     }
     records.AddNew();
-    records.Fields(QStringLiteral("IdBMI")).setValue(merivex::addInt16(last, 1));
-    records.Fields(QStringLiteral("IdPt")).setValue(Module1::CurrentPatientId);
-    records.Fields(QStringLiteral("Date"))
+    records.Fields(Column::IdBMI).setValue(merivex::addInt16(last, 1));
+    records.Fields(Column::IdPt).setValue(Module1::CurrentPatientId);
+    records.Fields(Column::Date)
         .setValue(merivex::formatDate(Today::date(), QStringLiteral("dd/mm/yy")));
-    records.Fields(QStringLiteral("Weight")).setValue(*weight);
-    records.Fields(QStringLiteral("Height")).setValue(*height);
+    records.Fields(Column::Weight).setValue(*weight);
+    records.Fields(Column::Height).setValue(*height);
     records.Update();
     records.Close();
 

@@ -50,8 +50,8 @@ QVariant FlexGridModel::data(const QModelIndex &index, int role) const
     case Qt::BackgroundRole:
         // Fixed rows and columns beyond the headers still look fixed.
         if (row < m_grid.FixedRows() || col < m_grid.FixedCols())
-            return QBrush(QApplication::palette().color(QPalette::Button));
-        return QBrush(QApplication::palette().color(QPalette::Base));
+            return QBrush(m_grid.palette().color(QPalette::Button));
+        return QBrush(m_grid.palette().color(QPalette::Base));
     case Qt::TextAlignmentRole: {
         // Numbers to the right, other texts to the left.
         bool number = false;

@@ -54,7 +54,10 @@ public:
 
 protected:
     virtual std::unique_ptr<QWidget> build() = 0;
-    virtual void teardown() = 0;
+    // Releases what build() made; the base has nothing to release. A class
+    // that overrides it discards its window in its own destructor, while the
+    // override can still run.
+    virtual void teardown() {}
     virtual void connectHandlers() {}
 
     virtual void Form_Load() {}
@@ -87,6 +90,9 @@ private:
 // A window whose designer state comes from a Qt Designer form.
 template <class Ui, class Widget> class DesignedForm : public Form
 {
+public:
+    ~DesignedForm() override { Discard(); }
+
 protected:
     std::unique_ptr<QWidget> build() override
     {

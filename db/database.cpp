@@ -62,7 +62,9 @@ QByteArray rawKeyFor(const QByteArray &password, const QByteArray &salt)
                           reinterpret_cast<const unsigned char *>(salt.constData()),
                           int(salt.size()), keyRounds, EVP_sha1(), derivedKeySize,
                           reinterpret_cast<unsigned char *>(key.data())) != 1)
-        throw Error(ErrorNumber::OutOfMemory, QStringLiteral("Out of memory"));
+        throw Error(ErrorNumber::ReservedError,
+                    QStringLiteral("Reserved error: the file's key could not be derived from "
+                                   "the password (PBKDF2-HMAC-SHA1 failed in OpenSSL)."));
     const QByteArray raw = "x'" + key.toHex() + "'";
     known.insert(id, raw);
     return raw;

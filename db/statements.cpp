@@ -37,22 +37,22 @@ QString quoted(const QString &identifier)
 
 } // namespace
 
-QString A()
+QString patientTable()
 {
     return QStringLiteral("Select * from Biodata");
 }
 // The id is read with the list, and sorted on: an index the file holds
 // must not reorder the rows the user picks from.
-QString B()
+QString patientList()
 {
     return QStringLiteral("SELECT NAME , DATEREGISTER , IdPatient from Biodata ORDER BY IdPatient");
 }
-QString C()
+QString measurementTable()
 {
     return QStringLiteral("Select * from BMIHistory");
 }
 
-QString D(const QString &id)
+QString patientHistory(const QString &id)
 {
     return QStringLiteral("SELECT Date, Height,Weight,(Weight/(Height*Height)) from Biodata , "
                           "BMIHistory ") +
@@ -61,7 +61,7 @@ QString D(const QString &id)
            QStringLiteral(" order by date");
 }
 
-QString E(const QString &id)
+QString patientTrend(const QString &id)
 {
     return QStringLiteral("SELECT Date,(Weight/(Height*Height)) from Biodata , BMIHistory ") +
            QStringLiteral(" Where Biodata.IdPatient Like ") + checkedId(id) +

@@ -1,18 +1,55 @@
 #pragma once
-// Every statement the windows send, spelt exactly as they send it.
+// Every statement the windows send, spelt exactly as they send it, each with
+// the columns it reads beside it: by name for the two tables the windows
+// append to, by position for the three lists they walk.
 #include <QString>
 
 namespace merivex::Sql
 {
 
-QString A(); // registration: "Select * from Biodata", opened as type 2
-QString B(); // patient list: name, registration date, id, in id order
-QString C(); // measurement save: "Select * from BMIHistory", opened as type 2
+// Registration: "Select * from Biodata", opened as type 2 to append a patient.
+QString patientTable();
+namespace PatientColumn
+{
+inline const QString IdPatient = QStringLiteral("IdPatient");
+inline const QString Name = QStringLiteral("Name");
+inline const QString Sex = QStringLiteral("Sex");
+inline const QString DateRegister = QStringLiteral("DateRegister");
+inline const QString BirthDate = QStringLiteral("BirthDate");
+} // namespace PatientColumn
 
-// History (date, height, weight, BMI) and trend (date, BMI) of patient id.
-// The id is spliced into the text, so it is checked first: Error 13 when it
-// is empty or not a whole number, Error 6 when it is outside the 16-bit range.
-QString D(const QString &id);
-QString E(const QString &id);
+// The patient list: name, registration date and id, in id order.
+QString patientList();
+namespace PatientListColumn
+{
+enum : int { Name, DateRegister, IdPatient };
+constexpr int Shown = 2; // the columns the grid shows, from the first
+} // namespace PatientListColumn
+
+// Saving a measurement: "Select * from BMIHistory", opened as type 2.
+QString measurementTable();
+namespace MeasurementColumn
+{
+inline const QString IdBMI = QStringLiteral("IdBMI");
+inline const QString IdPt = QStringLiteral("IdPt");
+inline const QString Date = QStringLiteral("Date");
+inline const QString Weight = QStringLiteral("Weight");
+inline const QString Height = QStringLiteral("Height");
+} // namespace MeasurementColumn
+
+// A patient's history (the BMI window's grid) and trend (the graph), by
+// date. The id is spliced into the text, so it is checked first: Error 13
+// when it is empty or not a whole number, Error 6 when it is outside the
+// 16-bit range.
+QString patientHistory(const QString &id);
+namespace HistoryColumn
+{
+enum : int { Date, Height, Weight, Bmi, Count };
+} // namespace HistoryColumn
+QString patientTrend(const QString &id);
+namespace TrendColumn
+{
+enum : int { Date, Bmi };
+} // namespace TrendColumn
 
 } // namespace merivex::Sql

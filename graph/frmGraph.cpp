@@ -49,7 +49,7 @@ void frmGraph::Form_Load()
 
     Module1::PatientDatabase = openPatientDatabase();
     Module1::PatientRecordset = Module1::PatientDatabase->OpenRecordset(
-        Sql::E(Module1::CurrentPatientId), dbOpenSnapshot, dbSQLPassThrough);
+        Sql::patientTrend(Module1::CurrentPatientId), dbOpenSnapshot, dbSQLPassThrough);
     Recordset &result = *Module1::PatientRecordset;
 
     // Walked twice so that the table is made once, at its final size.
@@ -67,10 +67,10 @@ void frmGraph::Form_Load()
     if (n > 0) {
         result.MoveFirst();
         for (qint16 i = 0; i < n && !result.AtEOF(); ++i) {
-            table(0, i) = labels.label(result.Fields(0).Value());
+            table(0, i) = labels.label(result.Fields(Sql::TrendColumn::Date).Value());
             table(1, i) = qint16(25);
             table(2, i) = qint16(20);
-            table(3, i) = displayText(result.Fields(1).Value());
+            table(3, i) = displayText(result.Fields(Sql::TrendColumn::Bmi).Value());
             result.MoveNext();
             measured = i + 1;
         }
@@ -91,7 +91,6 @@ void frmGraph::Form_Load()
     chart.setPointMarkers(true);
     chart.redraw();
     chart.setAccessibleDescription(chartDescription(table, measured));
-    table = PointTable(); // the chart keeps its own copy
 }
 
 void frmGraph::Form_Resize()

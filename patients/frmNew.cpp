@@ -11,6 +11,7 @@
 #include "db/display_text.h"
 #include "db/int16.h"
 #include "db/statements.h"
+#include "db/today.h"
 
 #include <QDate>
 
@@ -82,23 +83,24 @@ void frmNew::check()
 void frmNew::enterDB()
 {
     using namespace merivex;
+    namespace Column = Sql::PatientColumn;
     // A failing append must leave the current patient as it was: the id read
     // back from the new row only becomes current once the row is stored.
     auto &rs = Module1::PatientRecordset;
-    rs = Module1::PatientDatabase->OpenRecordset(Sql::A(), dbOpenDynaset);
+    rs = Module1::PatientDatabase->OpenRecordset(Sql::patientTable(), dbOpenDynaset);
     qint16 lastId = 0;
     if (rs->RecordCount() != 0) {
         rs->MoveLast(0);
-        lastId = toInt16(rs->Fields(QStringLiteral("IdPatient")).Value());
+        lastId = toInt16(rs->Fields(Column::IdPatient).Value());
     }
     rs->AddNew();
-    rs->Fields(QStringLiteral("IdPatient")).setValue(addInt16(lastId, 1));
-    const QString newPatientId = displayText(rs->Fields(QStringLiteral("IdPatient")).Value());
-    rs->Fields(QStringLiteral("Name")).setValue(m_ui->txtNama->text());
-    rs->Fields(QStringLiteral("Sex")).setValue(Sex);
-    rs->Fields(QStringLiteral("DateRegister"))
-        .setValue(formatDate(QDate::currentDate(), QStringLiteral("dd/mm/yyyy")));
-    rs->Fields(QStringLiteral("BirthDate")).setValue(birthDateText(m_ui->txtTL->text()));
+    rs->Fields(Column::IdPatient).setValue(addInt16(lastId, 1));
+    const QString newPatientId = displayText(rs->Fields(Column::IdPatient).Value());
+    rs->Fields(Column::Name).setValue(m_ui->txtNama->text());
+    rs->Fields(Column::Sex).setValue(Sex);
+    rs->Fields(Column::DateRegister)
+        .setValue(formatDate(Today::date(), QStringLiteral("dd/mm/yyyy")));
+    rs->Fields(Column::BirthDate).setValue(birthDateText(m_ui->txtTL->text()));
     rs->Update(1, false);
     rs->Close();
     Module1::CurrentPatientId = newPatientId;

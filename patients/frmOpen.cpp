@@ -43,7 +43,8 @@ void frmOpen::search()
     m_ids.clear();
 
     auto &rs = Module1::PatientRecordset;
-    rs = Module1::PatientDatabase->OpenRecordset(Sql::B(), dbOpenSnapshot, dbSQLPassThrough);
+    rs = Module1::PatientDatabase->OpenRecordset(Sql::patientList(), dbOpenSnapshot,
+                                                 dbSQLPassThrough);
     if (rs->RecordCount() == 0)
         return;
     rs->MoveFirst();
@@ -52,11 +53,11 @@ void frmOpen::search()
         grid->setCol(0);
         counter = addInt16(counter, 1);
         grid->setText(FlexGrid::numberText(counter));
-        for (int i = 0; i <= 1; ++i) {
+        for (int i = 0; i < Sql::PatientListColumn::Shown; ++i) {
             grid->setCol(i + 1);
             grid->setText(displayText(rs->Fields(i).Value()));
         }
-        m_ids.push_back(displayText(rs->Fields(2).Value()));
+        m_ids.push_back(displayText(rs->Fields(Sql::PatientListColumn::IdPatient).Value()));
         rs->MoveNext();
         grid->setRows(grid->Rows() + 1);
         grid->setRow(grid->Rows() - 1);

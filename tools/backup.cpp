@@ -42,8 +42,8 @@ void backupPatientDatabase(const QString &path, const QString &dest)
     // Only a copy that opens with the password and reads both tables is kept.
     naming(copy, dest, [&] {
         const auto check = DBEngine::instance().OpenDatabase(copy, true, true, connectString());
-        check->OpenRecordset(Sql::A(), dbOpenSnapshot, dbSQLPassThrough);
-        check->OpenRecordset(Sql::C(), dbOpenSnapshot, dbSQLPassThrough);
+        check->OpenRecordset(Sql::patientTable(), dbOpenSnapshot, dbSQLPassThrough);
+        check->OpenRecordset(Sql::measurementTable(), dbOpenSnapshot, dbSQLPassThrough);
     });
     NewFile file(dest);
     file.write(readFile(copy));

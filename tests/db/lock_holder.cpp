@@ -19,7 +19,7 @@ int main(int argc, char *argv[])
     try {
         db = merivex::DBEngine::instance().OpenDatabase(QString::fromLocal8Bit(argv[1]), true,
                                                         false, merivex::connectString());
-        db->OpenRecordset(merivex::Sql::A(), merivex::dbOpenSnapshot);
+        db->OpenRecordset(merivex::Sql::patientTable(), merivex::dbOpenSnapshot);
         if (argc == 3)
             testfiles::appendPatient(*db, QString::fromLocal8Bit(argv[2]));
     } catch (const merivex::Error &error) {

@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(testfiles::errorNumber([&] {
                      auto db = testfiles::open(hostile);
                      QList<int> ids;
-                     for (const QStringList &row : testfiles::readAll(*db, Sql::B()))
+                     for (const QStringList &row : testfiles::readAll(*db, Sql::patientList()))
                          ids.append(row.value(2).toInt());
                      QVERIFY(std::is_sorted(ids.cbegin(), ids.cend()));
                      QCOMPARE(ids.value(0), 1);

@@ -270,9 +270,10 @@ private slots:
         }
         auto original = testfiles::open(path);
         auto backup = testfiles::open(copy);
-        QCOMPARE(testfiles::readAll(*backup, Sql::D(QStringLiteral("1"))),
-                 testfiles::readAll(*original, Sql::D(QStringLiteral("1"))));
-        QCOMPARE(testfiles::readAll(*backup, Sql::B()), testfiles::readAll(*original, Sql::B()));
+        QCOMPARE(testfiles::readAll(*backup, Sql::patientHistory(QStringLiteral("1"))),
+                 testfiles::readAll(*original, Sql::patientHistory(QStringLiteral("1"))));
+        QCOMPARE(testfiles::readAll(*backup, Sql::patientList()),
+                 testfiles::readAll(*original, Sql::patientList()));
         QCOMPARE(testfiles::appendPatient(*backup, QStringLiteral("Next")), qint16(3));
         // Besides the two files only the open connections' journals.
         const QString name = QFileInfo(path).fileName();
@@ -289,7 +290,8 @@ private slots:
         QCOMPARE(runTool({QStringLiteral("backup"), path, folder}).exitCode, 0);
         original = testfiles::open(path);
         auto inFolder = testfiles::open(QDir(folder).filePath(QStringLiteral("Merivex.mdb")));
-        QCOMPARE(testfiles::readAll(*inFolder, Sql::B()), testfiles::readAll(*original, Sql::B()));
+        QCOMPARE(testfiles::readAll(*inFolder, Sql::patientList()),
+                 testfiles::readAll(*original, Sql::patientList()));
     }
 
     void backupNeverOverwritesNorLeavesAHalfFile()

@@ -78,7 +78,7 @@ private slots:
         }
         QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
         QVERIFY(!readable(path));
-        QCOMPARE(testfiles::readAll(*testfiles::open(path), Sql::B()).size(), 1);
+        QCOMPARE(testfiles::readAll(*testfiles::open(path), Sql::patientList()).size(), 1);
     }
 
     void secondOpenInSameProcess()
@@ -86,11 +86,11 @@ private slots:
         QTemporaryDir dir;
         const QString path = testfiles::createDatabase(dir);
         auto first = testfiles::open(path);
-        auto empty = first->OpenRecordset(Sql::B(), dbOpenSnapshot, dbSQLPassThrough);
+        auto empty = first->OpenRecordset(Sql::patientList(), dbOpenSnapshot, dbSQLPassThrough);
         auto second = testfiles::open(path);
         QCOMPARE(testfiles::appendPatient(*second, QStringLiteral("Ann")), 1);
         QCOMPARE(testfiles::appendPatient(*first, QStringLiteral("Bob")), 2);
-        QCOMPARE(testfiles::readAll(*second, Sql::B()).size(), 2);
+        QCOMPARE(testfiles::readAll(*second, Sql::patientList()).size(), 2);
         QCOMPARE(empty->RecordCount(), 0); // an earlier result is not changed
     }
 
@@ -135,7 +135,7 @@ private slots:
         other.killHard();
         QVERIFY(QFile::exists(path + QStringLiteral("-wal")));
         auto db = testfiles::open(path);
-        QCOMPARE(testfiles::readAll(*db, Sql::B()),
+        QCOMPARE(testfiles::readAll(*db, Sql::patientList()),
                  (QList<QStringList>{
                      {QStringLiteral("Kept"), QStringLiteral("06/12/2026"), QStringLiteral("1")},
                      {QStringLiteral("Stored before the kill"), QStringLiteral("06/12/2026"),

@@ -56,7 +56,7 @@ private slots:
     void emptyTableHasNoCurrentRow()
     {
         Database &db = fresh();
-        auto rs = db.OpenRecordset(Sql::A(), dbOpenDynaset);
+        auto rs = db.OpenRecordset(Sql::patientTable(), dbOpenDynaset);
         QCOMPARE(rs->RecordCount(), 0);
         QVERIFY(rs->AtEOF());
         QCOMPARE(errorNumber([&] { rs->MoveLast(0); }), ErrorNumber::NoCurrentRecord);
@@ -68,7 +68,7 @@ private slots:
         Database &db = fresh();
         for (int i = 1; i <= 7; ++i)
             testfiles::appendPatient(db, QStringLiteral("P%1").arg(i));
-        auto rs = db.OpenRecordset(Sql::A(), dbOpenDynaset);
+        auto rs = db.OpenRecordset(Sql::patientTable(), dbOpenDynaset);
         rs->MoveLast(0);
         const qint16 last = toInt16(rs->Fields(QStringLiteral("IdPatient")).Value());
         QCOMPARE(last, 7);
@@ -86,7 +86,7 @@ private slots:
         QVERIFY(rs->AtEOF());
         rs->Close();
 
-        const auto rows = testfiles::readAll(db, Sql::B());
+        const auto rows = testfiles::readAll(db, Sql::patientList());
         QCOMPARE(rows.size(), 8);
         QCOMPARE(rows.last().first(), QStringLiteral("Eighth"));
     }
@@ -95,11 +95,11 @@ private slots:
     {
         Database &db = fresh();
         testfiles::insertRows(
-            db, Sql::A(),
+            db, Sql::patientTable(),
             {{{"IdPatient", 1}, {"Name", "First"}}, {{"IdPatient", 32767}, {"Name", "Last"}}});
         // Writing 32768 fails at the assignment; storing the row regardless
         // would let the engine number it 32768, which the file refuses too.
-        auto rs = db.OpenRecordset(Sql::A(), dbOpenDynaset);
+        auto rs = db.OpenRecordset(Sql::patientTable(), dbOpenDynaset);
         rs->AddNew();
         QCOMPARE(errorNumber([&] { rs->Fields(QStringLiteral("IdPatient")).setValue(32768); }),
                  ErrorNumber::Overflow);
@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(errorNumber([&] { rs->Update(); }), ErrorNumber::Overflow);
         rs->Close();
 
-        QCOMPARE(testfiles::readAll(*testfiles::open(path()), Sql::A()).size(), 2);
+        QCOMPARE(testfiles::readAll(*testfiles::open(path()), Sql::patientTable()).size(), 2);
     }
 
     // A query that fails at its first row must not keep its statement, which
@@ -157,11 +157,12 @@ private slots:
                  ErrorNumber::Overflow);
         // An empty current patient id is no id.
         QCOMPARE(errorNumber([&] {
-                     testfiles::appendWithNextId(db, Sql::C(), QStringLiteral("IdBMI"),
+                     testfiles::appendWithNextId(db, Sql::measurementTable(),
+                                                 QStringLiteral("IdBMI"),
                                                  {{QStringLiteral("IdPt"), QString()}});
                  }),
                  ErrorNumber::TypeMismatch);
-        QCOMPARE(count(Sql::C()), 2);
+        QCOMPARE(count(Sql::measurementTable()), 2);
     }
 
     // Columns are found by name in any case, or by number.
@@ -170,7 +171,8 @@ private slots:
         Database &db = fresh();
         testfiles::appendMeasurement(db, testfiles::appendPatient(db, QStringLiteral("Ann")),
                                      QStringLiteral("01/12/26"), 50.0, 1.6);
-        auto rs = db.OpenRecordset(Sql::D(QStringLiteral("1")), dbOpenSnapshot, dbSQLPassThrough);
+        auto rs = db.OpenRecordset(Sql::patientHistory(QStringLiteral("1")), dbOpenSnapshot,
+                                   dbSQLPassThrough);
         QCOMPARE(&rs->Fields(QStringLiteral("DATE")), &rs->Fields(QStringLiteral("date")));
         QCOMPARE(&rs->Fields(QStringLiteral("height")), &rs->Fields(1));
         QCOMPARE(errorNumber([&] { rs->Fields(QStringLiteral("BMI")); }),
@@ -196,8 +198,8 @@ private slots:
         QStringList expected;
         for (const QDate &d : days)
             expected.append(formatDate(d, QStringLiteral("dd/mm/yy")));
-        for (const QString &sql :
-             {Sql::D(QString::number(patient)), Sql::E(QString::number(patient))}) {
+        for (const QString &sql : {Sql::patientHistory(QString::number(patient)),
+                                   Sql::patientTrend(QString::number(patient))}) {
             QStringList listed;
             for (const QStringList &row : testfiles::readAll(db, sql))
                 listed.append(row.first());
@@ -210,8 +212,8 @@ private slots:
     {
         Database &db = fresh();
         const qint16 patient = withThreeMeasurements(db);
-        auto rs =
-            db.OpenRecordset(Sql::E(QString::number(patient)), dbOpenSnapshot, dbSQLPassThrough);
+        auto rs = db.OpenRecordset(Sql::patientTrend(QString::number(patient)), dbOpenSnapshot,
+                                   dbSQLPassThrough);
         int n = 0;
         while (!rs->AtEOF()) {
             rs->MoveNext();
@@ -235,8 +237,8 @@ private slots:
     {
         Database &db = fresh();
         const qint16 patient = withThreeMeasurements(db);
-        auto history =
-            db.OpenRecordset(Sql::D(QString::number(patient)), dbOpenSnapshot, dbSQLPassThrough);
+        auto history = db.OpenRecordset(Sql::patientHistory(QString::number(patient)),
+                                        dbOpenSnapshot, dbSQLPassThrough);
         QVERIFY(history->RecordCount() > 0);
         history->MoveNext();
         auto other = testfiles::open(path());
@@ -246,21 +248,21 @@ private slots:
         history->MoveNext();
         history->MoveNext();
         QVERIFY(history->AtEOF());
-        QCOMPARE(count(Sql::C()), 4);
+        QCOMPARE(count(Sql::measurementTable()), 4);
     }
 
     void misuseIsRefused()
     {
         Database &db = fresh();
         testfiles::appendPatient(db, QStringLiteral("Ann"));
-        auto snapshot = db.OpenRecordset(Sql::B(), dbOpenSnapshot, dbSQLPassThrough);
+        auto snapshot = db.OpenRecordset(Sql::patientList(), dbOpenSnapshot, dbSQLPassThrough);
         QCOMPARE(errorNumber([&] { snapshot->AddNew(); }), ErrorNumber::ReadOnly);
         QCOMPARE(errorNumber([&] { snapshot->Fields(0).setValue(QStringLiteral("x")); }),
                  ErrorNumber::ReadOnly);
-        auto join = db.OpenRecordset(Sql::D(QStringLiteral("1")), dbOpenDynaset);
+        auto join = db.OpenRecordset(Sql::patientHistory(QStringLiteral("1")), dbOpenDynaset);
         QCOMPARE(errorNumber([&] { join->AddNew(); }), ErrorNumber::ReadOnly);
 
-        auto dynaset = db.OpenRecordset(Sql::A(), dbOpenDynaset);
+        auto dynaset = db.OpenRecordset(Sql::patientTable(), dbOpenDynaset);
         QCOMPARE(errorNumber([&] { dynaset->Fields(1).setValue(QStringLiteral("x")); }),
                  ErrorNumber::UpdateWithoutAddNew);
         QCOMPARE(errorNumber([&] { dynaset->Update(); }), ErrorNumber::UpdateWithoutAddNew);
@@ -268,20 +270,22 @@ private slots:
         dynaset->Fields(0).setValue(1);
         QCOMPARE(errorNumber([&] { dynaset->Update(); }), ErrorNumber::DuplicateKey);
 
-        QCOMPARE(errorNumber([&] { db.OpenRecordset(Sql::A(), 1); }), ErrorNumber::InvalidArgument);
-        QCOMPARE(errorNumber([&] { db.OpenRecordset(Sql::A(), dbOpenSnapshot, 8); }),
+        QCOMPARE(errorNumber([&] { db.OpenRecordset(Sql::patientTable(), 1); }),
+                 ErrorNumber::InvalidArgument);
+        QCOMPARE(errorNumber([&] { db.OpenRecordset(Sql::patientTable(), dbOpenSnapshot, 8); }),
                  ErrorNumber::InvalidArgument);
         // Rows change only through AddNew and Update, one statement at a time.
         const QString insert = Sql::engine::insert(QStringLiteral("Biodata"), {});
         QCOMPARE(errorNumber([&] { db.OpenRecordset(insert, dbOpenDynaset); }),
                  ErrorNumber::InvalidArgument);
-        QCOMPARE(
-            errorNumber([&] { db.OpenRecordset(Sql::A() + QStringLiteral("; ") + insert, 2); }),
-            ErrorNumber::CharactersAfterEnd);
+        QCOMPARE(errorNumber([&] {
+                     db.OpenRecordset(Sql::patientTable() + QStringLiteral("; ") + insert, 2);
+                 }),
+                 ErrorNumber::CharactersAfterEnd);
         const QString nowhere =
-            Sql::A().replace(QStringLiteral("Biodata"), QStringLiteral("Nowhere"));
+            Sql::patientTable().replace(QStringLiteral("Biodata"), QStringLiteral("Nowhere"));
         QCOMPARE(errorNumber([&] { db.OpenRecordset(nowhere, 2); }), ErrorNumber::ReservedError);
-        QCOMPARE(count(Sql::A()), 1);
+        QCOMPARE(count(Sql::patientTable()), 1);
     }
 };
 

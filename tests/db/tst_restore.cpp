@@ -225,7 +225,7 @@ private slots:
         QCOMPARE(first.exitCode(), 0);
         QVERIFY(first.readAllStandardOutput().contains("1 patient, 0 measurements"));
         auto db = testfiles::open(path);
-        QCOMPARE(testfiles::readAll(*db, Sql::B()),
+        QCOMPARE(testfiles::readAll(*db, Sql::patientList()),
                  (QList<QStringList>{{"Ann", "06/12/2026", "1"}}));
     }
 };

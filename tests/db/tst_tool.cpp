@@ -36,8 +36,8 @@ private slots:
         QCOMPARE(QFile::permissions(path),
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         auto db = testfiles::open(path);
-        QCOMPARE(db->OpenRecordset(Sql::A(), dbOpenDynaset)->RecordCount(), 0);
-        QCOMPARE(db->OpenRecordset(Sql::C(), dbOpenDynaset)->RecordCount(), 0);
+        QCOMPARE(db->OpenRecordset(Sql::patientTable(), dbOpenDynaset)->RecordCount(), 0);
+        QCOMPARE(db->OpenRecordset(Sql::measurementTable(), dbOpenDynaset)->RecordCount(), 0);
         QCOMPARE(testfiles::appendPatient(*db, QStringLiteral("First")), qint16(1));
     }
 
@@ -103,9 +103,10 @@ private slots:
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
         auto db = testfiles::open(path);
         for (const auto &[sql, names] :
-             {std::pair{Sql::A(),
+             {std::pair{Sql::patientTable(),
                         QStringList{"IdPatient", "Name", "Sex", "DateRegister", "BirthDate"}},
-              std::pair{Sql::C(), QStringList{"IdBMI", "IdPt", "Date", "Weight", "Height"}}}) {
+              std::pair{Sql::measurementTable(),
+                        QStringList{"IdBMI", "IdPt", "Date", "Weight", "Height"}}}) {
             auto rs = db->OpenRecordset(sql, dbOpenDynaset);
             QCOMPARE(rs->RecordCount(), 0);
             QStringList found;
@@ -117,7 +118,7 @@ private slots:
         }
         const qint16 id = testfiles::appendPatient(*db, QStringLiteral("First"));
         testfiles::appendMeasurement(*db, id, QStringLiteral("06/12/26"), 90.0, 2.0);
-        QCOMPARE(testfiles::readAll(*db, Sql::E(QString::number(id))),
+        QCOMPARE(testfiles::readAll(*db, Sql::patientTrend(QString::number(id))),
                  (QList<QStringList>{{QStringLiteral("06/12/26"), QStringLiteral("22.5")}}));
     }
     void usage()

@@ -196,8 +196,8 @@ private slots:
         QFETCH(QString, id);
         QFETCH(int, error);
         QString d, e;
-        QCOMPARE(errorNumber([&] { d = Sql::D(id); }), error);
-        QCOMPARE(errorNumber([&] { e = Sql::E(id); }), error);
+        QCOMPARE(errorNumber([&] { d = Sql::patientHistory(id); }), error);
+        QCOMPARE(errorNumber([&] { e = Sql::patientTrend(id); }), error);
         if (error == 0) {
             QVERIFY(d.contains(QStringLiteral(" Like ") + id + QStringLiteral(" and ")));
             QVERIFY(e.contains(QStringLiteral(" Like ") + id + QStringLiteral(" and ")));

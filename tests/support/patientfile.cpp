@@ -77,7 +77,7 @@ qint16 appendWithNextId(Database &db, const QString &sql, const QString &idColum
 
 qint16 appendPatient(Database &db, const QString &name)
 {
-    return appendWithNextId(db, Sql::A(), QStringLiteral("IdPatient"),
+    return appendWithNextId(db, Sql::patientTable(), QStringLiteral("IdPatient"),
                             {{QStringLiteral("Name"), name},
                              {QStringLiteral("Sex"), QStringLiteral("Female")},
                              {QStringLiteral("DateRegister"), QStringLiteral("06/12/2026")},
@@ -87,7 +87,7 @@ qint16 appendPatient(Database &db, const QString &name)
 qint16 appendMeasurement(Database &db, qint16 patient, const QString &date, const QVariant &weight,
                          const QVariant &height)
 {
-    return appendWithNextId(db, Sql::C(), QStringLiteral("IdBMI"),
+    return appendWithNextId(db, Sql::measurementTable(), QStringLiteral("IdBMI"),
                             {{QStringLiteral("IdPt"), QString::number(patient)},
                              {QStringLiteral("Date"), date},
                              {QStringLiteral("Weight"), weight},
@@ -160,7 +160,7 @@ void addPatients(const QList<Patient> &rows)
     QList<Values> values;
     for (const Patient &p : rows)
         values.append(valuesOf(patientColumns, {p.id, p.name, p.sex, p.dateRegister, p.birthDate}));
-    insertRows(*openPatientDatabase(), Sql::A(), values);
+    insertRows(*openPatientDatabase(), Sql::patientTable(), values);
 }
 
 void addPatient(int id, const QString &name)
@@ -174,7 +174,7 @@ void addMeasurements(const QList<Measurement> &rows)
     QList<Values> values;
     for (const Measurement &m : rows)
         values.append(valuesOf(measurementColumns, {m.idBmi, m.idPt, m.date, m.weight, m.height}));
-    insertRows(*openPatientDatabase(), Sql::C(), values);
+    insertRows(*openPatientDatabase(), Sql::measurementTable(), values);
 }
 
 void addManyPatients(int n)
@@ -186,7 +186,7 @@ void addManyPatients(int n)
                                {id, QStringLiteral("Patient %1").arg(id), QStringLiteral("Male"),
                                 QStringLiteral("01/02/2003"), QStringLiteral("04/05/1960")}));
     db->BeginTrans();
-    insertRows(*db, Sql::A(), values);
+    insertRows(*db, Sql::patientTable(), values);
     db->CommitTrans();
 }
 
@@ -201,14 +201,14 @@ void addManyMeasurements(int patient, int n)
                      {i + 1, patient, formatDate(first.addDays(i), QStringLiteral("dd/mm/yy")),
                       20 + i % 10, 1.0}));
     db->BeginTrans();
-    insertRows(*db, Sql::C(), values);
+    insertRows(*db, Sql::measurementTable(), values);
     db->CommitTrans();
 }
 
 QList<Patient> patients()
 {
     QList<Patient> result;
-    for (const QList<QVariant> &r : rowsOf(Sql::A(), patientColumns))
+    for (const QList<QVariant> &r : rowsOf(Sql::patientTable(), patientColumns))
         result.append({r[0], r[1], r[2], r[3], r[4]});
     return result;
 }
@@ -216,7 +216,7 @@ QList<Patient> patients()
 QList<Measurement> measurements()
 {
     QList<Measurement> result;
-    for (const QList<QVariant> &r : rowsOf(Sql::C(), measurementColumns))
+    for (const QList<QVariant> &r : rowsOf(Sql::measurementTable(), measurementColumns))
         result.append({r[0], r[1], r[2], r[3], r[4]});
     return result;
 }

@@ -1,0 +1,43 @@
+// The window mechanism without any of the application's windows.
+#include "classic/form.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QTest>
+
+namespace
+{
+struct PlainUi {
+    QLabel *label = nullptr;
+    void setupUi(QWidget *window)
+    {
+        window->setProperty("MDIChild", false);
+        label = new QLabel(QStringLiteral("plain"), window);
+    }
+};
+class Plain : public DesignedForm<PlainUi, QWidget>
+{
+};
+} // namespace
+
+class TestForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // An instance destroyed while loaded takes its window with it, without
+    // the registry discarding it first.
+    void destroyedWhileLoaded()
+    {
+        auto form = std::make_unique<Plain>();
+        form->Show();
+        QVERIFY(form->IsLoaded());
+        QPointer<QWidget> window = form->client();
+        form.reset();
+        QVERIFY(window.isNull());
+    }
+};
+
+QTEST_MAIN(TestForm)
+#include "tst_form.moc"
