@@ -70,10 +70,10 @@ for size in 16 32 48 64 128 256; do
     [ "$(identify -format '%m %wx%h' "$png")" = "PNG ${size}x$size" ] || fail "$png is not a $size x $size PNG"
 done
 
-mkdir -p "$tmp/src/tests" "$tmp/src/app"
+mkdir -p "$tmp/src/tests" "$tmp/src/classic"
 cp -r "$here/../system" "$here/../install" "$tmp/src/tests/"
 cp -r "$here/../../forms" "$tmp/src/"
-cp "$here/../../app/flexgrid.cpp" "$tmp/src/app/"
+cp "$here/../../classic/flexgrid.cpp" "$tmp/src/classic/"
 as_user bash "$tmp/src/tests/install/installed_package.sh" --desktop || fail "the desktop run as user $user"
 cp "$home/after-save.png" "$screenshot"
 

@@ -18,7 +18,7 @@ export QT_STYLE_OVERRIDE=Fusion
 MDI_BORDER=4
 MDI_TITLE=24
 # Row height of the grid control, from its source.
-GRID_ROW=$(sed -n 's/^constexpr int RowHeight = \([0-9]*\);.*/\1/p' "$DRIVE_ROOT/app/flexgrid.cpp")
+GRID_ROW=$(sed -n 's/^constexpr int RowHeight = \([0-9]*\);.*/\1/p' "$DRIVE_ROOT/classic/flexgrid.cpp")
 
 DRIVE_STEP=start
 DRIVE_TIMEOUT=${DRIVE_TIMEOUT:-15}
