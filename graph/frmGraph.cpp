@@ -8,6 +8,7 @@
 #include "db/statements.h"
 #include "graph/datelabels.h"
 #include "graph/pointtable.h"
+#include "graph/trendchart.h"
 
 #include <QLocale>
 
@@ -66,29 +67,15 @@ void frmGraph::Form_Load()
     if (n > 0) {
         result.MoveFirst();
         for (qint16 i = 0; i < n && !result.AtEOF(); ++i) {
-            table(0, i) = labels.label(result.Fields(0).Value());
-            table(1, i) = qint16(25);
-            table(2, i) = qint16(20);
-            table(3, i) = displayText(result.Fields(1).Value());
+            setTrendPoint(table, i, labels.label(result.Fields(0).Value()),
+                          displayText(result.Fields(1).Value()));
             result.MoveNext();
             measured = i + 1;
         }
     }
     result.Close();
 
-    chart.setBackgroundColour(0xFFFFFF);
-    chart.loadData(table);
-    chart.setTitle(QStringLiteral("Body Weight Index"));
-    chart.setScaleMinimum(0);
-    chart.setScaleMaximum(50);
-    chart.defineSeries(0, 0x0000FF, QStringLiteral("Ideal Weight"));
-    chart.defineSeries(1, 0xFF0000, QStringLiteral("UnderWeight"));
-    chart.defineSeries(2, 0x00FFFF, QStringLiteral("Your Weight"));
-    chart.setScaleDivisions(5);
-    chart.setMinorDivisions(1);
-    chart.setGridLines(true);
-    chart.setPointMarkers(true);
-    chart.redraw();
+    drawTrend(chart, table);
     chart.setAccessibleDescription(chartDescription(table, measured));
     table = PointTable(); // the chart keeps its own copy
 }

@@ -13,9 +13,6 @@
 namespace merivex::tool
 {
 
-namespace
-{
-
 void print(std::FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -26,6 +23,9 @@ QString native(const QString &path)
 {
     return QDir::toNativeSeparators(path);
 }
+
+namespace
+{
 
 QString counted(long count, const char *one, const char *many)
 {
@@ -40,6 +40,8 @@ QString measurements(long count)
     return counted(count, "measurement", "measurements");
 }
 
+} // namespace
+
 int usageError(const QString &message)
 {
     print(stderr, QStringLiteral("merivex-db: ") + message);
@@ -47,7 +49,6 @@ int usageError(const QString &message)
     return Usage;
 }
 
-// Runs a command on the file at path; an Error is reported as what it is.
 int run(const QString &path, const QString &what, const std::function<int()> &command)
 {
     try {
@@ -69,8 +70,6 @@ int run(const QString &path, const QString &what, const std::function<int()> &co
     }
 }
 
-} // namespace
-
 QString usage()
 {
     return QStringLiteral(
@@ -79,6 +78,9 @@ QString usage()
         "       merivex-db export [PATH] --csv DIR [--force]\n"
         "       merivex-db backup [PATH] DEST\n"
         "       merivex-db restore BACKUP [PATH]\n"
+        "       merivex-db import FILE [PATH] --patient ID [--unit kg|lb] [--height METRES]\n"
+        "                         [--source-patient ID] [--dry-run]\n"
+        "       merivex-db report [PATH] --patient ID [--from DATE] [--to DATE] OUT.pdf\n"
         "       merivex-db --help\n"
         "\n"
         "PATH is the patient database; it defaults to Merivex.mdb in the folder of\n"
@@ -107,6 +109,20 @@ QString usage()
         "        there is kept in the same folder under a dated name, with its log\n"
         "        folded in (or beside it as NAME-wal when it does not read as sound);\n"
         "        its log is never paired with the restored copy. Mode 0600.\n"
+        "import  Adds the measurements of a history file to patient ID, all in one\n"
+        "        transaction or none: openScale 2.x and 3.x CSV, trale, wger, GNOME\n"
+        "        Health, Google Fit Takeout \"Daily Summaries.csv\" or this tool's own\n"
+        "        history.csv (only IdPatient ID's rows with --source-patient ID), told\n"
+        "        apart by their first line. --unit lb reads pounds where the format\n"
+        "        does not say kg; files without heights take --height, else the\n"
+        "        patient's last stored height. Rows without a weight, unreadable,\n"
+        "        dated outside the years dd/mm/yy holds or equal to a stored one\n"
+        "        (same date and weight) are skipped and listed. --dry-run only\n"
+        "        reports.\n"
+        "report  Writes an A4 PDF of patient ID's measurements (DATE is yyyy-mm-dd):\n"
+        "        name, sex, birth date, age, each measurement with its BMI and WHO\n"
+        "        adult class, the trend chart, the first and last values. OUT.pdf\n"
+        "        is never overwritten; mode 0600.\n"
         "\n"
         "Exit status:\n"
         "  0  success; for check, no problem found\n"

@@ -5,10 +5,14 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char *argv[])
 {
     using namespace merivex::tool;
+    // The report draws, and so makes an application object of its own.
+    if (argc > 1 && std::strcmp(argv[1], "report") == 0)
+        return report(argc, argv);
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
@@ -27,6 +31,8 @@ int main(int argc, char *argv[])
         return backup(rest);
     if (command == QLatin1String("restore"))
         return restore(rest);
+    if (command == QLatin1String("import"))
+        return importHistory(rest);
     std::fprintf(stderr, "%s\n", usage().toLocal8Bit().constData());
     return Usage;
 }
