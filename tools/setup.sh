@@ -9,11 +9,14 @@ set -euo pipefail
 # openbox, dbus-x11, x11-utils, at-spi2-core, python3-pyatspi and procps: the
 # real-window tests run under a window manager with the accessibility bus, read
 # the windows' X properties and stop every process they started.
+# The report's fonts: DejaVu Sans for Latin, Greek, Hebrew and Arabic,
+# WenQuanYi Micro Hei (TrueType outlines, which PDFs embed) for Chinese,
+# Japanese and Korean; poppler-utils reads the reports back in the tests.
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libgl-dev libsqlcipher-dev libssl-dev sqlcipher fonts-liberation
           fonts-urw-base35 xvfb xauth xdotool x11-apps x11-utils imagemagick clang
           libclang-rt-14-dev llvm dpkg-dev openbox dbus-x11 at-spi2-core python3-pyatspi
-          procps)
+          procps fonts-dejavu-core fonts-wqy-microhei poppler-utils)
 if [ "${1:-}" = --list ]; then
     printf '%s\n' "${packages[@]}"
     exit 0
