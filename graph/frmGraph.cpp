@@ -7,13 +7,33 @@
 #include "db/database_file.h"
 #include "db/statements.h"
 #include "graph/datelabels.h"
+#include "graph/historyreport.h"
 #include "graph/pointtable.h"
 #include "graph/trendchart.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QLocale>
+#include <QMenu>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSaveFile>
 
 namespace
 {
+HistoryReport currentReport()
+{
+    using namespace merivex;
+    if (!Module1::PatientDatabase)
+        Module1::PatientDatabase = openPatientDatabase();
+    bool ok = false;
+    const short id = Module1::CurrentPatientId.toShort(&ok);
+    if (!ok)
+        fail(ErrorNumber::TypeMismatch);
+    return readHistoryReport(*Module1::PatientDatabase, id, {}, {});
+}
+
 QString spokenPoint(const PointTable &table, int point)
 {
     const QString date = table(0, point).toString();
@@ -39,6 +59,57 @@ QString chartDescription(const PointTable &table, int measured)
     return text + QStringLiteral(" Reference lines: Ideal Weight at 25, UnderWeight at 20.");
 }
 } // namespace
+
+void frmGraph::connectHandlers()
+{
+    GraphLite *chart = m_ui->GraphLite1;
+    chart->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(chart, &QWidget::customContextMenuRequested, this,
+                     [this, chart](const QPoint &at) {
+                         QMenu menu(chart);
+                         const QAction *print = menu.addAction(QStringLiteral("Print…"));
+                         const QAction *pdf = menu.addAction(QStringLiteral("Save as PDF…"));
+                         const QAction *chosen = menu.exec(chart->mapToGlobal(at));
+                         if (chosen == print)
+                             Guarded([this] { printReport(); });
+                         else if (chosen == pdf)
+                             Guarded([this] { saveReportAsPdf(); });
+                     });
+}
+
+void frmGraph::printReport()
+{
+    const HistoryReport report = currentReport();
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, client());
+    if (dialog.exec() == QDialog::Accepted)
+        paintHistoryReport(report, printer);
+}
+
+void frmGraph::saveReportAsPdf()
+{
+    using namespace merivex;
+    const QString path = QFileDialog::getSaveFileName(
+        client(), QStringLiteral("Save as PDF"),
+        QDir::home().filePath(QStringLiteral("report.pdf")), QStringLiteral("PDF (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    const HistoryReport report = currentReport();
+    // Written whole or not at all, readable by its owner only.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
+    {
+        QPdfWriter pdf(&file);
+        pdf.setTitle(QStringLiteral("Body weight report: ") + report.name);
+        paintHistoryReport(report, pdf);
+    }
+    if (!file.commit())
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
+}
 
 void frmGraph::Form_Load()
 {
