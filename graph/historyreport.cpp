@@ -137,14 +137,15 @@ private:
                      .arg(r.sex, r.birthDate.isValid() ? dayText(r.birthDate) : r.birthDateText,
                           age ? QString::number(*age) : QStringLiteral("unknown")),
                  y, font(10));
-        y = line(QStringLiteral("Period: %1 to %2, %3 measurements")
+        y = line(QStringLiteral("Period: %1 to %2, %3 measurement%4")
                      .arg(r.from.isValid()   ? dayText(r.from)
                           : r.rows.isEmpty() ? QStringLiteral("-")
                                              : shownDate(r.rows.first()),
                           r.to.isValid()     ? dayText(r.to)
                           : r.rows.isEmpty() ? QStringLiteral("-")
                                              : shownDate(r.rows.last()))
-                     .arg(r.rows.size()),
+                     .arg(r.rows.size())
+                     .arg(r.rows.size() == 1 ? QString() : QStringLiteral("s")),
                  y, font(10));
         y = line(QStringLiteral("Printed on %1").arg(dayText(r.today)), y, font(10));
         y += 6;
