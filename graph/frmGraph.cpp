@@ -8,12 +8,33 @@
 #include "db/int16.h"
 #include "db/statements.h"
 #include "graph/datelabels.h"
+#include "graph/historyreport.h"
 #include "graph/pointtable.h"
+#include "graph/trendchart.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QLocale>
+#include <QMenu>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSaveFile>
 
 namespace
 {
+HistoryReport currentReport()
+{
+    using namespace merivex;
+    if (!Module1::PatientDatabase)
+        Module1::PatientDatabase = openPatientDatabase();
+    bool ok = false;
+    const short id = Module1::CurrentPatientId.toShort(&ok);
+    if (!ok)
+        fail(ErrorNumber::TypeMismatch);
+    return readHistoryReport(*Module1::PatientDatabase, id, {}, {});
+}
+
 QString spokenPoint(const PointTable &table, int point)
 {
     const QString date = table(0, point).toString();
@@ -39,6 +60,57 @@ QString chartDescription(const PointTable &table, int measured)
     return text + QStringLiteral(" Reference lines: Ideal Weight at 25, UnderWeight at 20.");
 }
 } // namespace
+
+void frmGraph::connectHandlers()
+{
+    GraphLite *chart = m_ui->GraphLite1;
+    chart->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(chart, &QWidget::customContextMenuRequested, this,
+                     [this, chart](const QPoint &at) {
+                         QMenu menu(chart);
+                         const QAction *print = menu.addAction(QStringLiteral("Print…"));
+                         const QAction *pdf = menu.addAction(QStringLiteral("Save as PDF…"));
+                         const QAction *chosen = menu.exec(chart->mapToGlobal(at));
+                         if (chosen == print)
+                             Guarded([this] { printReport(); });
+                         else if (chosen == pdf)
+                             Guarded([this] { saveReportAsPdf(); });
+                     });
+}
+
+void frmGraph::printReport()
+{
+    const HistoryReport report = currentReport();
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, client());
+    if (dialog.exec() == QDialog::Accepted)
+        paintHistoryReport(report, printer);
+}
+
+void frmGraph::saveReportAsPdf()
+{
+    using namespace merivex;
+    const QString path = QFileDialog::getSaveFileName(
+        client(), QStringLiteral("Save as PDF"),
+        QDir::home().filePath(QStringLiteral("report.pdf")), QStringLiteral("PDF (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    const HistoryReport report = currentReport();
+    // Written whole or not at all, readable by its owner only.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
+    {
+        QPdfWriter pdf(&file);
+        pdf.setTitle(QStringLiteral("Body weight report: ") + report.name);
+        paintHistoryReport(report, pdf);
+    }
+    if (!file.commit())
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not write '%1': %2.").arg(path, file.errorString()));
+}
 
 void frmGraph::Form_Load()
 {
@@ -67,29 +139,15 @@ void frmGraph::Form_Load()
     if (n > 0) {
         result.MoveFirst();
         for (qint16 i = 0; i < n && !result.AtEOF(); ++i) {
-            table(0, i) = labels.label(result.Fields(Sql::TrendColumn::Date).Value());
-            table(1, i) = qint16(25);
-            table(2, i) = qint16(20);
-            table(3, i) = displayText(result.Fields(Sql::TrendColumn::Bmi).Value());
+            setTrendPoint(table, i, labels.label(result.Fields(Sql::TrendColumn::Date).Value()),
+                          displayText(result.Fields(Sql::TrendColumn::Bmi).Value()));
             result.MoveNext();
             measured = i + 1;
         }
     }
     result.Close();
 
-    chart.setBackgroundColour(0xFFFFFF);
-    chart.loadData(table);
-    chart.setTitle(QStringLiteral("Body Weight Index"));
-    chart.setScaleMinimum(0);
-    chart.setScaleMaximum(50);
-    chart.defineSeries(0, 0x0000FF, QStringLiteral("Ideal Weight"));
-    chart.defineSeries(1, 0xFF0000, QStringLiteral("UnderWeight"));
-    chart.defineSeries(2, 0x00FFFF, QStringLiteral("Your Weight"));
-    chart.setScaleDivisions(5);
-    chart.setMinorDivisions(1);
-    chart.setGridLines(true);
-    chart.setPointMarkers(true);
-    chart.redraw();
+    drawTrend(chart, table);
     chart.setAccessibleDescription(chartDescription(table, measured));
 }
 

@@ -14,8 +14,15 @@ public:
     Ui::frmGraph &ui() { return *m_ui; }
 
 protected:
+    void connectHandlers() override;
     void Form_Load() override;
     void Form_Resize() override;
     void Form_Unload(int &cancel) override;
     void Form_Terminate() override;
+
+private:
+    // Beside the designed window: its context menu prints the report for a
+    // doctor or saves it as a PDF.
+    void printReport();
+    void saveReportAsPdf();
 };

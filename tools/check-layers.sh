@@ -8,9 +8,10 @@ root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 
 # The layers from the ground up; the windows share one.
-declare -A rank=([db]=0 [classic]=1 [patients]=2 [bmi]=2 [graph]=2 [app]=3 [tools]=1)
-# tools/ stands on db/ alone, beside the classic-control layer.
-declare -A only=([tools]="db")
+declare -A rank=([db]=0 [classic]=1 [patients]=2 [bmi]=2 [graph]=2 [app]=3 [report]=3 [tools]=1)
+# tools/ stands on db/ alone, beside the classic-control layer; report/, the
+# tool's one drawing command, on tools/ and the graph window.
+declare -A only=([tools]="db" [report]="tools graph classic db")
 
 edges=$(
     for folder in "${!rank[@]}"; do

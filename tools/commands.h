@@ -42,6 +42,9 @@ int check(const QString &path);
 int exportCsv(const QString &path, const QString &dir, bool force);
 int backup(const QString &path, const QString &dest);
 int restore(const QString &backup, const QString &path);
+int importHistory(const QStringList &args); // FILE [PATH] and its options
+// Needs no application object: it makes the one drawing needs.
+int report(int argc, char *argv[]);
 
 struct CheckReport {
     int patients = 0;     // rows in Biodata

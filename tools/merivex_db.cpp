@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cstring>
+
 namespace
 {
 
@@ -29,6 +31,9 @@ int dispatch(const QString &command, const QStringList &arguments)
         {QStringLiteral("backup"), {1, 2, "[PATH] DEST"}},
         {QStringLiteral("restore"), {1, 2, "BACKUP [PATH]"}},
     };
+    // import reads its own options.
+    if (command == QLatin1String("import"))
+        return importHistory(arguments);
     if (!shapes.contains(command))
         return usageError(command.isEmpty() ? QStringLiteral("no command given.")
                                             : QStringLiteral("unknown command %1.").arg(command));
@@ -85,6 +90,9 @@ int dispatch(const QString &command, const QStringList &arguments)
 
 int main(int argc, char *argv[])
 {
+    // The report draws, and so makes an application object of its own.
+    if (argc > 1 && std::strcmp(argv[1], "report") == 0)
+        return merivex::tool::report(argc, argv);
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
     const QString first = args.value(0);

@@ -12,12 +12,16 @@ set -euo pipefail
 # lintian, appstream and desktop-file-utils check the package and what it installs.
 # orca, speech-dispatcher, speech-dispatcher-espeak-ng and espeak-ng: the
 # screen-reader test listens to what Orca says.
+# The report's fonts: DejaVu Sans for Latin, Greek, Hebrew and Arabic,
+# WenQuanYi Micro Hei (TrueType outlines, which PDFs embed) for Chinese,
+# Japanese and Korean; poppler-utils reads the reports back in the tests.
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libgl-dev libsqlcipher-dev libssl-dev sqlcipher fonts-liberation
           fonts-urw-base35 xvfb xauth xdotool x11-apps x11-utils imagemagick clang
           libclang-rt-14-dev llvm dpkg-dev openbox dbus-x11 at-spi2-core python3-pyatspi
           procps lintian appstream desktop-file-utils orca speech-dispatcher
-          speech-dispatcher-espeak-ng espeak-ng)
+          speech-dispatcher-espeak-ng espeak-ng fonts-dejavu-core fonts-wqy-microhei
+          poppler-utils)
 if [ "${1:-}" = --list ]; then
     printf '%s\n' "${packages[@]}"
     exit 0

@@ -1,0 +1,328 @@
+#include "graph/historyreport.h"
+
+#include "db/date_format.h"
+#include "db/dates.h"
+#include "db/display_text.h"
+#include "db/history_sql.h"
+#include "db/statements.h"
+#include "graph/datelabels.h"
+#include "graph/graphlite.h"
+#include "graph/trendchart.h"
+
+#include <QChart>
+#include <QCoreApplication>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGraphicsScene>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+#include <cmath>
+
+using namespace merivex;
+
+namespace
+{
+
+// Everything is laid out in points (1/72 inch) on an A4 page with 15 mm margins.
+constexpr double Points = 72.0;
+constexpr double RowHeight = 13;
+constexpr double ChartHeight = 240;
+const QString Family = QStringLiteral("DejaVu Sans");
+
+std::optional<int> ageAt(const QDate &birth, const QDate &at)
+{
+    if (!birth.isValid() || !at.isValid() || at < birth)
+        return std::nullopt;
+    int years = at.year() - birth.year();
+    if (at.month() < birth.month() || (at.month() == birth.month() && at.day() < birth.day()))
+        --years;
+    return years;
+}
+
+QString dayText(const QDate &date)
+{
+    return formatDate(date, QStringLiteral("dd/mm/yyyy"));
+}
+
+QString shownDate(const ReportMeasurement &row)
+{
+    return row.date.isValid() ? dayText(row.date) : row.stored;
+}
+
+QString oneDecimal(double value)
+{
+    return QString::number(value, 'f', 1);
+}
+
+QString signedOneDecimal(double value)
+{
+    const QString text = oneDecimal(value);
+    return value >= 0.05 ? QLatin1Char('+') + text : text;
+}
+
+QFont font(double size, bool bold = false)
+{
+    QFont f(Family);
+    f.setPixelSize(qMax(1, qRound(size)));
+    f.setBold(bold);
+    return f;
+}
+
+struct Column {
+    const char *heading;
+    double width;
+};
+const Column columns[] = {{"Date", 80},
+                          {"Height (m)", 70},
+                          {"Weight (kg)", 75},
+                          {"BMI", 50},
+                          {"Class (WHO, adults)", 230}};
+
+class Pages
+{
+public:
+    Pages(const HistoryReport &report, QPagedPaintDevice &device, QPainter &painter)
+        : m_report(report), m_device(device), m_painter(painter)
+    {
+        const double scale = device.logicalDpiX() / Points;
+        m_width = device.width() / scale;
+        m_height = device.height() / scale;
+        painter.scale(scale, scale);
+    }
+
+    int paint()
+    {
+        const double firstTable = header();
+        const double tableTop = 0;
+        const int rowsFirst = qMax(0, int((bodyBottom() - firstTable) / RowHeight) - 1);
+        const int rowsLater = int((bodyBottom() - tableTop) / RowHeight) - 1;
+        const qsizetype rest = qMax<qsizetype>(0, m_report.rows.size() - rowsFirst);
+        m_pages = 1 + int((rest + rowsLater - 1) / rowsLater);
+        qsizetype next = 0;
+        double y = firstTable;
+        for (int page = 1; page <= m_pages; ++page) {
+            if (page > 1) {
+                m_device.newPage();
+                y = tableTop;
+            }
+            footer(page);
+            y = tableHeading(y);
+            const int capacity = page == 1 ? rowsFirst : rowsLater;
+            for (int i = 0; i < capacity && next < m_report.rows.size(); ++i, ++next)
+                y = tableRow(m_report.rows[next], y);
+        }
+        return m_pages;
+    }
+
+private:
+    double bodyBottom() const { return m_height - 2 * RowHeight; }
+
+    double line(const QString &text, double y, const QFont &f)
+    {
+        m_painter.setFont(f);
+        const QFontMetricsF metrics(f);
+        m_painter.drawText(QRectF(0, y, m_width, metrics.height()),
+                           Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        return y + metrics.height() * 1.3;
+    }
+
+    double header()
+    {
+        const HistoryReport &r = m_report;
+        double y = line(QStringLiteral("Body weight report"), 0, font(16, true));
+        y = line(r.name, y, font(14, true));
+        const std::optional<int> age = ageAt(r.birthDate, r.today);
+        y = line(QStringLiteral("Sex: %1    Birth date: %2    Age: %3")
+                     .arg(r.sex, r.birthDate.isValid() ? dayText(r.birthDate) : r.birthDateText,
+                          age ? QString::number(*age) : QStringLiteral("unknown")),
+                 y, font(10));
+        y = line(QStringLiteral("Period: %1 to %2, %3 measurement%4")
+                     .arg(r.from.isValid()   ? dayText(r.from)
+                          : r.rows.isEmpty() ? QStringLiteral("-")
+                                             : shownDate(r.rows.first()),
+                          r.to.isValid()     ? dayText(r.to)
+                          : r.rows.isEmpty() ? QStringLiteral("-")
+                                             : shownDate(r.rows.last()))
+                     .arg(r.rows.size())
+                     .arg(r.rows.size() == 1 ? QString() : QStringLiteral("s")),
+                 y, font(10));
+        y = line(QStringLiteral("Printed on %1").arg(dayText(r.today)), y, font(10));
+        y += 6;
+        y = summary(y);
+        y += 6;
+        chart(QRectF(0, y, m_width, ChartHeight));
+        return y + ChartHeight + 10;
+    }
+
+    double summary(double y)
+    {
+        const QList<ReportMeasurement> &rows = m_report.rows;
+        if (rows.isEmpty())
+            return line(QStringLiteral("No measurements in this period."), y, font(10));
+        auto describe = [](const ReportMeasurement &m) {
+            return QStringLiteral("%1: weight %2 kg, BMI %3")
+                .arg(shownDate(m), m.weight, m.bmi ? oneDecimal(*m.bmi) : QStringLiteral("-"));
+        };
+        const ReportMeasurement &first = rows.first(), &last = rows.last();
+        y = line(QStringLiteral("First measurement ") + describe(first), y, font(10));
+        y = line(QStringLiteral("Last measurement ") + describe(last), y, font(10));
+        bool okFirst = false, okLast = false;
+        const double weightChange = last.weight.toDouble(&okLast) - first.weight.toDouble(&okFirst);
+        QString change =
+            QStringLiteral("Change: weight %1 kg")
+                .arg(okFirst && okLast ? signedOneDecimal(weightChange) : QStringLiteral("-"));
+        change += QStringLiteral(", BMI %1")
+                      .arg(first.bmi && last.bmi ? signedOneDecimal(*last.bmi - *first.bmi)
+                                                 : QStringLiteral("-"));
+        return line(change, y, font(10, true));
+    }
+
+    // The graph window's chart, drawn by the same code at this size.
+    void chart(const QRectF &place)
+    {
+        const QList<ReportMeasurement> &rows = m_report.rows;
+        const int n = rows.size() == 1 ? 2 : int(rows.size());
+        PointTable table(4, n);
+        DateLabels labels;
+        for (qsizetype i = 0; i < rows.size(); ++i)
+            setTrendPoint(table, int(i), labels.label(rows[i].stored),
+                          rows[i].bmi ? QVariant(*rows[i].bmi) : QVariant());
+        // One pixel to a point: the chart's fonts come out at about the
+        // size of the table's.
+        GraphLite graph;
+        graph.setLineWidth(1);
+        drawTrend(graph, table);
+        const QSize pixels(qRound(place.width()), qRound(place.height()));
+        graph.setPlacementTwips(0, 0, pixels.width() * 15.0f, pixels.height() * 15.0f);
+        graph.resize(pixels);
+        // Laid out as on screen, without appearing there.
+        graph.setAttribute(Qt::WA_DontShowOnScreen);
+        graph.show();
+        graph.redraw();
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        QChart *chart = graph.chart();
+        chart->scene()->render(&m_painter, place, chart->sceneBoundingRect());
+    }
+
+    double tableHeading(double y)
+    {
+        m_painter.setFont(font(9, true));
+        double x = 0;
+        for (const Column &c : columns) {
+            m_painter.drawText(QRectF(x, y, c.width, RowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                               QLatin1String(c.heading));
+            x += c.width;
+        }
+        m_painter.drawLine(QPointF(0, y + RowHeight), QPointF(x, y + RowHeight));
+        return y + RowHeight;
+    }
+
+    double tableRow(const ReportMeasurement &row, double y)
+    {
+        const QString cells[] = {shownDate(row), row.height, row.weight,
+                                 row.bmi ? oneDecimal(*row.bmi) : QStringLiteral("-"),
+                                 row.bmi ? bmiClass(*row.bmi, ageAt(m_report.birthDate, row.date))
+                                         : QString()};
+        m_painter.setFont(font(9));
+        double x = 0;
+        for (int i = 0; i < 5; ++i) {
+            m_painter.drawText(QRectF(x, y, columns[i].width, RowHeight),
+                               Qt::AlignLeft | Qt::AlignVCenter, cells[i]);
+            x += columns[i].width;
+        }
+        return y + RowHeight;
+    }
+
+    void footer(int page)
+    {
+        m_painter.setFont(font(8));
+        m_painter.drawText(QRectF(0, m_height - RowHeight, m_width, RowHeight),
+                           Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_report.name);
+        m_painter.drawText(QRectF(0, m_height - RowHeight, m_width, RowHeight),
+                           Qt::AlignRight | Qt::AlignVCenter,
+                           QStringLiteral("Page %1 of %2").arg(page).arg(m_pages));
+    }
+
+    const HistoryReport &m_report;
+    QPagedPaintDevice &m_device;
+    QPainter &m_painter;
+    double m_width = 0, m_height = 0;
+    int m_pages = 1;
+};
+
+} // namespace
+
+HistoryReport readHistoryReport(Database &db, qint16 patient, const QDate &from, const QDate &to)
+{
+    HistoryReport report;
+    report.from = from;
+    report.to = to;
+    report.today = QDate::currentDate();
+    {
+        Statement person = db.prepare(Sql::history::patient);
+        person.bind(1, patient);
+        if (!person.step())
+            throw Error(ErrorNumber::ItemNotFound,
+                        QStringLiteral("There is no patient with IdPatient %1.").arg(patient));
+        report.name = person.column(0).toString();
+        report.sex = displayText(person.column(1));
+        report.birthDateText = displayText(person.column(2));
+        report.birthDate = readStoredDate(report.birthDateText);
+    }
+    const int thisYear = dates::currentYear();
+    const bool bounded = from.isValid() || to.isValid();
+    Statement history = db.prepare(Sql::patientHistory(QString::number(patient)));
+    while (history.step()) {
+        ReportMeasurement row;
+        row.stored = displayText(history.column(Sql::HistoryColumn::Date));
+        row.date = readStoredDate(row.stored, thisYear);
+        if (bounded && (!row.date.isValid() || (from.isValid() && row.date < from) ||
+                        (to.isValid() && row.date > to)))
+            continue;
+        row.height = displayText(history.column(Sql::HistoryColumn::Height));
+        row.weight = displayText(history.column(Sql::HistoryColumn::Weight));
+        const QVariant bmi = history.column(Sql::HistoryColumn::Bmi);
+        if ((bmi.typeId() == QMetaType::Double || bmi.typeId() == QMetaType::LongLong) &&
+            std::isfinite(bmi.toDouble()))
+            row.bmi = bmi.toDouble();
+        report.rows.append(row);
+    }
+    return report;
+}
+
+QString bmiClass(double bmi, std::optional<int> ageInYears)
+{
+    if (!ageInYears)
+        return QStringLiteral("no class: age unknown");
+    if (*ageInYears < 20)
+        return QStringLiteral("under 20: use the age charts");
+    const double printed = std::round(bmi * 10) / 10;
+    if (printed < 16)
+        return QStringLiteral("severe thinness");
+    if (printed < 17)
+        return QStringLiteral("moderate thinness");
+    if (printed < 18.5)
+        return QStringLiteral("mild thinness");
+    if (printed < 25)
+        return QStringLiteral("normal");
+    if (printed < 30)
+        return QStringLiteral("pre-obese");
+    if (printed < 35)
+        return QStringLiteral("obese class I");
+    if (printed < 40)
+        return QStringLiteral("obese class II");
+    return QStringLiteral("obese class III");
+}
+
+int paintHistoryReport(const HistoryReport &report, QPagedPaintDevice &device)
+{
+    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+    QPainter painter(&device);
+    Pages pages(report, device, painter);
+    return pages.paint();
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The report for a doctor: the patient, the period, every measurement with
+// its BMI and WHO adult class, the trend chart and the change from the first
+// to the last measurement, on A4 pages. The advice of the day is the
+// program's own wording, not a clinical class, and is not in it.
+#include "db/dao.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class QPagedPaintDevice;
+
+struct ReportMeasurement {
+    QString stored; // the date as stored
+    QDate date;     // invalid when the stored text is no date
+    QString height, weight;
+    std::optional<double> bmi;
+};
+
+struct HistoryReport {
+    QString name, sex, birthDateText;
+    QDate birthDate, today;
+    QDate from, to;                // the period asked for; invalid for no bound
+    QList<ReportMeasurement> rows; // in the history's date order
+};
+
+// Patient id's data, rows outside [from, to] left out (a row whose date does
+// not read is kept only when there are no bounds). Error 3265 when there is
+// no such patient.
+HistoryReport readHistoryReport(merivex::Database &db, qint16 patient, const QDate &from,
+                                const QDate &to);
+
+// The WHO adult class of a BMI as printed (to one decimal), or the label for
+// a patient under 20 years old at the measurement.
+QString bmiClass(double bmi, std::optional<int> ageInYears);
+
+// Paints the report onto the device, which is set to A4 here; returns the
+// number of pages.
+int paintHistoryReport(const HistoryReport &report, QPagedPaintDevice &device);

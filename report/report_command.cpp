@@ -1,0 +1,99 @@
+// merivex-db report: a patient's measurements as an A4 PDF for a doctor.
+#include "db/database_file.h"
+#include "graph/historyreport.h"
+#include "tools/commands.h"
+#include "tools/files.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QPdfWriter>
+
+namespace merivex::tool
+{
+
+namespace
+{
+
+// The PDF drawn in memory, then written as a new file that takes the name
+// only if nothing has it by then.
+int writeReport(const HistoryReport &report, const QString &out)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    int pages = 0;
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setTitle(QStringLiteral("Body weight report: ") + report.name);
+        pdf.setCreator(QStringLiteral("merivex-db"));
+        pages = paintHistoryReport(report, pdf);
+    }
+    NewFile file(out);
+    file.write(buffer.data());
+    file.linkAs(out);
+    return pages;
+}
+
+QDate dateOption(const QString &text)
+{
+    return QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+}
+
+} // namespace
+
+int report(int argc, char *argv[])
+{
+    // The report is drawn into the file only; no display is needed.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(2);
+
+    QCommandLineParser parser;
+    const QCommandLineOption patient(QStringLiteral("patient"), QStringLiteral("Patient."),
+                                     QStringLiteral("ID"));
+    const QCommandLineOption from(QStringLiteral("from"), QStringLiteral("First day."),
+                                  QStringLiteral("DATE"));
+    const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("Last day."),
+                                QStringLiteral("DATE"));
+    parser.addOptions({patient, from, to});
+    if (!parser.parse(QStringList{QStringLiteral("merivex-db")} + args))
+        return usageError(parser.errorText() + QLatin1Char('.'));
+    const QStringList names = parser.positionalArguments();
+    if (names.isEmpty() || names.size() > 2)
+        return usageError(QStringLiteral("report takes [PATH] OUT.pdf."));
+    bool ok = false;
+    const short id = parser.value(patient).toShort(&ok);
+    if (!ok)
+        return usageError(QStringLiteral("report needs --patient ID, a patient's IdPatient."));
+    QDate first, last;
+    if (parser.isSet(from) && !(first = dateOption(parser.value(from))).isValid())
+        return usageError(QStringLiteral("--from takes a date as yyyy-mm-dd."));
+    if (parser.isSet(to) && !(last = dateOption(parser.value(to))).isValid())
+        return usageError(QStringLiteral("--to takes a date as yyyy-mm-dd."));
+    const QString path = names.size() == 2 ? names.first() : databasePath();
+    const QString out = names.last();
+
+    return run(QStringLiteral("%1 not written").arg(native(out)), [&] {
+        const QFileInfo target(out);
+        if (target.exists() || target.isSymLink())
+            throw Error(
+                ErrorNumber::DatabaseExists,
+                QStringLiteral("'%1' already exists; the report never replaces a file.").arg(out));
+        HistoryReport data;
+        {
+            const auto db = DBEngine::instance().OpenDatabase(path, true, false, connectString());
+            data = readHistoryReport(*db, id, first, last);
+        }
+        const int pages = writeReport(data, out);
+        print(QStringLiteral("Wrote %1: patient %2, %3 measurements on %4 A4 pages.")
+                  .arg(native(out))
+                  .arg(id)
+                  .arg(data.rows.size())
+                  .arg(pages));
+        return int(Success);
+    });
+}
+
+} // namespace merivex::tool

@@ -1,0 +1,144 @@
+// merivex-db report, read back with poppler's pdftotext and pdffonts: the
+// patient in four scripts, the period, every row with its BMI and WHO class
+// (of the BMI as printed), the under-20 label instead of a class, the
+// change, the fonts embedded, and a file never replaced.
+#include "db/dao.h"
+#include "db/database_file.h"
+#include "db/date_format.h"
+#include "db/dates.h"
+#include "db/statements.h"
+
+#include "patientfile.h"
+#include "tool_support.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace merivex;
+using dbtest::Run;
+using dbtest::runTool;
+
+namespace
+{
+
+QString poppler(const QString &program, const QStringList &args)
+{
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        qFatal("%s failed", qPrintable(program));
+    // Arabic comes back in its presentation forms, right-to-left runs in
+    // direction marks.
+    QString text = QString::fromUtf8(process.readAllStandardOutput())
+                       .normalized(QString::NormalizationForm_KC);
+    text.removeIf([](QChar c) { return c.category() == QChar::Other_Format; });
+    return text;
+}
+
+struct Row {
+    QDate date;
+    double weight; // at height 1, the BMI
+    QString whoClass;
+};
+
+QString dayText(const QDate &d)
+{
+    return formatDate(d, QStringLiteral("dd/mm/yyyy"));
+}
+
+} // namespace
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void printsPatientRowsClassesAndFonts()
+    {
+        QTemporaryDir dir;
+        const QString path = testfiles::createDatabase(dir);
+        const QString name = QStringLiteral("Ελένη خالد דוד 山田");
+        const QDate birth(1970, 1, 5), child = QDate::currentDate().addYears(-15);
+        const QDate start(2024, 1, 1);
+        // Each class once; 24.96 prints as 25.0 and is classed as printed.
+        const QList<Row> rows = {{start, 15.9, "severe thinness"},
+                                 {start.addDays(1), 16.5, "moderate thinness"},
+                                 {start.addDays(2), 18.4, "mild thinness"},
+                                 {start.addDays(3), 22, "normal"},
+                                 {start.addDays(4), 24.96, "pre-obese"},
+                                 {start.addDays(5), 32, "obese class I"},
+                                 {start.addDays(6), 37, "obese class II"},
+                                 {start.addDays(7), 41, "obese class III"}};
+        {
+            auto db = testfiles::open(path);
+            testfiles::insertRows(
+                *db, Sql::patientTable(),
+                {{{"IdPatient", 1}, {"Name", name}, {"Sex", "Male"}, {"BirthDate", dayText(birth)}},
+                 {{"IdPatient", 2},
+                  {"Name", "Ana"},
+                  {"Sex", "Female"},
+                  {"BirthDate", dayText(child)}}});
+            const QString yy = QStringLiteral("dd/mm/yy");
+            testfiles::appendMeasurement(*db, 1, formatDate(start.addDays(-1), yy), 50.0, 1.0);
+            for (const Row &row : rows) {
+                testfiles::appendMeasurement(*db, 1, formatDate(row.date, yy), row.weight, 1.0);
+                testfiles::appendMeasurement(*db, 2, formatDate(row.date, yy), row.weight, 1.0);
+            }
+        }
+        const QString out = dir.filePath("report.pdf");
+        const Run run = runTool(
+            {"report", path, "--patient", "1", "--from", "2024-01-01", "--to", "2024-12-31", out});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QCOMPARE(QFile::permissions(out),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+
+        const QString text = poppler("pdftotext", {"-layout", out, "-"});
+        for (const QString &word : name.split(' '))
+            QVERIFY2(text.contains(word), qPrintable(word));
+        for (const QString &line :
+             {QStringLiteral("Sex: Male"), QStringLiteral("Birth date: ") + dayText(birth),
+              QStringLiteral("Period: %1 to %2, %3 measurements")
+                  .arg(dayText(QDate(2024, 1, 1)), dayText(QDate(2024, 12, 31)))
+                  .arg(rows.size()),
+              QStringLiteral("Change: weight +%1 kg, BMI +%1")
+                  .arg(rows.last().weight - rows.first().weight, 0, 'f', 1)})
+            QVERIFY2(text.contains(line), qPrintable(line + '\n' + text));
+        QVERIFY(!text.contains(dayText(start.addDays(-1)))); // before --from
+        const QStringList lines = text.split('\n');
+        for (const Row &row : rows) {
+            const QRegularExpression pattern(
+                QStringLiteral("^%1\\s+1\\s+%2\\s+%3\\s+%4$")
+                    .arg(QRegularExpression::escape(dayText(row.date)), QString::number(row.weight),
+                         QString::number(row.weight, 'f', 1), row.whoClass));
+            QVERIFY2(lines.indexOf(pattern) >= 0, qPrintable(pattern.pattern()));
+        }
+        // The advice of the day is the window's, not the report's.
+        QVERIFY(!text.contains("weight scale") && !text.contains("overweight"));
+
+        const QStringList fonts = poppler("pdffonts", {out}).split('\n').mid(2);
+        QVERIFY(fonts.join('\n').contains("DejaVuSans"));
+        QVERIFY(fonts.join('\n').contains("WenQuanYi"));
+        for (const QString &font : fonts) {
+            if (!font.trimmed().isEmpty())
+                QVERIFY2(font.contains(QRegularExpression(" yes +(yes|no) +yes ")),
+                         qPrintable(font));
+        }
+
+        // Never replaced; a patient under 20 gets no class.
+        const QByteArray before = dbtest::hashOf(out);
+        QCOMPARE(runTool({"report", path, "--patient", "2", out}).exitCode, 1);
+        QCOMPARE(dbtest::hashOf(out), before);
+        const QString young = dir.filePath("young.pdf");
+        QCOMPARE(runTool({"report", path, "--patient", "2", young}).exitCode, 0);
+        const QString youngText = poppler("pdftotext", {"-layout", young, "-"});
+        QCOMPARE(youngText.count("under 20: use the age charts"), rows.size());
+        for (const Row &row : rows)
+            QVERIFY2(!youngText.contains(row.whoClass + '\n'), qPrintable(row.whoClass));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReport)
+#include "tst_report.moc"
