@@ -1,6 +1,7 @@
 // displayText on any value a field can hold: text keeps everything but the
 // surrounding blanks, numbers read back to the value within 15 digits.
 #include "db/dao.h"
+#include "db/display_text.h"
 
 #include "fuzz_support.h"
 
