@@ -7,7 +7,6 @@
 // Every failure raises merivex::Error (db/errors.h) with its number.
 #include "db/errors.h"
 #include "db/statement.h"
-#include "db/values.h"
 
 #include <QString>
 #include <QVariant>
@@ -20,6 +19,8 @@ struct sqlite3;
 
 namespace merivex
 {
+
+enum class Affinity; // db/values.h
 
 constexpr int dbOpenDynaset = 2, dbOpenSnapshot = 4, dbSQLPassThrough = 64;
 constexpr int dbUpdateRegular = 1;

@@ -280,7 +280,7 @@ void Database::CommitTrans()
 
 Statement Database::prepare(const QString &sql) const
 {
-    return Statement(m_handle, sql);
+    return Statement(m_handle, sql, shared_from_this());
 }
 
 void Database::execute(const QString &sql) const

@@ -2,6 +2,7 @@
 
 #include "db/engine_sql.h"
 #include "db/sqlite.h"
+#include "db/values.h"
 
 namespace merivex
 {

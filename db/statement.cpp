@@ -68,7 +68,8 @@ void raise(sqlite3 *db, int rc)
                 QStringLiteral("Reserved error (%1): %2").arg(rc).arg(QString::fromUtf8(message)));
 }
 
-Statement::Statement(sqlite3 *db, const QString &sql) : m_db(db)
+Statement::Statement(sqlite3 *db, const QString &sql, std::shared_ptr<const void> owner)
+    : m_owner(std::move(owner)), m_db(db)
 {
     const QByteArray text = sql.toUtf8();
     const char *tail = nullptr;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -20,7 +22,9 @@ class Statement
 {
 public:
     // Prepares the first statement of sql; Error 3001 when sql holds none.
-    Statement(sqlite3 *db, const QString &sql);
+    // owner, the holder of db, is kept until the statement is finalized, so
+    // that the connection cannot close under it.
+    Statement(sqlite3 *db, const QString &sql, std::shared_ptr<const void> owner = {});
     ~Statement();
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
@@ -50,6 +54,7 @@ public:
     sqlite3_stmt *handle() const { return m_stmt; } // for benchmarks only
 
 private:
+    std::shared_ptr<const void> m_owner;
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_stmt = nullptr;
     bool m_hasTail = false;
