@@ -307,6 +307,14 @@ void GraphLite::applySettings()
             line->setMarkerSize(s.lineWidth + 2); // the radius
         }
     }
+    // The axis gives each label an equal share of its width, one share more
+    // than there are labels, and cuts off a label that does not fit its share;
+    // the first labels tell how wide they are.
+    const QFontMetricsF metrics(m_font);
+    double widest = metrics.horizontalAdvance(QStringLiteral("00/00"));
+    for (int i = 0; i < qMin(s.data.points, 64); ++i)
+        widest = qMax(widest, metrics.horizontalAdvance(label(i)));
+    m_labelRoom = widest + 2 * metrics.averageCharWidth() + 4;
     m_axisLabels.clear(); // the labels depend on the plot's width
     fitToPlotArea();
 }
@@ -325,14 +333,7 @@ void GraphLite::fitToPlotArea()
             line->setPointsVisible(line->count() == 1 || (m_shown.markers && n <= FullDetailLimit &&
                                                           spacing >= MinMarkerSpacing));
 
-    const QFontMetricsF metrics(m_font);
-    double widest = metrics.horizontalAdvance(QStringLiteral("00/00"));
-    for (int i = 0; i < qMin(n, 64); ++i)
-        widest = qMax(widest, metrics.horizontalAdvance(label(i)));
-    // The axis gives each label an equal share of its width, one share more
-    // than there are labels, and cuts off a label that does not fit its share.
-    const double room = widest + 2 * metrics.averageCharWidth() + 4;
-    const int fit = qMax(1, int(width / room) - 1);
+    const int fit = qMax(1, int(width / m_labelRoom) - 1);
     const int step = qMax(1, int(std::ceil(double(n) / fit)));
 
     QList<QPair<int, QString>> wanted;

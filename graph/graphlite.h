@@ -144,6 +144,7 @@ private:
     QValueAxis *m_valueAxis = nullptr;
     QList<QList<QLineSeries *>> m_lines; // per series, one line per unbroken run
     QList<QPair<int, QString>> m_axisLabels;
+    double m_labelRoom = 1; // pixels a label needs along the axis
     QFont m_font;
     QFont m_titleFont;
     int m_borderStyle = 1;
