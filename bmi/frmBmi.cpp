@@ -84,16 +84,15 @@ void frmBmi::search()
     grid.setCols(1);
     grid.setFormatString(HistoryFormat);
 
-    std::vector<merivex::HistoryRow> rows =
-        merivex::readPatientHistory(*Module1::PatientDatabase, id, Module1::PatientRecordset);
+    const std::vector<merivex::HistoryRow> &rows =
+        m_history.read(*Module1::PatientDatabase, id, Module1::PatientRecordset);
     if (rows.empty())
         return;
     grid.setRow(1);
     qint16 n = 0;
-    for (merivex::HistoryRow &row : rows) {
+    for (const merivex::HistoryRow &row : rows) {
         n = merivex::addInt16(n, 1);
-        merivex::FieldValue cells[] = {qint64(n), std::move(row.date), std::move(row.height),
-                                       std::move(row.weight), std::move(row.bmi)};
+        merivex::FieldValue cells[] = {qint64(n), row.date, row.height, row.weight, row.bmi};
         grid.addRow(cells, row.idBmi);
     }
 }

@@ -149,4 +149,19 @@ std::vector<HistoryRow> readPatientHistory(Database &db, qint16 id)
     return readPatientHistory(db, id, result);
 }
 
+const std::vector<HistoryRow> &HistoryCache::read(Database &db, qint16 id,
+                                                  std::shared_ptr<Recordset> &result)
+{
+    const Database::Version version = db.version();
+    if (m_db.lock().get() == &db && m_id == id && m_version == version && result &&
+        m_result.lock() == result)
+        return m_rows;
+    m_rows = readPatientHistory(db, id, result);
+    m_db = db.weak_from_this();
+    m_result = result;
+    m_id = id;
+    m_version = version;
+    return m_rows;
+}
+
 } // namespace merivex
