@@ -84,32 +84,17 @@ void frmBmi::search()
     grid.setCols(1);
     grid.setFormatString(HistoryFormat);
 
-    std::vector<merivex::HistoryRow> rows =
-        merivex::readPatientHistory(*Module1::PatientDatabase, id, Module1::PatientRecordset);
+    const std::vector<merivex::HistoryRow> &rows =
+        m_history.read(*Module1::PatientDatabase, id, Module1::PatientRecordset);
     if (rows.empty())
         return;
-    // Each row: its running number, then date, height, weight and BMI.
-    std::vector<merivex::FieldValue> cells;
-    std::vector<std::optional<qint64>> keys;
-    cells.reserve(rows.size() * 5);
-    keys.reserve(rows.size());
     grid.setRow(1);
     qint16 n = 0;
-    try {
-        for (merivex::HistoryRow &row : rows) {
-            n = merivex::addInt16(n, 1);
-            cells.emplace_back(qint64(n));
-            cells.push_back(std::move(row.date));
-            cells.push_back(std::move(row.height));
-            cells.push_back(std::move(row.weight));
-            cells.push_back(std::move(row.bmi));
-            keys.push_back(row.idBmi);
-        }
-    } catch (const merivex::Error &) {
-        grid.fillRows(std::move(cells), keys); // the rows numbered before the overflow
-        throw;
+    for (const merivex::HistoryRow &row : rows) {
+        n = merivex::addInt16(n, 1);
+        merivex::FieldValue cells[] = {qint64(n), row.date, row.height, row.weight, row.bmi};
+        grid.addRow(cells, row.idBmi);
     }
-    grid.fillRows(std::move(cells), keys);
 }
 
 void frmBmi::cmdCalculate_Click()

@@ -90,13 +90,19 @@ QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int
 void FlexGridModel::resize(int rows, int cols)
 {
     if (cols != m_cols) {
+        // Rebuilt in the same buffer: a grid refilled again and again (every
+        // resize searches anew) then allocates nothing once it has grown.
         const int keepRows = std::min(rows, m_rows);
         const int keepCols = std::min(cols, m_cols);
-        std::vector<FlexGridCell> kept(std::size_t(rows) * std::size_t(cols));
+        std::vector<FlexGridCell> kept;
+        kept.reserve(std::size_t(keepRows) * std::size_t(keepCols));
         for (int r = 0; r < keepRows; ++r)
             for (int c = 0; c < keepCols; ++c)
-                kept[std::size_t(r) * cols + c] = std::move(m_cells[at(r, c)]);
-        m_cells = std::move(kept);
+                kept.push_back(std::move(m_cells[at(r, c)]));
+        m_cells.assign(std::size_t(rows) * std::size_t(cols), FlexGridCell());
+        for (int r = 0; r < keepRows; ++r)
+            for (int c = 0; c < keepCols; ++c)
+                m_cells[std::size_t(r) * cols + c] = std::move(kept[std::size_t(r) * keepCols + c]);
     } else {
         m_cells.resize(std::size_t(rows) * std::size_t(cols));
     }
@@ -115,18 +121,14 @@ void FlexGridModel::clearCells()
     std::fill(m_cells.begin(), m_cells.end(), FlexGridCell());
 }
 
-void FlexGridModel::putRows(int row, std::vector<merivex::FieldValue> cells,
-                            const std::vector<std::optional<qint64>> &keys)
+void FlexGridModel::putRow(int row, std::span<merivex::FieldValue> values,
+                           std::optional<qint64> key)
 {
-    m_rows = row + int(keys.size()) + 1;
-    m_cells.resize(at(row, 0));
-    m_cells.reserve(std::size_t(m_rows) * m_cols);
-    for (merivex::FieldValue &value : cells)
-        m_cells.push_back(std::visit([](auto &v) { return FlexGridCell(std::move(v)); }, value));
-    m_cells.resize(std::size_t(m_rows) * m_cols);
-    m_keys.resize(std::size_t(row));
-    m_keys.insert(m_keys.end(), keys.begin(), keys.end());
-    m_keys.resize(std::size_t(m_rows));
+    const std::size_t first = at(row, 0);
+    for (std::size_t c = 0; c < values.size() && c < std::size_t(m_cols); ++c)
+        m_cells[first + c] =
+            std::visit([](auto &v) { return FlexGridCell(std::move(v)); }, values[c]);
+    m_keys[std::size_t(row)] = key;
 }
 
 void FlexGridModel::publish()
@@ -292,11 +294,12 @@ void FlexGrid::setTextMatrix(int row, int col, const QString &text)
     changed();
 }
 
-void FlexGrid::fillRows(std::vector<merivex::FieldValue> cells,
-                        const std::vector<std::optional<qint64>> &keys)
+void FlexGrid::addRow(std::span<merivex::FieldValue> values, std::optional<qint64> key)
 {
-    m_model->putRows(m_row, std::move(cells), keys);
-    m_widths.resize(size_t(Cols()), 0);
+    if (std::ssize(values) > Cols())
+        throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
+    m_model->putRow(m_row, values, key);
+    resizeStorage(Rows() + 1, Cols());
     m_row = m_rowSel = Rows() - 1;
     changed();
 }

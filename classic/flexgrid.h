@@ -19,6 +19,7 @@
 #include <QTableView>
 
 #include <optional>
+#include <span>
 #include <string>
 #include <variant>
 #include <vector>
@@ -54,10 +55,8 @@ public:
     void setCell(int row, int col, FlexGridCell value);
     std::optional<qint64> key(int row) const { return m_keys[std::size_t(row)]; }
     void clearCells();
-    // Rows from row on take cells, cols() a row, and keys, one a row; the
-    // grid keeps one row after them.
-    void putRows(int row, std::vector<merivex::FieldValue> cells,
-                 const std::vector<std::optional<qint64>> &keys);
+    // Row row takes values from column 0 and key.
+    void putRow(int row, std::span<merivex::FieldValue> values, std::optional<qint64> key);
 
     // Makes the dimensions and cells written so far the ones the view sees.
     void publish();
@@ -133,13 +132,11 @@ public:
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
 
-    // Many rows at once, as writing each cell with Text and then adding a
-    // row and making it the current one would leave them: rows from the
-    // current row on take cells, Cols() values a row from column 0, and each
-    // its key; the current row ends on the one row left after them.
-    void fillRows(std::vector<merivex::FieldValue> cells,
-                  const std::vector<std::optional<qint64>> &keys);
-    // The key a fill gave the row; none for any other row.
+    // One row at once, as writing each cell with Text, then adding a row and
+    // making it the current one would: the current row takes values from
+    // column 0 (moved from) and key, and the grid grows by a row.
+    void addRow(std::span<merivex::FieldValue> values, std::optional<qint64> key);
+    // The key addRow gave the row; none for any other row.
     std::optional<qint64> rowKey(int row) const;
 
     int ColWidth(int col) const;

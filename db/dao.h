@@ -125,6 +125,14 @@ public:
     // The year the date order of this connection reads two-digit years in.
     int collationYear() const { return m_collationYear; }
 
+    // Changes when the file can have changed: a commit of another connection
+    // (PRAGMA data_version), a row changed through this one, or its schema.
+    struct Version {
+        qint64 others = 0, own = 0, schema = 0;
+        bool operator==(const Version &) const = default;
+    };
+    Version version() const;
+
     // Group many appends into one transaction (bulk loading and tests).
     void BeginTrans();
     void CommitTrans();

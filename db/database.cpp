@@ -288,6 +288,12 @@ void Database::CommitTrans()
     execute(Sql::engine::commit);
 }
 
+Database::Version Database::version() const
+{
+    return {value(Sql::engine::dataVersion).toLongLong(), sqlite3_total_changes(m_handle),
+            value(Sql::engine::schemaVersion).toLongLong()};
+}
+
 Statement Database::prepare(const QString &sql) const
 {
     return Statement(m_handle, sql, shared_from_this());

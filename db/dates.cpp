@@ -100,18 +100,14 @@ DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
 
 int compareDates(const char *a, std::size_t aSize, const char *b, std::size_t bSize, int thisYear)
 {
-    return compareKeyed(orderKey(a, aSize, thisYear), std::string_view(a, aSize),
-                        orderKey(b, bSize, thisYear), std::string_view(b, bSize));
-}
-
-int compareKeyed(long x, std::string_view a, long y, std::string_view b)
-{
+    const long x = orderKey(a, aSize, thisYear);
+    const long y = orderKey(b, bSize, thisYear);
     if ((x < 0) != (y < 0))
         return x >= 0 ? -1 : 1;
     if (x != y)
         return x < y ? -1 : 1;
     // Equal dates written differently, and all non-dates, by their bytes.
-    return a.compare(b);
+    return std::string_view(a, aSize).compare(std::string_view(b, bSize));
 }
 
 int currentYear()

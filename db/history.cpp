@@ -16,26 +16,32 @@ namespace
 
 // The engine's order of the date column's values: nulls, numbers (which a
 // TEXT column never stores), texts by the date order, blobs by their bytes.
+// The rank and, for a text, the date order's key, in one number: valid
+// dates chronologically, then every other text.
 struct DateKey {
+    std::uint64_t primary;
     std::uint32_t row;
-    int rank;
-    long key; // the date order's key of a text
+    int rank() const { return int(primary >> 32); }
 };
 
-int rankOf(Statement::Type type)
+constexpr std::uint64_t NoDate = std::uint64_t(1) << 31; // past every date's key
+
+std::uint64_t primaryOf(Statement::Type type, std::string_view text, int thisYear)
 {
     switch (type) {
     case Statement::Type::Null:
         return 0;
     case Statement::Type::Integer:
     case Statement::Type::Real:
-        return 1;
-    case Statement::Type::Text:
-        return 2;
+        return std::uint64_t(1) << 32;
+    case Statement::Type::Text: {
+        const long key = dates::orderKey(text.data(), text.size(), thisYear);
+        return (std::uint64_t(2) << 32) | (key < 0 ? NoDate : std::uint64_t(key));
+    }
     case Statement::Type::Blob:
         break;
     }
-    return 3;
+    return std::uint64_t(3) << 32;
 }
 
 bool ownSchema(Database &db)
@@ -63,26 +69,42 @@ double numberOf(const FieldValue &v)
 // engine's sort keeps equal keys in the order it read them.
 std::vector<HistoryRow> inDateOrder(std::vector<HistoryRow> rows, std::vector<DateKey> keys)
 {
-    std::stable_sort(keys.begin(), keys.end(), [&](const DateKey &a, const DateKey &b) {
-        if (a.rank != b.rank)
-            return a.rank < b.rank;
+    const auto before = [&](const DateKey &a, const DateKey &b) {
+        if (a.primary != b.primary)
+            return a.primary < b.primary;
+        // The same date, or both no date: as the date order, by their bytes.
         const FieldValue &x = rows[a.row].date, &y = rows[b.row].date;
-        switch (a.rank) {
+        switch (a.rank()) {
         case 1:
             return numberOf(x) < numberOf(y);
         case 2:
-            return dates::compareKeyed(a.key, textOf(x), b.key, textOf(y)) < 0;
         case 3:
             return textOf(x).compare(textOf(y)) < 0;
         default:
             return false;
         }
-    });
-    std::vector<HistoryRow> sorted;
-    sorted.reserve(rows.size());
-    for (const DateKey &k : keys)
-        sorted.push_back(std::move(rows[k.row]));
-    return sorted;
+    };
+    // Measurements are mostly stored as they are taken, in date order.
+    if (std::is_sorted(keys.begin(), keys.end(), before))
+        return rows;
+    std::stable_sort(keys.begin(), keys.end(), before);
+    // keys[i].row is the row that goes to place i: moved there in place, one
+    // cycle of the permutation at a time.
+    for (std::size_t start = 0; start < keys.size(); ++start) {
+        if (keys[start].row == start)
+            continue;
+        HistoryRow first = std::move(rows[start]);
+        std::size_t place = start;
+        while (keys[place].row != start) {
+            const std::size_t from = keys[place].row;
+            rows[place] = std::move(rows[from]);
+            keys[place].row = std::uint32_t(place);
+            place = from;
+        }
+        rows[place] = std::move(first);
+        keys[place].row = std::uint32_t(place);
+    }
+    return rows;
 }
 
 } // namespace
@@ -108,18 +130,14 @@ std::vector<HistoryRow> readPatientHistory(Database &db, qint16 id,
     std::vector<DateKey> keys;
     const int thisYear = db.collationYear();
     records.readToEnd([&](const Statement &s) {
-        // The type first: reading a blob as text converts it.
-        const Statement::Type type = s.columnType(Column::Date);
-        rows.push_back({s.columnInt64(Column::IdBMI), s.columnValue(Column::Date),
+        Statement::Type type = Statement::Type::Null;
+        rows.push_back({s.columnInt64(Column::IdBMI), s.columnValue(Column::Date, &type),
                         s.columnValue(Column::Height), s.columnValue(Column::Weight),
                         s.columnValue(Column::Bmi)});
         if (!own)
             return;
-        const std::string_view date = textOf(rows.back().date);
-        keys.push_back({std::uint32_t(rows.size() - 1), rankOf(type),
-                        type == Statement::Type::Text
-                            ? dates::orderKey(date.data(), date.size(), thisYear)
-                            : 0});
+        keys.push_back(
+            {primaryOf(type, textOf(rows.back().date), thisYear), std::uint32_t(rows.size() - 1)});
     });
     records.Close();
     return own ? inDateOrder(std::move(rows), std::move(keys)) : rows;
@@ -129,6 +147,21 @@ std::vector<HistoryRow> readPatientHistory(Database &db, qint16 id)
 {
     std::shared_ptr<Recordset> result;
     return readPatientHistory(db, id, result);
+}
+
+const std::vector<HistoryRow> &HistoryCache::read(Database &db, qint16 id,
+                                                  std::shared_ptr<Recordset> &result)
+{
+    const Database::Version version = db.version();
+    if (m_db.lock().get() == &db && m_id == id && m_version == version && result &&
+        m_result.lock() == result)
+        return m_rows;
+    m_rows = readPatientHistory(db, id, result);
+    m_db = db.weak_from_this();
+    m_result = result;
+    m_id = id;
+    m_version = version;
+    return m_rows;
 }
 
 } // namespace merivex

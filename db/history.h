@@ -25,4 +25,22 @@ std::vector<HistoryRow> readPatientHistory(Database &db, qint16 id,
                                            std::shared_ptr<Recordset> &result);
 std::vector<HistoryRow> readPatientHistory(Database &db, qint16 id);
 
+// The last history read, given again while nothing it depends on can have
+// changed: the same connection, patient and held result, and the same file
+// version (the file is held by this process alone). A window that searches
+// again on every resize then reads the file once.
+class HistoryCache
+{
+public:
+    const std::vector<HistoryRow> &read(Database &db, qint16 id,
+                                        std::shared_ptr<Recordset> &result);
+
+private:
+    std::weak_ptr<Database> m_db;
+    std::weak_ptr<Recordset> m_result;
+    qint16 m_id = 0;
+    Database::Version m_version;
+    std::vector<HistoryRow> m_rows;
+};
+
 } // namespace merivex

@@ -157,20 +157,30 @@ QVariant Statement::column(int i) const
     }
 }
 
+namespace
+{
+
+Statement::Type typeOf(sqlite3_value *v)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        return Statement::Type::Integer;
+    case SQLITE_FLOAT:
+        return Statement::Type::Real;
+    case SQLITE_NULL:
+        return Statement::Type::Null;
+    case SQLITE_BLOB:
+        return Statement::Type::Blob;
+    default:
+        return Statement::Type::Text;
+    }
+}
+
+} // namespace
+
 Statement::Type Statement::columnType(int i) const
 {
-    switch (sqlite3_column_type(m_stmt, i)) {
-    case SQLITE_INTEGER:
-        return Type::Integer;
-    case SQLITE_FLOAT:
-        return Type::Real;
-    case SQLITE_NULL:
-        return Type::Null;
-    case SQLITE_BLOB:
-        return Type::Blob;
-    default:
-        return Type::Text;
-    }
+    return typeOf(sqlite3_column_value(m_stmt, i));
 }
 
 qint64 Statement::columnInt64(int i) const
@@ -178,24 +188,24 @@ qint64 Statement::columnInt64(int i) const
     return sqlite3_column_int64(m_stmt, i);
 }
 
-std::string_view Statement::columnText(int i) const
+// One look-up of the column, then the value's own readers: reading many
+// rows, each look-up costs as much as the read.
+FieldValue Statement::columnValue(int i, Type *type) const
 {
-    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, i));
-    return data ? std::string_view(data, std::size_t(sqlite3_column_bytes(m_stmt, i)))
-                : std::string_view();
-}
-
-FieldValue Statement::columnValue(int i) const
-{
-    switch (columnType(i)) {
+    sqlite3_value *v = sqlite3_column_value(m_stmt, i);
+    const Type t = typeOf(v);
+    if (type)
+        *type = t;
+    switch (t) {
     case Type::Integer:
-        return qint64(sqlite3_column_int64(m_stmt, i));
+        return qint64(sqlite3_value_int64(v));
     case Type::Real:
-        return sqlite3_column_double(m_stmt, i);
+        return sqlite3_value_double(v);
     case Type::Null:
         return {};
-    default:
-        return std::string(columnText(i));
+    default: // text, and blobs read as text
+        const auto *data = reinterpret_cast<const char *>(sqlite3_value_text(v));
+        return data ? std::string(data, std::size_t(sqlite3_value_bytes(v))) : std::string();
     }
 }
 

@@ -9,7 +9,6 @@
 #include <QVariant>
 
 #include <memory>
-#include <string_view>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -54,12 +53,13 @@ public:
     QVariant column(int i) const;
 
     // Typed readers of column i of the current row, for reading many rows
-    // without a QVariant each. A text is valid until the next step.
+    // without a QVariant each.
     enum class Type { Null, Integer, Real, Text, Blob };
     Type columnType(int i) const;
     qint64 columnInt64(int i) const;
-    std::string_view columnText(int i) const; // UTF-8; a blob's bytes
-    FieldValue columnValue(int i) const;      // what column(i) holds
+    // What column(i) holds, a blob as its bytes; its type in *type (reading a
+    // blob as text converts it, so its type is known only before).
+    FieldValue columnValue(int i, Type *type = nullptr) const;
 
     sqlite3_stmt *handle() const { return m_stmt; } // for benchmarks only
 

@@ -48,27 +48,17 @@ void frmOpen::search()
         return;
     // Each row: its running number, name and registration date, keyed by the
     // patient's id. An id that is no integer names no patient.
-    std::vector<FieldValue> cells;
-    std::vector<std::optional<qint64>> keys;
     qint16 counter = 0;
-    const auto fill = [&] { grid->fillRows(std::move(cells), keys); };
-    try {
-        rs->readToEnd([&](const Statement &row) {
-            counter = addInt16(counter, 1);
-            cells.emplace_back(qint64(counter));
-            cells.push_back(row.columnValue(Column::Name));
-            cells.push_back(row.columnValue(Column::DateRegister));
-            if (row.columnType(Column::IdPatient) == Statement::Type::Integer)
-                keys.emplace_back(row.columnInt64(Column::IdPatient));
-            else
-                keys.emplace_back();
-        });
-    } catch (const Error &) {
-        fill(); // the patients numbered before the overflow
-        throw;
-    }
+    rs->readToEnd([&](const Statement &row) {
+        counter = addInt16(counter, 1);
+        FieldValue cells[] = {qint64(counter), row.columnValue(Column::Name),
+                              row.columnValue(Column::DateRegister)};
+        std::optional<qint64> id;
+        if (row.columnType(Column::IdPatient) == Statement::Type::Integer)
+            id = row.columnInt64(Column::IdPatient);
+        grid->addRow(cells, id);
+    });
     rs->Close();
-    fill();
 }
 
 void frmOpen::cmdSelect_Click(int Index)

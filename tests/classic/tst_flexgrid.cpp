@@ -51,7 +51,7 @@ private slots:
     void cellsOutsideTheGridAreRefused();
     void areaBeyondTheCellsIsGray();
     void wideColumnsScrollHorizontally();
-    void fillShowsValuesByTheDisplayRule();
+    void addedRowsShowValuesByTheDisplayRule();
     void cornerIsNamedByItsHeader();
 };
 
@@ -190,14 +190,15 @@ void TestFlexGrid::wideColumnsScrollHorizontally()
     QVERIFY(bar->grab().toImage() != start);
 }
 
-void TestFlexGrid::fillShowsValuesByTheDisplayRule()
+void TestFlexGrid::addedRowsShowValuesByTheDisplayRule()
 {
     FlexGrid grid;
     withHeader(grid, "No |Date|BMI");
     grid.setRow(1);
-    grid.fillRows({qint64(1), std::string(" 05/01/24 "), 65 / (1.7 * 1.7), //
-                   qint64(2), merivex::FieldValue(), std::string("Ünï")},
-                  {7, std::nullopt});
+    merivex::FieldValue first[] = {qint64(1), std::string(" 05/01/24 "), 65 / (1.7 * 1.7)};
+    grid.addRow(first, 7);
+    merivex::FieldValue second[] = {qint64(2), merivex::FieldValue(), std::string("Ünï")};
+    grid.addRow(second, std::nullopt);
     // As a loop of cell writes and added rows leaves it: one empty row after.
     QCOMPARE(grid.Rows(), 4);
     QCOMPARE(grid.Row(), 3);

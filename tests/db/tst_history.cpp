@@ -100,7 +100,54 @@ class TestHistory : public QObject
     Q_OBJECT
 private slots:
     void sameRowsCellsAndOrderAsTheStatement();
+    void cacheReadsAgainWhenAnythingCanHaveChanged_data();
+    void cacheReadsAgainWhenAnythingCanHaveChanged();
 };
+
+void TestHistory::cacheReadsAgainWhenAnythingCanHaveChanged_data()
+{
+    QTest::addColumn<QString>("change");
+    for (const char *change :
+         {"nothing", "a row through this connection", "a row through another", "an index made",
+          "another patient", "another statement's result held"})
+        QTest::newRow(change) << QString::fromLatin1(change);
+}
+
+void TestHistory::cacheReadsAgainWhenAnythingCanHaveChanged()
+{
+    QFETCH(QString, change);
+    QTemporaryDir dir;
+    const QString path = makeFile(dir, QStringLiteral("f.mdb"), {3, 60, 20, true}, 7);
+    auto db = testfiles::open(path);
+    HistoryCache cache;
+    std::shared_ptr<Recordset> result;
+    const std::vector<HistoryRow> first = cache.read(*db, 0, result);
+    const auto held = result;
+    qint16 id = 0;
+    const QString add = QStringLiteral("INSERT INTO BMIHistory VALUES (9999, 0, '01/01/01', 1, 1)");
+    if (change == "a row through this connection")
+        db->execute(add);
+    if (change == "a row through another")
+        testfiles::open(path)->execute(add); // the same process: the file is held exclusively
+    if (change == "an index made")
+        db->execute(QStringLiteral("CREATE INDEX byDate ON BMIHistory(Date)"));
+    if (change == "another patient")
+        id = -1;
+    if (change == "another statement's result held")
+        result = db->OpenRecordset(Sql::patientList(), dbOpenSnapshot);
+
+    const std::vector<HistoryRow> again = cache.read(*db, id, result);
+    std::shared_ptr<Recordset> fresh;
+    const std::vector<HistoryRow> expected = readPatientHistory(*db, id, fresh);
+    QCOMPARE(again.size(), expected.size());
+    for (std::size_t r = 0; r < expected.size(); ++r)
+        QCOMPARE(again[r].idBmi, expected[r].idBmi);
+    // Read again exactly when something changed: a new result is held then.
+    QCOMPARE(result == held, change == "nothing");
+    QCOMPARE(first.size() == again.size(), change != "a row through this connection" &&
+                                               change != "a row through another" &&
+                                               change != "another patient");
+}
 
 void TestHistory::sameRowsCellsAndOrderAsTheStatement()
 {
