@@ -123,21 +123,25 @@ void frmGraph::Form_Load()
 
     Module1::PatientDatabase = openPatientDatabase();
     const qint16 id = idFromText(Module1::CurrentPatientId);
-    const auto rows = std::make_shared<const std::vector<HistoryRow>>(
-        readPatientHistory(*Module1::PatientDatabase, id, Module1::PatientRecordset));
+    std::vector<HistoryRow> rows =
+        readPatientHistory(*Module1::PatientDatabase, id, Module1::PatientRecordset);
     // The point index is a 16-bit number.
-    if (rows->size() > std::size_t(std::numeric_limits<qint16>::max()))
+    if (rows.size() > std::size_t(std::numeric_limits<qint16>::max()))
         fail(ErrorNumber::Overflow);
 
-    // The BMIs go to the chart as numbers; a date becomes a label only if
-    // the axis shows it.
+    // The BMIs go to the chart as numbers; the chart keeps the dates and
+    // labels one only if the axis shows it.
     QList<double> bmis;
-    bmis.reserve(qsizetype(rows->size()));
-    for (const HistoryRow &row : *rows)
+    bmis.reserve(qsizetype(rows.size()));
+    auto dates = std::make_shared<std::vector<FieldValue>>();
+    dates->reserve(rows.size());
+    for (HistoryRow &row : rows) {
         bmis.append(trendValue(row.bmi));
-    const int measured = int(rows->size());
-    const PointTable table = trendTable(std::move(bmis), [rows, labels = DateLabels()](int point) {
-        return labels.label(displayText((*rows)[std::size_t(point)].date));
+        dates->push_back(std::move(row.date));
+    }
+    const int measured = int(rows.size());
+    const PointTable table = trendTable(std::move(bmis), [dates, labels = DateLabels()](int point) {
+        return labels.label(displayText((*dates)[std::size_t(point)]));
     });
 
     drawTrend(chart, table);
