@@ -11,7 +11,7 @@
 #include "db/database_file.h"
 #include "db/date_format.h"
 #include "db/dates.h"
-#include "db/display_text.h"
+#include "db/history.h"
 #include "db/int16.h"
 #include "db/statements.h"
 #include "db/today.h"
@@ -66,11 +66,11 @@ void frmBmi::search()
 {
     if (Module1::CurrentPatientId.isEmpty())
         return;
-    // The id goes into the statement's text, so one that is not a whole
-    // number is refused before anything changes; the grid keeps its rows.
-    QString sql;
+    // The id goes into the statement, so one that is not a whole number is
+    // refused before anything changes; the grid keeps its rows.
+    qint16 id = 0;
     try {
-        sql = merivex::Sql::patientHistory(Module1::CurrentPatientId);
+        id = merivex::idFromText(Module1::CurrentPatientId);
     } catch (const merivex::Error &) {
         return;
     }
@@ -84,27 +84,17 @@ void frmBmi::search()
     grid.setCols(1);
     grid.setFormatString(HistoryFormat);
 
-    Module1::PatientRecordset = Module1::PatientDatabase->OpenRecordset(
-        sql, merivex::dbOpenSnapshot, merivex::dbSQLPassThrough);
-    merivex::Recordset &records = *Module1::PatientRecordset;
-    if (records.RecordCount() == 0)
+    const std::vector<merivex::HistoryRow> &rows =
+        m_history.read(*Module1::PatientDatabase, id, Module1::PatientRecordset);
+    if (rows.empty())
         return;
-    records.MoveFirst();
-    qint16 n = 0;
     grid.setRow(1);
-    while (!records.AtEOF()) {
-        grid.setCol(0);
+    qint16 n = 0;
+    for (const merivex::HistoryRow &row : rows) {
         n = merivex::addInt16(n, 1);
-        grid.setText(FlexGrid::numberText(n));
-        for (int i = 0; i < merivex::Sql::HistoryColumn::Count; ++i) {
-            grid.setCol(i + 1);
-            grid.setText(merivex::displayText(records.Fields(i).Value()));
-        }
-        records.MoveNext();
-        grid.setRows(grid.Rows() + 1);
-        grid.setRow(grid.Rows() - 1);
+        merivex::FieldValue cells[] = {qint64(n), row.date, row.height, row.weight, row.bmi};
+        grid.addRow(cells, row.idBmi);
     }
-    records.Close();
 }
 
 void frmBmi::cmdCalculate_Click()

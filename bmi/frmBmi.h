@@ -2,6 +2,7 @@
 // The BMI window: the explanatory texts, the calculation with the advice of
 // the day, and the current patient's measurement history.
 #include "classic/form.h"
+#include "db/history.h"
 #include "ui_frmBmi.h"
 
 #include <QWidget>
@@ -25,4 +26,8 @@ protected:
 
 private:
     void Nasihat_Hari_Ini();
+
+    // Every resize searches again; the file is read again only when it can
+    // have changed.
+    merivex::HistoryCache m_history;
 };

@@ -69,16 +69,15 @@ inline bool readShortForm(const char *text, std::size_t size, int thisYear, DayM
     return true;
 }
 
-// Chronological for dates, -1 for every other text.
-inline long orderKey(const char *text, std::size_t size, int thisYear)
+} // namespace
+
+long orderKey(const char *text, std::size_t size, int thisYear)
 {
     DayMonthYear d;
     if (!readShortForm(text, size, thisYear, &d))
         d = parseDayMonthYear(text, size, thisYear);
     return d.valid ? d.year * 10000L + d.month * 100 + d.day : -1;
 }
-
-} // namespace
 
 DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
 {

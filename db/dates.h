@@ -39,6 +39,9 @@ DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
 
 // Total order: valid dates chronologically, then every other text by its bytes.
 int compareDates(const char *a, std::size_t aSize, const char *b, std::size_t bSize, int thisYear);
+// The key that order compares first: chronological for a date, -1 for any
+// other text; equal keys compare by their bytes.
+long orderKey(const char *text, std::size_t size, int thisYear);
 
 // The year of Today::date(), the application's clock.
 int currentYear();

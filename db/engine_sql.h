@@ -20,6 +20,8 @@ inline const QString schemaCheck = QStringLiteral(
 inline const QString setJournalMode = QStringLiteral("PRAGMA journal_mode=WAL");
 inline const QString setSynchronous = QStringLiteral("PRAGMA synchronous=FULL");
 inline const QString quickCheck = QStringLiteral("PRAGMA quick_check");
+inline const QString dataVersion = QStringLiteral("PRAGMA data_version");
+inline const QString schemaVersion = QStringLiteral("PRAGMA schema_version");
 inline const QString begin = QStringLiteral("BEGIN");
 inline const QString commit = QStringLiteral("COMMIT");
 

@@ -68,7 +68,8 @@ void raise(sqlite3 *db, int rc)
                 QStringLiteral("Reserved error (%1): %2").arg(rc).arg(QString::fromUtf8(message)));
 }
 
-Statement::Statement(sqlite3 *db, const QString &sql) : m_db(db)
+Statement::Statement(sqlite3 *db, const QString &sql, std::shared_ptr<const void> owner)
+    : m_owner(std::move(owner)), m_db(db)
 {
     const QByteArray text = sql.toUtf8();
     const char *tail = nullptr;
@@ -153,6 +154,58 @@ QVariant Statement::column(int i) const
     default: // text, and blobs read as text
         const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, i));
         return QVariant(QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, i)));
+    }
+}
+
+namespace
+{
+
+Statement::Type typeOf(sqlite3_value *v)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        return Statement::Type::Integer;
+    case SQLITE_FLOAT:
+        return Statement::Type::Real;
+    case SQLITE_NULL:
+        return Statement::Type::Null;
+    case SQLITE_BLOB:
+        return Statement::Type::Blob;
+    default:
+        return Statement::Type::Text;
+    }
+}
+
+} // namespace
+
+Statement::Type Statement::columnType(int i) const
+{
+    return typeOf(sqlite3_column_value(m_stmt, i));
+}
+
+qint64 Statement::columnInt64(int i) const
+{
+    return sqlite3_column_int64(m_stmt, i);
+}
+
+// One look-up of the column, then the value's own readers: reading many
+// rows, each look-up costs as much as the read.
+FieldValue Statement::columnValue(int i, Type *type) const
+{
+    sqlite3_value *v = sqlite3_column_value(m_stmt, i);
+    const Type t = typeOf(v);
+    if (type)
+        *type = t;
+    switch (t) {
+    case Type::Integer:
+        return qint64(sqlite3_value_int64(v));
+    case Type::Real:
+        return sqlite3_value_double(v);
+    case Type::Null:
+        return {};
+    default: // text, and blobs read as text
+        const auto *data = reinterpret_cast<const char *>(sqlite3_value_text(v));
+        return data ? std::string(data, std::size_t(sqlite3_value_bytes(v))) : std::string();
     }
 }
 

@@ -3,9 +3,12 @@
 // a column, reset. Every failure raises merivex::Error with the number users
 // see (db/errors.h); the statement is finalized when the wrapper goes.
 #include "db/errors.h"
+#include "db/field_value.h"
 
 #include <QString>
 #include <QVariant>
+
+#include <memory>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -20,7 +23,9 @@ class Statement
 {
 public:
     // Prepares the first statement of sql; Error 3001 when sql holds none.
-    Statement(sqlite3 *db, const QString &sql);
+    // owner, the holder of db, is kept until the statement is finalized, so
+    // that the connection cannot close under it.
+    Statement(sqlite3 *db, const QString &sql, std::shared_ptr<const void> owner = {});
     ~Statement();
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
@@ -47,9 +52,19 @@ public:
     // Column i of the current row: null, qint64, double or QString.
     QVariant column(int i) const;
 
+    // Typed readers of column i of the current row, for reading many rows
+    // without a QVariant each.
+    enum class Type { Null, Integer, Real, Text, Blob };
+    Type columnType(int i) const;
+    qint64 columnInt64(int i) const;
+    // What column(i) holds, a blob as its bytes; its type in *type (reading a
+    // blob as text converts it, so its type is known only before).
+    FieldValue columnValue(int i, Type *type = nullptr) const;
+
     sqlite3_stmt *handle() const { return m_stmt; } // for benchmarks only
 
 private:
+    std::shared_ptr<const void> m_owner;
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_stmt = nullptr;
     bool m_hasTail = false;

@@ -1,9 +1,7 @@
 #include "graph/datelabels.h"
 
-#include "db/dao.h"
 #include "db/date_format.h"
 #include "db/dates.h"
-#include "db/display_text.h"
 
 #include <QDate>
 
@@ -20,9 +18,9 @@ DateLabels::DateLabels()
 {
 }
 
-QString DateLabels::label(const QVariant &storedDate) const
+QString DateLabels::label(const QString &storedDate) const
 {
-    const QDate date = merivex::readStoredDate(merivex::displayText(storedDate), m_thisYear);
+    const QDate date = merivex::readStoredDate(storedDate, m_thisYear);
     if (!date.isValid())
         return QString();
     // As formatDate(date, "dd/mm") writes it.

@@ -5,11 +5,10 @@
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/display_text.h"
+#include "db/history.h"
 #include "db/int16.h"
-#include "db/statements.h"
 #include "graph/datelabels.h"
 #include "graph/historyreport.h"
-#include "graph/pointtable.h"
 #include "graph/trendchart.h"
 
 #include <QDir>
@@ -20,6 +19,10 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
+
+#include <cmath>
+#include <limits>
+#include <memory>
 
 namespace
 {
@@ -37,12 +40,11 @@ HistoryReport currentReport()
 
 QString spokenPoint(const PointTable &table, int point)
 {
-    const QString date = table(0, point).toString();
-    bool ok = false;
-    const double bmi = table(3, point).toString().toDouble(&ok);
+    const QString date = table.label(point);
+    const double bmi = table.series[2][point];
     return (date.isEmpty() ? QStringLiteral("an unreadable date") : date) +
-           (ok ? QStringLiteral(", BMI ") + QLocale().toString(bmi, 'f', 1)
-               : QStringLiteral(", no BMI"));
+           (std::isnan(bmi) ? QStringLiteral(", no BMI")
+                            : QStringLiteral(", BMI ") + QLocale().toString(bmi, 'f', 1));
 }
 
 // What a screen reader says instead of showing the picture.
@@ -120,32 +122,27 @@ void frmGraph::Form_Load()
     chart.redraw();
 
     Module1::PatientDatabase = openPatientDatabase();
-    Module1::PatientRecordset = Module1::PatientDatabase->OpenRecordset(
-        Sql::patientTrend(Module1::CurrentPatientId), dbOpenSnapshot, dbSQLPassThrough);
-    Recordset &result = *Module1::PatientRecordset;
+    const qint16 id = idFromText(Module1::CurrentPatientId);
+    std::vector<HistoryRow> rows =
+        readPatientHistory(*Module1::PatientDatabase, id, Module1::PatientRecordset);
+    // The point index is a 16-bit number.
+    if (rows.size() > std::size_t(std::numeric_limits<qint16>::max()))
+        fail(ErrorNumber::Overflow);
 
-    // Walked twice so that the table is made once, at its final size.
-    qint16 n = 0;
-    while (!result.AtEOF()) {
-        result.MoveNext();
-        n = addInt16(n, 1);
+    // The BMIs go to the chart as numbers; the chart keeps the dates and
+    // labels one only if the axis shows it.
+    QList<double> bmis;
+    bmis.reserve(qsizetype(rows.size()));
+    auto dates = std::make_shared<std::vector<FieldValue>>();
+    dates->reserve(rows.size());
+    for (HistoryRow &row : rows) {
+        bmis.append(trendValue(row.bmi));
+        dates->push_back(std::move(row.date));
     }
-    if (n == 1)
-        n = 2;
-
-    PointTable table(4, n);
-    DateLabels labels;
-    int measured = 0;
-    if (n > 0) {
-        result.MoveFirst();
-        for (qint16 i = 0; i < n && !result.AtEOF(); ++i) {
-            setTrendPoint(table, i, labels.label(result.Fields(Sql::TrendColumn::Date).Value()),
-                          displayText(result.Fields(Sql::TrendColumn::Bmi).Value()));
-            result.MoveNext();
-            measured = i + 1;
-        }
-    }
-    result.Close();
+    const int measured = int(rows.size());
+    const PointTable table = trendTable(std::move(bmis), [dates, labels = DateLabels()](int point) {
+        return labels.label(displayText((*dates)[std::size_t(point)]));
+    });
 
     drawTrend(chart, table);
     chart.setAccessibleDescription(chartDescription(table, measured));

@@ -13,12 +13,9 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
-#include <QLocale>
 #include <QResizeEvent>
 #include <QValueAxis>
 #include <cmath>
-#include <functional>
-#include <limits>
 
 namespace
 {
@@ -28,22 +25,9 @@ constexpr double MinMarkerSpacing = 6.0;
 // Keeps repeated labels apart for the axis, which needs each one unique.
 const QChar Invisible(0x200B);
 
-double cellValue(const QVariant &cell)
+QColor fromWindowsColour(qint32 colour)
 {
-    constexpr double none = std::numeric_limits<double>::quiet_NaN();
-    if (cell.isNull())
-        return none;
-    if (cell.typeId() == QMetaType::QString) {
-        const QString text = cell.toString().trimmed();
-        bool ok = false;
-        double value = QLocale::c().toDouble(text, &ok);
-        if (!ok)
-            value = QLocale().toDouble(text, &ok);
-        return ok && std::isfinite(value) ? value : none;
-    }
-    bool ok = false;
-    const double value = cell.toDouble(&ok);
-    return ok && std::isfinite(value) ? value : none;
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
 }
 
 QFont fontFrom(const QString &text)
@@ -79,12 +63,12 @@ QAccessibleInterface *graphLiteAccessible(const QString &className, QObject *obj
     return new GraphLiteAccessible(static_cast<QWidget *>(object));
 }
 
-// The view counts its frames so that callers can wait for one.
+// The view counts its frames so that tests can wait for one.
 class ChartView : public QChartView
 {
 public:
-    ChartView(QChart *chart, QWidget *parent, std::function<void()> painted)
-        : QChartView(chart, parent), m_painted(std::move(painted))
+    ChartView(QChart *chart, QWidget *parent, int &frames)
+        : QChartView(chart, parent), m_frames(frames)
     {
     }
 
@@ -92,11 +76,11 @@ protected:
     void paintEvent(QPaintEvent *event) override
     {
         QChartView::paintEvent(event);
-        m_painted();
+        ++m_frames;
     }
 
 private:
-    std::function<void()> m_painted;
+    int &m_frames;
 };
 
 GraphLite::GraphLite(QWidget *parent) : QWidget(parent)
@@ -127,10 +111,7 @@ GraphLite::GraphLite(QWidget *parent) : QWidget(parent)
     m_chart->addAxis(valueAxis.release(), Qt::AlignLeft);
 
     // The view takes the chart; OpenGL stays off so that painting is plain.
-    m_view = new ChartView(chart.release(), this, [this] {
-        ++m_frames;
-        emit framePainted();
-    });
+    m_view = new ChartView(chart.release(), this, m_frames);
     m_view->setRenderHint(QPainter::Antialiasing, false);
     // The focus stays on the chart itself, which a screen reader can describe.
     m_view->setFocusPolicy(Qt::NoFocus);
@@ -155,11 +136,6 @@ bool GraphLite::focusNextPrevChild(bool next)
     return true;
 }
 
-QColor GraphLite::fromWindowsColour(qint32 colour)
-{
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
-
 void GraphLite::setLineWidth(qint32 pixels)
 {
     m_pending.lineWidth = qMax(1, pixels);
@@ -174,19 +150,13 @@ void GraphLite::setBackgroundColour(qint32 colour)
 
 void GraphLite::loadData(const PointTable &table)
 {
-    const int n = table.points();
-    m_pending.labels.clear();
-    m_pending.labels.reserve(n);
-    for (int i = 0; i < n; ++i)
-        m_pending.labels.append(table.columns() > 0 ? table(0, i).toString() : QString());
-    m_pending.series.clear();
-    for (int column = 1; column < table.columns(); ++column) {
-        QList<double> values(n);
-        for (int i = 0; i < n; ++i)
-            values[i] = cellValue(table(column, i));
-        m_pending.series.append(std::move(values));
-    }
+    m_pending.data = table;
     m_dataChanged = true;
+}
+
+QString GraphLite::label(int point) const
+{
+    return m_shown.data.label ? m_shown.data.label(point) : QString();
 }
 
 void GraphLite::setTitle(const QString &title)
@@ -267,8 +237,8 @@ void GraphLite::rebuildSeries()
 {
     m_chart->removeAllSeries();
     m_lines.clear();
-    const int n = pointCount();
-    for (int k = 0; k < m_shown.series.size(); ++k) {
+    const int n = m_shown.data.points;
+    for (int k = 0; k < m_shown.data.series.size(); ++k) {
         const SeriesDefinition def = definition(k);
         QPen pen(def.colour);
         pen.setWidth(m_shown.lineWidth);
@@ -286,7 +256,7 @@ void GraphLite::rebuildSeries()
             m_chart->addSeries(line.release());
             run.clear();
         };
-        const QList<double> &values = m_shown.series[k];
+        const QList<double> &values = m_shown.data.series[k];
         for (int i = 0; i < values.size(); ++i) {
             if (std::isnan(values[i]))
                 flush();
@@ -327,7 +297,7 @@ void GraphLite::applySettings()
     m_valueAxis->setMinorGridLineVisible(s.gridLines && s.minorParts > 1);
     // Each point sits in the middle of its own slot.
     m_labelAxis->setStartValue(-0.5);
-    m_labelAxis->setRange(-0.5, qMax(1, pointCount()) - 0.5);
+    m_labelAxis->setRange(-0.5, qMax(1, m_shown.data.points) - 0.5);
 
     for (int k = 0; k < m_lines.size(); ++k) {
         QPen pen(definition(k).colour);
@@ -337,13 +307,21 @@ void GraphLite::applySettings()
             line->setMarkerSize(s.lineWidth + 2); // the radius
         }
     }
+    // The axis gives each label an equal share of its width, one share more
+    // than there are labels, and cuts off a label that does not fit its share;
+    // the first labels tell how wide they are.
+    const QFontMetricsF metrics(m_font);
+    double widest = metrics.horizontalAdvance(QStringLiteral("00/00"));
+    for (int i = 0; i < qMin(s.data.points, 64); ++i)
+        widest = qMax(widest, metrics.horizontalAdvance(label(i)));
+    m_labelRoom = widest + 2 * metrics.averageCharWidth() + 4;
     m_axisLabels.clear(); // the labels depend on the plot's width
     fitToPlotArea();
 }
 
 void GraphLite::fitToPlotArea()
 {
-    const int n = pointCount();
+    const int n = m_shown.data.points;
     double width = m_chart->plotArea().width();
     if (width <= 0)
         width = qMax(1, m_view->width() - 60);
@@ -355,20 +333,13 @@ void GraphLite::fitToPlotArea()
             line->setPointsVisible(line->count() == 1 || (m_shown.markers && n <= FullDetailLimit &&
                                                           spacing >= MinMarkerSpacing));
 
-    const QFontMetricsF metrics(m_font);
-    double widest = metrics.horizontalAdvance(QStringLiteral("00/00"));
-    for (int i = 0; i < qMin(n, 64); ++i)
-        widest = qMax(widest, metrics.horizontalAdvance(m_shown.labels[i]));
-    // The axis gives each label an equal share of its width, one share more
-    // than there are labels, and cuts off a label that does not fit its share.
-    const double room = widest + 2 * metrics.averageCharWidth() + 4;
-    const int fit = qMax(1, int(width / room) - 1);
+    const int fit = qMax(1, int(width / m_labelRoom) - 1);
     const int step = qMax(1, int(std::ceil(double(n) / fit)));
 
     QList<QPair<int, QString>> wanted;
     for (int i = 0; i < n; i += step)
-        if (!m_shown.labels[i].isEmpty())
-            wanted.append({i, m_shown.labels[i]});
+        if (QString text = label(i); !text.isEmpty())
+            wanted.append({i, std::move(text)});
     if (wanted == m_axisLabels)
         return;
     m_axisLabels = wanted;
@@ -382,81 +353,38 @@ void GraphLite::fitToPlotArea()
     }
 }
 
-QList<QPair<int, QString>> GraphLite::axisLabels() const
+GraphLite::Shown GraphLite::shown() const
 {
-    return m_axisLabels;
-}
-
-QString GraphLite::seriesCaption(int index) const
-{
-    if (index < 0 || index >= m_lines.size())
-        return QString();
-    return m_lines[index].first()->name();
-}
-
-QColor GraphLite::seriesColour(int index) const
-{
-    if (index < 0 || index >= m_lines.size())
-        return QColor();
-    return m_lines[index].first()->pen().color();
-}
-
-QList<QPointF> GraphLite::seriesPoints(int index) const
-{
-    QList<QPointF> points;
-    if (index < 0 || index >= m_shown.series.size())
-        return points;
-    const QList<double> &values = m_shown.series[index];
-    for (int i = 0; i < values.size(); ++i)
-        if (!std::isnan(values[i]))
-            points.append(QPointF(i, values[i]));
-    return points;
-}
-
-int GraphLite::drawnPointCount(int index) const
-{
-    int count = 0;
-    if (index >= 0 && index < m_lines.size())
-        for (const QLineSeries *line : m_lines[index])
-            count += line->count();
-    return count;
-}
-
-bool GraphLite::markersShown(int index) const
-{
-    if (index < 0 || index >= m_lines.size())
-        return false;
-    return m_lines[index].first()->pointsVisible();
-}
-
-QList<QPair<QString, QColor>> GraphLite::legendEntries() const
-{
-    QList<QPair<QString, QColor>> entries;
-    // Only a series' first line has an entry (see rebuildSeries).
-    for (const QList<QLineSeries *> &runs : m_lines)
+    Shown shown;
+    for (int i = 0; i < m_shown.data.points; ++i)
+        shown.labels.append(label(i));
+    shown.axisLabels = m_axisLabels;
+    for (const QList<double> &values : m_shown.data.series) {
+        QList<QPointF> points;
+        for (int i = 0; i < values.size(); ++i)
+            if (!std::isnan(values[i]))
+                points.append(QPointF(i, values[i]));
+        shown.points.append(points);
+    }
+    for (const QList<QLineSeries *> &runs : m_lines) {
+        int drawn = 0;
+        for (const QLineSeries *line : runs)
+            drawn += line->count();
+        shown.drawnPoints.append(drawn);
+        shown.markers.append(runs.first()->pointsVisible());
+        // Only a series' first line has an entry (see rebuildSeries).
         for (const QLegendMarker *marker : m_chart->legend()->markers(runs.first()))
-            entries.append({marker->label(), marker->brush().color()});
-    return entries;
-}
-
-QString GraphLite::title() const
-{
-    return m_chart->title();
-}
-
-double GraphLite::scaleMinimum() const
-{
-    return m_valueAxis->min();
-}
-
-double GraphLite::scaleMaximum() const
-{
-    return m_valueAxis->max();
-}
-
-QColor GraphLite::backgroundColour() const
-{
-    return m_chart->backgroundBrush().color();
+            shown.legend.append({marker->label(), marker->brush().color()});
+    }
+    shown.title = m_chart->title();
+    shown.minimum = m_valueAxis->min();
+    shown.maximum = m_valueAxis->max();
+    shown.background = m_chart->backgroundBrush().color();
+    shown.font = m_font;
+    shown.titleFont = m_titleFont;
+    shown.twips = placement();
+    shown.frames = m_frames;
+    return shown;
 }
 
 void GraphLite::setBorderStyle(int style)
@@ -507,16 +435,6 @@ float GraphLite::leftTwips() const
 float GraphLite::topTwips() const
 {
     return placement().top();
-}
-
-float GraphLite::widthTwips() const
-{
-    return placement().width();
-}
-
-float GraphLite::heightTwips() const
-{
-    return placement().height();
 }
 
 void GraphLite::resizeEvent(QResizeEvent *event)

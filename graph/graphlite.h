@@ -1,11 +1,10 @@
 #pragma once
 // GraphLite: a line chart of labelled points, drawn with Qt Charts.
 //
-// The chart is loaded from a PointTable: column 0 holds the point labels,
-// every further column one series of values (numbers or numeric text; an empty
-// cell or text that is no number draws no point and breaks the line there).
-// Labels run along the horizontal axis, as many as fit without overlapping;
-// the values are drawn against a vertical scale.
+// The chart is loaded from a PointTable: every series is one line through its
+// points' values; a NaN draws no point and breaks the line there. Labels run
+// along the horizontal axis, as many as fit without overlapping; the values
+// are drawn against a vertical scale.
 //
 // Settings change nothing on screen until redraw() is called. Colours are given
 // as 0x00BBGGRR values (0x0000FF is red), places and sizes in twips
@@ -48,14 +47,13 @@ public:
     void redraw();
     // Colour of the chart's background, 0x00BBGGRR.
     void setBackgroundColour(qint32 colour);
-    // Replaces the points with a copy of the table's.
+    // Replaces the points with the table's; the chart keeps its own copy.
     void loadData(const PointTable &table);
     void setTitle(const QString &title);
     // Bounds of the value scale.
     void setScaleMinimum(double value);
     void setScaleMaximum(double value);
-    // Colour (0x00BBGGRR) and legend caption of the series drawn from table
-    // column index + 1.
+    // Colour (0x00BBGGRR) and legend caption of series index.
     void defineSeries(qint16 index, qint32 colour, const QString &caption);
     // Number of labelled divisions of the value scale (at least 1).
     void setScaleDivisions(qint16 divisions);
@@ -70,8 +68,6 @@ public:
     void setPlacementTwips(float left, float top, float width, float height);
     float leftTwips() const;
     float topTwips() const;
-    float widthTwips() const;
-    float heightTwips() const;
 
     // --- Designer properties ----------------------------------------------
     int borderStyle() const { return m_borderStyle; }
@@ -80,37 +76,31 @@ public:
     void setChartFont(const QString &text);
     QString titleFontText() const { return m_titleFont.toString(); }
     void setTitleFont(const QString &text);
-    QFont chartFont() const { return m_font; }
-    QFont titleFont() const { return m_titleFont; }
 
-    // --- What the chart shows (as of the last redraw) -----------------------
-    int pointCount() const { return m_shown.labels.size(); }
-    QStringList labels() const { return m_shown.labels; }
-    // The labels written along the axis, with the point each stands at.
-    QList<QPair<int, QString>> axisLabels() const;
-    int seriesCount() const { return m_shown.series.size(); }
-    QString seriesCaption(int index) const;
-    QColor seriesColour(int index) const;
-    // The points of a series: x is the point's index, y its value; cells
-    // that draw no point are left out.
-    QList<QPointF> seriesPoints(int index) const;
-    // How many of them the line is drawn through (long lines are thinned).
-    int drawnPointCount(int index) const;
-    // Legend entries in order: caption and colour.
-    QList<QPair<QString, QColor>> legendEntries() const;
-    QString title() const;
-    double scaleMinimum() const;
-    double scaleMaximum() const;
-    QColor backgroundColour() const;
-    bool markersShown(int index) const;
+    // The chart's scene, for painting it elsewhere.
     QChart *chart() const { return m_chart; }
-    // Frames painted so far.
-    int frameCount() const { return m_frames; }
 
-    static QColor fromWindowsColour(qint32 colour);
-
-signals:
-    void framePainted();
+    // What the chart shows as of the last redraw, read back from the drawn
+    // chart; every label is made for it, so it is for checking, not drawing.
+    struct Shown {
+        QStringList labels; // one per point
+        // The labels written along the axis, with the point each stands at.
+        QList<QPair<int, QString>> axisLabels;
+        // Per series: the points (x the point's index, y its value; points
+        // without a value left out), how many the line is drawn through (long
+        // lines are thinned), and whether its points are marked.
+        QList<QList<QPointF>> points;
+        QList<int> drawnPoints;
+        QList<bool> markers;
+        QList<QPair<QString, QColor>> legend; // caption and colour, in order
+        QString title;
+        double minimum = 0, maximum = 0;
+        QColor background;
+        QFont font, titleFont;
+        QRectF twips;   // place and size
+        int frames = 0; // painted so far
+    };
+    Shown shown() const;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -122,8 +112,7 @@ private:
         QString caption;
     };
     struct State {
-        QStringList labels;
-        QList<QList<double>> series; // NaN where a cell draws no point
+        PointTable data;
         QList<SeriesDefinition> definitions;
         QString title;
         double minimum = 0;
@@ -136,6 +125,7 @@ private:
         bool markers = false;
     };
 
+    QString label(int point) const;
     void rebuildSeries();
     void applySettings();
     void fitToPlotArea();
@@ -154,6 +144,7 @@ private:
     QValueAxis *m_valueAxis = nullptr;
     QList<QList<QLineSeries *>> m_lines; // per series, one line per unbroken run
     QList<QPair<int, QString>> m_axisLabels;
+    double m_labelRoom = 1; // pixels a label needs along the axis
     QFont m_font;
     QFont m_titleFont;
     int m_borderStyle = 1;

@@ -20,6 +20,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <limits>
 
 using namespace merivex;
 
@@ -184,12 +185,12 @@ private:
     void chart(const QRectF &place)
     {
         const QList<ReportMeasurement> &rows = m_report.rows;
-        const int n = rows.size() == 1 ? 2 : int(rows.size());
-        PointTable table(4, n);
-        DateLabels labels;
-        for (qsizetype i = 0; i < rows.size(); ++i)
-            setTrendPoint(table, int(i), labels.label(rows[i].stored),
-                          rows[i].bmi ? QVariant(*rows[i].bmi) : QVariant());
+        QList<double> bmis;
+        for (const ReportMeasurement &row : rows)
+            bmis.append(row.bmi.value_or(std::numeric_limits<double>::quiet_NaN()));
+        const PointTable table = trendTable(bmis, [&rows, labels = DateLabels()](int point) {
+            return labels.label(rows[point].stored);
+        });
         // One pixel to a point: the chart's fonts come out at about the
         // size of the table's.
         GraphLite graph;

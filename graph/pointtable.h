@@ -1,35 +1,14 @@
 #pragma once
-// The table a chart is loaded from: columns × points of variant cells, indexed
-// first by column, then by point, both from 0. Every cell starts empty.
+// What a chart is loaded from: points along the horizontal axis, each with a
+// label and a value in every series. Labels are made only for the points the
+// axis shows: a long history shows a dozen of its thousands.
 #include <QList>
-#include <QVariant>
+#include <QString>
 
-class PointTable
-{
-public:
-    PointTable() = default;
-    PointTable(int columns, int points)
-        : m_columns(columns), m_points(points), m_cells(qsizetype(columns) * points)
-    {
-    }
+#include <functional>
 
-    int columns() const { return m_columns; }
-    int points() const { return m_points; }
-
-    QVariant &operator()(int column, int point) { return m_cells[index(column, point)]; }
-    const QVariant &operator()(int column, int point) const
-    {
-        return m_cells[index(column, point)];
-    }
-
-private:
-    qsizetype index(int column, int point) const
-    {
-        Q_ASSERT(column >= 0 && column < m_columns && point >= 0 && point < m_points);
-        return qsizetype(column) * m_points + point;
-    }
-
-    int m_columns = 0;
-    int m_points = 0;
-    QList<QVariant> m_cells;
+struct PointTable {
+    int points = 0;
+    std::function<QString(int point)> label; // an empty text labels nothing
+    QList<QList<double>> series;             // NaN where a point has no value
 };

@@ -1,11 +1,53 @@
 #include "graph/trendchart.h"
 
-void setTrendPoint(PointTable &table, int point, const QString &label, const QVariant &bmi)
+#include <QLocale>
+
+#include <cmath>
+#include <limits>
+
+namespace
 {
-    table(0, point) = label;
-    table(1, point) = qint16(25);
-    table(2, point) = qint16(20);
-    table(3, point) = bmi;
+constexpr double None = std::numeric_limits<double>::quiet_NaN();
+
+double finiteOrNone(double value)
+{
+    return std::isfinite(value) ? value : None;
+}
+} // namespace
+
+double trendValue(const merivex::FieldValue &bmi)
+{
+    if (const auto *number = std::get_if<double>(&bmi))
+        return finiteOrNone(*number);
+    if (const auto *number = std::get_if<qint64>(&bmi))
+        return double(*number);
+    const auto *stored = std::get_if<std::string>(&bmi);
+    if (!stored)
+        return None;
+    const QString text = QString::fromUtf8(stored->data(), qsizetype(stored->size())).trimmed();
+    bool ok = false;
+    double value = QLocale::c().toDouble(text, &ok);
+    if (!ok)
+        value = QLocale().toDouble(text, &ok);
+    return ok ? finiteOrNone(value) : None;
+}
+
+PointTable trendTable(QList<double> bmis, std::function<QString(int point)> label)
+{
+    const qsizetype measured = bmis.size();
+    PointTable table;
+    table.points = measured == 1 ? 2 : int(measured);
+    table.label = [label = std::move(label), measured](int point) {
+        return point < measured ? label(point) : QString();
+    };
+    QList<double> ideal(table.points, None), under(table.points, None);
+    for (qsizetype i = 0; i < measured; ++i) {
+        ideal[i] = 25;
+        under[i] = 20;
+    }
+    bmis.resize(table.points, None);
+    table.series = {ideal, under, bmis};
+    return table;
 }
 
 void drawTrend(GraphLite &chart, const PointTable &table)

@@ -1,12 +1,23 @@
 #pragma once
 // The trend chart as the graph window shows it, also for the printed report:
-// the points' table and every setting but the chart's place.
+// its points and every setting but the chart's place.
+#include "db/field_value.h"
 #include "graph/graphlite.h"
 #include "graph/pointtable.h"
 
-// Point i of a four-column table: its label, the reference lines at 25 and
-// 20, and the BMI as the query gives it.
-void setTrendPoint(PointTable &table, int point, const QString &label, const QVariant &bmi);
+#include <QList>
+
+#include <functional>
+
+// A BMI as the query gives it, as the chart draws it: a number as it is, a
+// text by the number it reads as (C, then the user's locale), NaN (no point)
+// for null, infinity or any other text.
+double trendValue(const merivex::FieldValue &bmi);
+
+// The measured BMIs in their order (NaN where there is none), point i
+// labelled label(i), with the reference lines at 25 and 20 through each
+// point. A single measurement is followed by an empty point.
+PointTable trendTable(QList<double> bmis, std::function<QString(int point)> label);
 
 // Loads the table and applies the colours, captions and scale, then redraws.
 void drawTrend(GraphLite &chart, const PointTable &table);

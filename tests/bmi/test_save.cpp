@@ -79,8 +79,8 @@ void TestSave::storesTodaysMeasurementRefillsTheGridAndOpensTheGraph()
     QVERIFY(!bmi.ui().cmdSave->isEnabled());
     QCOMPARE(bmi.ui().MSFlexGrid1->Rows(), 3);
     QVERIFY(Forms::get<frmGraph>().IsLoaded());
-    QCOMPARE(chart().labels()[0], QString("06/12"));
-    QCOMPARE(chart().seriesPoints(2)[0].y(), 65 / (1.7 * 1.7));
+    QCOMPARE(chart().shown().labels[0], QString("06/12"));
+    QCOMPARE(chart().shown().points[2][0].y(), 65 / (1.7 * 1.7));
     // The BMI window stays open under it.
     QVERIFY(bmi.IsLoaded());
     bmi.cmdCalculate_Click();

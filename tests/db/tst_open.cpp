@@ -142,6 +142,28 @@ private slots:
                       QStringLiteral("2")}}));
     }
 
+    // A statement keeps its connection, and the file held, for as long as it
+    // lives, also past the last other holder; an inspecting one counts its
+    // work in the connection's object all the while.
+    void statementOutlivesItsHolders()
+    {
+        QTemporaryDir dir;
+        const QString path = testfiles::createDatabase(dir);
+        const QString counting = QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+            "SELECT count(*) FROM n");
+        for (const bool inspecting : {false, true}) {
+            Statement statement = [&] {
+                return (inspecting ? inspectPatientDatabase(path) : testfiles::open(path))
+                    ->prepare(counting);
+            }();
+            QVERIFY(statement.step());
+            QCOMPARE(statement.column(0).toInt(), 20000);
+            QCOMPARE(OtherProcess(path).answer(), inUse());
+        }
+        QCOMPARE(OtherProcess(path).answer(), held());
+    }
+
     // Every connection commits through a write-ahead log synced in full.
     void journalSettingsOnEveryConnection()
     {

@@ -22,7 +22,7 @@ GraphLite &chart()
 QList<double> values(int series)
 {
     QList<double> out;
-    for (const QPointF &p : chart().seriesPoints(series))
+    for (const QPointF &p : chart().shown().points.value(series))
         out.append(p.y());
     return out;
 }
@@ -86,16 +86,16 @@ void TestFrmGraph::drawsTheBmiByDateBetweenTheReferenceLines()
     QVERIFY(graph.IsLoaded());
     QCOMPARE(graph.Caption(), QString("Your Weight Graf"));
     QVERIFY(messages.prompts().isEmpty());
-    QCOMPARE(chart().labels(), QStringList({"05/01", "12/02", "20/03"}));
+    QCOMPARE(chart().shown().labels, QStringList({"05/01", "12/02", "20/03"}));
     QCOMPARE(values(0), QList<double>({25, 25, 25}));
     QCOMPARE(values(1), QList<double>({20, 20, 20}));
     QCOMPARE(values(2), QList<double>({22.5, 23, 24.1}));
 
-    QCOMPARE(chart().title(), QString("Body Weight Index"));
-    QCOMPARE(chart().scaleMinimum(), 0.0);
-    QCOMPARE(chart().scaleMaximum(), 50.0);
-    QCOMPARE(chart().backgroundColour(), QColor(Qt::white));
-    const QList<QPair<QString, QColor>> legend = chart().legendEntries();
+    QCOMPARE(chart().shown().title, QString("Body Weight Index"));
+    QCOMPARE(chart().shown().minimum, 0.0);
+    QCOMPARE(chart().shown().maximum, 50.0);
+    QCOMPARE(chart().shown().background, QColor(Qt::white));
+    const QList<QPair<QString, QColor>> legend = chart().shown().legend;
     QCOMPARE(legend.size(), 3);
     QCOMPARE(legend[0], qMakePair(QString("Ideal Weight"), QColor(Qt::red)));
     QCOMPARE(legend[1], qMakePair(QString("UnderWeight"), QColor(Qt::blue)));
@@ -114,10 +114,10 @@ void TestFrmGraph::oneMeasurementGivesTwoPoints()
 {
     testfiles::addMeasurements({{1, 1, "05/01/01", 65.0, 1.7}});
     Forms::get<frmGraph>().Show();
-    QCOMPARE(chart().labels(), QStringList({"05/01", ""}));
+    QCOMPARE(chart().shown().labels, QStringList({"05/01", ""}));
     QCOMPARE(values(0), QList<double>({25}));
-    QCOMPARE(chart().seriesPoints(2).size(), 1);
-    QCOMPARE(chart().seriesPoints(2)[0].y(), 65.0 / (1.7 * 1.7));
+    QCOMPARE(chart().shown().points[2].size(), 1);
+    QCOMPARE(chart().shown().points[2][0].y(), 65.0 / (1.7 * 1.7));
     QVERIFY(chart().accessibleDescription().startsWith("1 measurement: 05/01, BMI 22.5."));
 }
 
@@ -125,7 +125,7 @@ void TestFrmGraph::sameDayAndMonthShareALabel()
 {
     testfiles::addMeasurements({{1, 1, "05/01/01", 22.0, 1.0}, {2, 1, "05/01/02", 23.0, 1.0}});
     Forms::get<frmGraph>().Show();
-    QCOMPARE(chart().labels(), QStringList({"05/01", "05/01"}));
+    QCOMPARE(chart().shown().labels, QStringList({"05/01", "05/01"}));
     QCOMPARE(values(2), QList<double>({22, 23}));
 }
 
@@ -135,7 +135,7 @@ void TestFrmGraph::labelsTakeTheLocaleSeparator()
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     testfiles::addMeasurements({{1, 1, "05.01.01", 22.0, 1.0}, {2, 1, " 6-1-01 ", 23.0, 1.0}});
     Forms::get<frmGraph>().Show();
-    QCOMPARE(chart().labels(), QStringList({"05.01", "06.01"}));
+    QCOMPARE(chart().shown().labels, QStringList({"05.01", "06.01"}));
 }
 
 void TestFrmGraph::nullBmiAndUnreadableDateDrawNothing()
@@ -149,13 +149,13 @@ void TestFrmGraph::nullBmiAndUnreadableDateDrawNothing()
     Forms::get<frmGraph>().Show();
     QVERIFY(Forms::get<frmGraph>().IsLoaded());
     QVERIFY(messages.prompts().isEmpty());
-    QCOMPARE(chart().pointCount(), 5);
-    QCOMPARE(chart().labels().count(QString()), 2);
-    QVERIFY(chart().labels().contains("06/01"));
+    QCOMPARE(chart().shown().labels.size(), 5);
+    QCOMPARE(chart().shown().labels.count(QString()), 2);
+    QVERIFY(chart().shown().labels.contains("06/01"));
     // The Null BMI leaves a gap; the reference lines cross every point.
-    QCOMPARE(chart().seriesPoints(2).size(), 4);
+    QCOMPARE(chart().shown().points[2].size(), 4);
     QVERIFY(!values(2).contains(60.0));
-    QCOMPARE(chart().seriesPoints(0).size(), 5);
+    QCOMPARE(chart().shown().points[0].size(), 5);
 }
 
 void TestFrmGraph::noMeasurementShowsAnEmptyChart()
@@ -165,14 +165,14 @@ void TestFrmGraph::noMeasurementShowsAnEmptyChart()
     Forms::get<frmGraph>().Show();
     QVERIFY(Forms::get<frmGraph>().IsLoaded());
     QVERIFY(messages.prompts().isEmpty());
-    QCOMPARE(chart().pointCount(), 0);
-    QCOMPARE(chart().title(), QString("Body Weight Index"));
-    QCOMPARE(chart().scaleMaximum(), 50.0);
-    QCOMPARE(chart().legendEntries().size(), 3);
+    QCOMPARE(chart().shown().labels.size(), 0);
+    QCOMPARE(chart().shown().title, QString("Body Weight Index"));
+    QCOMPARE(chart().shown().maximum, 50.0);
+    QCOMPARE(chart().shown().legend.size(), 3);
     QVERIFY(chart().accessibleDescription().startsWith("No measurements."));
-    QVERIFY(chart().axisLabels().isEmpty());
+    QVERIFY(chart().shown().axisLabels.isEmpty());
     for (int k = 0; k < 3; ++k)
-        QVERIFY(chart().seriesPoints(k).isEmpty());
+        QVERIFY(chart().shown().points[k].isEmpty());
 }
 
 void TestFrmGraph::onlyThePatientsOwnMeasurements()
@@ -183,7 +183,7 @@ void TestFrmGraph::onlyThePatientsOwnMeasurements()
                                 {3, 2, "04/01/01", 31.0, 1.0}});
     choosePatient(2, "Siti");
     Forms::get<frmGraph>().Show();
-    QCOMPARE(chart().labels(), QStringList({"04/01", "06/01"}));
+    QCOMPARE(chart().shown().labels, QStringList({"04/01", "06/01"}));
     QCOMPARE(values(2), QList<double>({31, 30}));
 }
 
@@ -195,20 +195,20 @@ void TestFrmGraph::chartFitsTheWindow()
     QCOMPARE(graph.ScaleHeight(), 5340.0);
     QCOMPARE(graph.window()->pos(), QPoint(0, 0));
     // First display: full inner width, 120 twips short of the bottom.
-    QCOMPARE(chart().widthTwips(), float(graph.ScaleWidth()));
-    QCOMPARE(chart().heightTwips(), float(graph.ScaleHeight() - 120));
+    QCOMPARE(chart().shown().twips.width(), graph.ScaleWidth());
+    QCOMPARE(chart().shown().twips.height(), graph.ScaleHeight() - 120);
 
     // 400 x 267 pixels are 6000 x 4005 twips.
     graph.client()->resize(400, 267);
     QCOMPARE(graph.ScaleWidth(), 6000.0);
-    QCOMPARE(chart().widthTwips(), 6000.0f);
-    QCOMPARE(chart().heightTwips(), 3885.0f);
+    QCOMPARE(chart().shown().twips.width(), 6000.0);
+    QCOMPARE(chart().shown().twips.height(), 3885.0);
     QCOMPARE(chart().size(), QSize(400, 259));
     QCOMPARE(chart().pos(), QPoint(0, 0));
 
     // Lower than the bottom strip: no negative size reaches the chart.
     graph.client()->resize(3, 5);
-    QCOMPARE(chart().heightTwips(), 0.0f);
+    QCOMPARE(chart().shown().twips.height(), 0.0);
     QCOMPARE(chart().size(), QSize(3, 0));
 }
 
@@ -219,12 +219,12 @@ void TestFrmGraph::openWindowIsOnlyRaised()
     graph.Show();
     testfiles::addMeasurements({{3, 1, "07/01/01", 24.0, 1.0}});
     graph.Show();
-    QCOMPARE(chart().pointCount(), 2);
+    QCOMPARE(chart().shown().labels.size(), 2);
 
     graph.Unload();
     QVERIFY(!graph.IsLoaded());
     graph.Show();
-    QCOMPARE(chart().pointCount(), 3);
+    QCOMPARE(chart().shown().labels.size(), 3);
     QCOMPARE(values(2), QList<double>({22, 23, 24}));
 }
 

@@ -4,6 +4,7 @@
 
 #include "graph/graphlite.h"
 #include "graph/thinning.h"
+#include "graph/trendchart.h"
 
 #include <QApplication>
 #include <QChart>
@@ -13,16 +14,9 @@
 
 namespace
 {
-PointTable table(const QStringList &labels, const QList<QVariant> &values)
+PointTable table(const QStringList &labels, const QList<double> &values)
 {
-    PointTable t(4, labels.size());
-    for (int i = 0; i < labels.size(); ++i) {
-        t(0, i) = labels[i];
-        t(1, i) = qint16(25);
-        t(2, i) = qint16(20);
-        t(3, i) = values[i];
-    }
-    return t;
+    return trendTable(values, [labels](int point) { return labels[point]; });
 }
 } // namespace
 
@@ -44,49 +38,52 @@ private slots:
 void TestGraphLite::showsNothingNewUntilRedrawn()
 {
     GraphLite chart;
-    chart.loadData(table({"05/01"}, {"22.5"}));
+    chart.loadData(table({"05/01", "06/01"}, {22.5, 23}));
     chart.setTitle("T");
-    QCOMPARE(chart.pointCount(), 0);
-    QCOMPARE(chart.title(), QString());
+    QCOMPARE(chart.shown().labels.size(), 0);
+    QCOMPARE(chart.shown().title, QString());
     chart.redraw();
-    QCOMPARE(chart.pointCount(), 1);
-    QCOMPARE(chart.title(), QString("T"));
+    QCOMPARE(chart.shown().labels.size(), 2);
+    QCOMPARE(chart.shown().title, QString("T"));
 }
 
 // The table is copied: changing or dropping it later changes nothing.
 void TestGraphLite::tableIsCopied()
 {
     GraphLite chart;
-    PointTable other = table({"01/01"}, {qint16(30)});
+    PointTable other = table({"01/01", "02/01"}, {30, 31});
     chart.loadData(other);
-    other(3, 0) = "40";
+    other.series[2][0] = 40;
+    other = PointTable();
     chart.redraw();
-    QCOMPARE(chart.seriesPoints(2), QList<QPointF>({{0, 30}}));
+    QCOMPARE(chart.shown().points[2], QList<QPointF>({{0, 30}, {1, 31}}));
 }
 
 void TestGraphLite::emptyAndUnreadableCellsDrawNoPoint()
 {
     GraphLite chart;
-    chart.loadData(table({"a", "b", "c", "d", "e"}, {"21", "", QVariant(), " 23.5 ", "x"}));
+    // Values as the query may give them: texts, null, infinity.
+    const QList<merivex::FieldValue> cells = {std::string("21"), std::string(""),
+                                              std::monostate(),  std::string(" 23.5 "),
+                                              std::string("x"),  HUGE_VAL};
+    QList<double> values;
+    for (const merivex::FieldValue &cell : cells)
+        values.append(trendValue(cell));
+    chart.loadData(table({"a", "b", "c", "d", "e", "f"}, values));
     chart.redraw();
-    QCOMPARE(chart.seriesPoints(2), QList<QPointF>({{0, 21}, {3, 23.5}}));
+    QCOMPARE(chart.shown().points[2], QList<QPointF>({{0, 21}, {3, 23.5}}));
     // The broken line is still one series in the legend.
-    QCOMPARE(chart.legendEntries().size(), 3);
+    QCOMPARE(chart.shown().legend.size(), 3);
 
-    // A table padded with an empty point: labels and values both empty.
-    PointTable padded(4, 2);
-    padded(0, 0) = "05/01";
-    padded(1, 0) = qint16(25);
-    padded(2, 0) = qint16(20);
-    padded(3, 0) = "22";
-    chart.loadData(padded);
+    // One measurement is padded with an empty point: no label, no values.
+    chart.loadData(table({"05/01"}, {22}));
     chart.redraw();
-    QCOMPARE(chart.pointCount(), 2);
-    QCOMPARE(chart.labels(), QStringList({"05/01", ""}));
+    const GraphLite::Shown padded = chart.shown();
+    QCOMPARE(padded.labels, QStringList({"05/01", ""}));
     for (int k = 0; k < 3; ++k)
-        QCOMPARE(chart.seriesPoints(k).size(), 1);
+        QCOMPARE(padded.points[k].size(), 1);
     // A lone point has no line to show it, so it is marked.
-    QVERIFY(chart.markersShown(2));
+    QVERIFY(padded.markers[2]);
 }
 
 // Colours, legend, title and scale as the graph window sets them are
@@ -96,10 +93,10 @@ void TestGraphLite::dataNeverStretchTheFixedScale()
     GraphLite chart;
     chart.setScaleMinimum(0);
     chart.setScaleMaximum(50);
-    chart.loadData(table({"a"}, {"90"}));
+    chart.loadData(table({"a"}, {90}));
     chart.redraw();
-    QCOMPARE(chart.scaleMaximum(), 50.0);
-    QCOMPARE(chart.seriesPoints(2).value(0).y(), 90.0);
+    QCOMPARE(chart.shown().maximum, 50.0);
+    QCOMPARE(chart.shown().points[2].value(0).y(), 90.0);
 }
 
 void TestGraphLite::repeatedLabelsAreAllShown()
@@ -107,10 +104,10 @@ void TestGraphLite::repeatedLabelsAreAllShown()
     GraphLite chart;
     chart.resize(529, 361);
     chart.show();
-    chart.loadData(table({"05/01", "05/01", "06/01"}, {"20", "21", "22"}));
+    chart.loadData(table({"05/01", "05/01", "06/01"}, {20, 21, 22}));
     chart.redraw();
-    QTRY_VERIFY(chart.frameCount() > 0);
-    const QList<QPair<int, QString>> shown = chart.axisLabels();
+    QTRY_VERIFY(chart.shown().frames > 0);
+    const QList<QPair<int, QString>> shown = chart.shown().axisLabels;
     QCOMPARE(shown.size(), 3);
     QCOMPARE(shown[0], qMakePair(0, QString("05/01")));
     QCOMPARE(shown[1], qMakePair(1, QString("05/01")));
@@ -122,23 +119,24 @@ void TestGraphLite::manyPointsShowOnlyLabelsThatFit()
     chart.resize(529, 361);
     chart.show();
     QStringList labels;
-    QList<QVariant> values;
+    QList<double> values;
     for (int i = 0; i < 32767; ++i) {
         labels.append(
             QString("%1/%2").arg(i % 28 + 1, 2, 10, QChar('0')).arg(i % 12 + 1, 2, 10, QChar('0')));
-        values.append(QString::number(20 + i % 10));
+        values.append(20 + i % 10);
     }
     chart.loadData(table(labels, values));
     chart.redraw();
-    QTRY_VERIFY(chart.frameCount() > 0);
+    QTRY_VERIFY(chart.shown().frames > 0);
     QCoreApplication::processEvents();
 
-    const QList<QPair<int, QString>> shown = chart.axisLabels();
+    const GraphLite::Shown drawn = chart.shown();
+    const QList<QPair<int, QString>> shown = drawn.axisLabels;
     QVERIFY(shown.size() >= 2);
     QVERIFY(shown.size() < 40);
-    QCOMPARE(chart.seriesPoints(2).size(), 32767);
+    QCOMPARE(drawn.points[2].size(), 32767);
     // Neighbouring labels are at least one label's width apart on screen.
-    const QFontMetricsF metrics(chart.chartFont());
+    const QFontMetricsF metrics(drawn.font);
     const double width = metrics.horizontalAdvance("00/00");
     QChart *c = chart.chart();
     for (int i = 1; i < shown.size(); ++i) {
@@ -146,11 +144,11 @@ void TestGraphLite::manyPointsShowOnlyLabelsThatFit()
         const double b = c->mapToPosition(QPointF(shown[i].first, 0)).x();
         QVERIFY2(b - a >= width, qPrintable(QString("%1 px apart").arg(b - a)));
     }
-    QVERIFY(!chart.markersShown(2)); // far too dense to mark
+    QVERIFY(!drawn.markers[2]); // far too dense to mark
 
     // A wider chart has room for more labels.
     chart.resize(1200, 361);
-    QTRY_VERIFY(chart.axisLabels().size() > shown.size());
+    QTRY_VERIFY(chart.shown().axisLabels.size() > shown.size());
 }
 
 void TestGraphLite::longLinesAreThinnedWithoutLosingPeaks()
@@ -178,41 +176,41 @@ void TestGraphLite::longLinesAreThinnedWithoutLosingPeaks()
     // Level lines keep only their ends; the chart still knows every point.
     GraphLite chart;
     QStringList labels;
-    QList<QVariant> values;
+    QList<double> values;
     for (int i = 0; i < n; ++i) {
         labels.append("01/01");
-        values.append(i % 2 ? "21" : "23");
+        values.append(i % 2 ? 21 : 23);
     }
     chart.loadData(table(labels, values));
     chart.redraw();
-    QCOMPARE(chart.drawnPointCount(0), 2);
-    QVERIFY(chart.drawnPointCount(2) <= 4 * FullDetailLimit);
-    QCOMPARE(chart.seriesPoints(2).size(), n);
+    const GraphLite::Shown shown = chart.shown();
+    QCOMPARE(shown.drawnPoints[0], 2);
+    QVERIFY(shown.drawnPoints[2] <= 4 * FullDetailLimit);
+    QCOMPARE(shown.points[2].size(), n);
 }
 
 void TestGraphLite::placementInTwipsNeverNegative()
 {
     GraphLite chart;
     chart.setPlacementTwips(150, 30, -200, -1);
-    QCOMPARE(chart.widthTwips(), 0.0f);
-    QCOMPARE(chart.heightTwips(), 0.0f);
+    QCOMPARE(chart.shown().twips, QRectF(150, 30, 0, 0));
     QCOMPARE(chart.leftTwips(), 150.0f);
     QCOMPARE(chart.pos(), QPoint(10, 2));
     QCOMPARE(chart.size(), QSize(0, 0));
     // Placed by pixels, it reports the pixels in twips.
     chart.setGeometry(0, 0, 529, 361);
-    QCOMPARE(chart.widthTwips(), 7935.0f);
-    QCOMPARE(chart.heightTwips(), 5415.0f);
+    QCOMPARE(chart.shown().twips.size(), QSizeF(7935, 5415));
 }
 
 void TestGraphLite::designerFontsAndBorder()
 {
     GraphLite chart;
     chart.setChartFont("MS Sans Serif,8.25,-1,5,400,0,0,0,0,0,0,0,0,0,0,1");
-    QCOMPARE(chart.chartFont().family(), QString("MS Sans Serif"));
-    QCOMPARE(chart.chartFont().pointSizeF(), 8.25);
-    QVERIFY(!chart.chartFont().bold() && !chart.chartFont().italic());
-    QCOMPARE(chart.chart()->titleFont().pointSizeF(), chart.titleFont().pointSizeF());
+    const GraphLite::Shown shown = chart.shown();
+    QCOMPARE(shown.font.family(), QString("MS Sans Serif"));
+    QCOMPARE(shown.font.pointSizeF(), 8.25);
+    QVERIFY(!shown.font.bold() && !shown.font.italic());
+    QCOMPARE(chart.chart()->titleFont().pointSizeF(), shown.titleFont.pointSizeF());
     QCOMPARE(chart.borderStyle(), 1);
 }
 

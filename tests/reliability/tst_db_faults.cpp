@@ -136,7 +136,7 @@ void checkDone(Action action, Kind fault)
         break;
     case Action::Graph:
         QVERIFY(Forms::get<frmGraph>().IsLoaded());
-        QCOMPARE(Forms::get<frmGraph>().ui().GraphLite1->labels().value(0),
+        QCOMPARE(Forms::get<frmGraph>().ui().GraphLite1->shown().labels.value(0),
                  QStringLiteral("01/12"));
         break;
     }

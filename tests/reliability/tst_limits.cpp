@@ -115,7 +115,7 @@ void TestLimits::measurementsUpToTheLastId()
     QCOMPARE(grid->TextMatrix(LastId, 0), QString::number(LastId));
     QVERIFY(grid->TextMatrix(LastId + 1, 1).isEmpty());
     QVERIFY(Forms::get<frmGraph>().IsLoaded());
-    QCOMPARE(Forms::get<frmGraph>().ui().GraphLite1->seriesPoints(2).size(), LastId);
+    QCOMPARE(Forms::get<frmGraph>().ui().GraphLite1->shown().points[2].size(), LastId);
 
     const QList<testfiles::Measurement> before = testfiles::measurements();
     QCOMPARE(before.size(), LastId);
