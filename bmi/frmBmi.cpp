@@ -66,8 +66,8 @@ void frmBmi::search()
 {
     if (Module1::CurrentPatientId.isEmpty())
         return;
-    // The id goes into the statement, so one that is not a whole number is
-    // refused before anything changes; the grid keeps its rows.
+    // An id that is not a whole 16-bit number names no patient: refused
+    // before anything changes, the grid keeps its rows.
     qint16 id = 0;
     try {
         id = merivex::idFromText(Module1::CurrentPatientId);

@@ -1,7 +1,10 @@
 // displayText on any value a field can hold: text keeps everything but the
-// surrounding blanks, numbers read back to the value within 15 digits.
+// surrounding blanks, numbers read back to the value within 15 digits, and a
+// value kept as the engine hands it over shows as the same value read as a
+// QVariant.
 #include "db/dao.h"
 #include "db/display_text.h"
+#include "db/field_value.h"
 
 #include "fuzz_support.h"
 
@@ -26,10 +29,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         fuzz::check(!shown.startsWith(QLatin1Char(' ')) && !shown.endsWith(QLatin1Char(' ')),
                     "blanks left around the text");
         fuzz::check(shown == merivex::displayText(QVariant(shown)), "not idempotent");
+        // The engine's bytes, valid UTF-8 or not, as the statement reads them.
+        const std::string bytes(reinterpret_cast<const char *>(data), size);
+        fuzz::check(merivex::displayText(merivex::FieldValue(bytes)) ==
+                        merivex::displayText(
+                            QVariant(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())))),
+                    "a stored text shown differently");
     } else if (kind == 1) {
         double value = 0;
         std::memcpy(&value, data, std::min(size, sizeof value));
         const QString shown = merivex::displayText(QVariant(value));
+        fuzz::check(merivex::displayText(merivex::FieldValue(value)) == shown,
+                    "a stored double shown differently");
         if (std::isfinite(value)) {
             // Read back wider than a double: 15 digits of the largest
             // doubles round past their range.
@@ -44,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     } else {
         qint64 value = 0;
         std::memcpy(&value, data, std::min(size, sizeof value));
-        fuzz::check(merivex::displayText(QVariant(value)) == QString::number(value),
+        fuzz::check(merivex::displayText(QVariant(value)) == QString::number(value) &&
+                        merivex::displayText(merivex::FieldValue(value)) == QString::number(value),
                     "a whole number shown differently");
     }
     return 0;
