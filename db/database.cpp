@@ -277,6 +277,10 @@ void Database::CommitTrans()
 {
     execute(Sql::engine::commit);
 }
+void Database::Rollback()
+{
+    execute(Sql::engine::rollback);
+}
 
 Statement Database::prepare(const QString &sql) const
 {

@@ -22,6 +22,7 @@ inline const QString setSynchronous = QStringLiteral("PRAGMA synchronous=FULL");
 inline const QString quickCheck = QStringLiteral("PRAGMA quick_check");
 inline const QString begin = QStringLiteral("BEGIN");
 inline const QString commit = QStringLiteral("COMMIT");
+inline const QString rollback = QStringLiteral("ROLLBACK");
 
 // INTEGER PRIMARY KEY ids: "Select *" returns rows in id order and an id is
 // never stored twice; the checks keep every id within 16 bits, also one the

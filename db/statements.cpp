@@ -61,6 +61,15 @@ QString patientHistory(const QString &id)
            QStringLiteral(" order by date");
 }
 
+QString patientHistoryKeys(const QString &id)
+{
+    return QStringLiteral("SELECT BMIHistory.IdBMI, Date, Height, Weight from Biodata , "
+                          "BMIHistory ") +
+           QStringLiteral(" Where Biodata.IdPatient Like ") + checkedId(id) +
+           QStringLiteral(" and BMIhistory.Idpt = Biodata.IdPatient ") +
+           QStringLiteral(" order by date");
+}
+
 QString patientTrend(const QString &id)
 {
     return QStringLiteral("SELECT Date,(Weight/(Height*Height)) from Biodata , BMIHistory ") +

@@ -46,6 +46,13 @@ namespace HistoryColumn
 {
 enum : int { Date, Height, Weight, Bmi, Count };
 } // namespace HistoryColumn
+// The same rows in the same order with their IdBMI first, read beside the
+// history so that a row of the grid can be deleted by its id.
+QString patientHistoryKeys(const QString &id);
+namespace HistoryKeyColumn
+{
+enum : int { IdBMI, Date, Height, Weight };
+} // namespace HistoryKeyColumn
 QString patientTrend(const QString &id);
 namespace TrendColumn
 {
