@@ -4,6 +4,7 @@
 #include "classic/accessibility.h"
 #include "classic/forms.h"
 #include "classic/msgbox.h"
+#include "classic/row_menu.h"
 #include "classic/runtime_error.h"
 #include "classic/shared_state.h"
 #include "classic/typed_input.h"
@@ -11,6 +12,7 @@
 #include "db/database_file.h"
 #include "db/date_format.h"
 #include "db/dates.h"
+#include "db/delete_measurement.h"
 #include "db/display_text.h"
 #include "db/int16.h"
 #include "db/statements.h"
@@ -47,6 +49,10 @@ void frmBmi::connectHandlers()
 {
     on(m_ui->cmdCalculate, &QPushButton::clicked, [this] { cmdCalculate_Click(); });
     on(m_ui->cmdSave, &QPushButton::clicked, [this] { cmdSave_Click(); });
+    InstallRowMenu(
+        m_ui->MSFlexGrid1, QStringLiteral("Delete this measurement…"),
+        [this](int row) { return measurementId(row).has_value(); },
+        [this](int row) { deleteMeasurement(row); });
 }
 
 void frmBmi::Form_Load()
@@ -78,6 +84,9 @@ void frmBmi::search()
         throw noConnection();
 
     FlexGrid &grid = *m_ui->MSFlexGrid1;
+    m_ids.clear();
+    m_idsRead = false;
+    m_searched = Module1::CurrentPatientId;
     grid.setRows(2);
     grid.setFixedRows(1);
     grid.setFixedCols(1);
@@ -105,6 +114,56 @@ void frmBmi::search()
         grid.setRow(grid.Rows() - 1);
     }
     records.Close();
+}
+
+// Read when a row's menu is first asked for, not at every search (each
+// resize searches): a second statement of the same rows in the same order.
+// Should any row differ from the grid's, no row is offered for deletion.
+std::optional<qint16> frmBmi::measurementId(int row)
+{
+    namespace Column = merivex::Sql::HistoryKeyColumn;
+    const FlexGrid &grid = *m_ui->MSFlexGrid1;
+    if (!m_idsRead && !m_searched.isEmpty() && Module1::PatientDatabase) {
+        m_idsRead = true;
+        merivex::Statement keys =
+            Module1::PatientDatabase->prepare(merivex::Sql::patientHistoryKeys(m_searched));
+        std::vector<qint16> ids;
+        bool same = true;
+        for (int r = 1; same && keys.step(); ++r) {
+            same = r < grid.Rows() - 1;
+            for (int c : {Column::Date, Column::Height, Column::Weight})
+                same = same && merivex::displayText(keys.column(c)) == grid.TextMatrix(r, c);
+            if (same)
+                ids.push_back(merivex::toInt16(keys.column(Column::IdBMI)));
+        }
+        if (same && ids.size() == size_t(grid.Rows() - 2))
+            m_ids = std::move(ids);
+    }
+    if (row < 1 || size_t(row) > m_ids.size())
+        return std::nullopt;
+    return m_ids[size_t(row) - 1];
+}
+
+void frmBmi::deleteMeasurement(int row)
+{
+    const std::optional<qint16> id = measurementId(row);
+    if (!id)
+        return;
+    const FlexGrid &grid = *m_ui->MSFlexGrid1;
+    const QString question = QStringLiteral("Delete this measurement?\n\nDate: %1\nHeight: "
+                                            "%2\nWeight: %3\nBMI: %4")
+                                 .arg(grid.TextMatrix(row, 1), grid.TextMatrix(row, 2),
+                                      grid.TextMatrix(row, 3), grid.TextMatrix(row, 4));
+    if (MsgBox(question, vbYesNo | vbQuestion) != vbYes)
+        return;
+    // As Save does: a connection of its own, which the history then reads.
+    Module1::PatientDatabase = merivex::openPatientDatabase();
+    merivex::deleteMeasurement(*Module1::PatientDatabase, *id);
+    search();
+    Announce(client(), QStringLiteral("Measurement deleted."));
+    Form &graph = Forms::get(Forms::Window::Graph);
+    if (graph.IsLoaded())
+        graph.Requery();
 }
 
 void frmBmi::cmdCalculate_Click()

@@ -6,6 +6,9 @@
 
 #include <QWidget>
 
+#include <optional>
+#include <vector>
+
 class frmBmi : public DesignedForm<Ui::frmBmi, QWidget>
 {
     Q_OBJECT
@@ -25,4 +28,12 @@ protected:
 
 private:
     void Nasihat_Hari_Ini();
+
+    // Beside the designed window: a history row's context menu deletes a
+    // wrong measurement.
+    std::optional<qint16> measurementId(int row);
+    void deleteMeasurement(int row);
+    QString m_searched;        // the patient whose history the grid shows
+    std::vector<qint16> m_ids; // IdBMI of grid rows 1, 2, 3 ...
+    bool m_idsRead = false;
 };
