@@ -140,6 +140,16 @@ hear '^Body Weight Index chart' '^1 measurement'
 step "Ctrl+W: the window that comes forward"
 key ctrl+w
 hear '^Your Ideal Weight !' '^Your Weight text'
+
+step "the history row's menu by Shift+F10: the question read out, Yes deletes"
+key Tab Tab Tab
+hear 'table'
+key shift+F10
+hear '^Delete this measurement'
+key Return
+hear 'Delete this measurement\?' 'BMI: 22\.49' '^No push button'
+key y
+hear 'Measurement deleted'
 key ctrl+w
 hear ' push button'
 
