@@ -13,7 +13,7 @@
 #include "db/date_format.h"
 #include "db/dates.h"
 #include "db/delete_measurement.h"
-#include "db/display_text.h"
+#include "db/history.h"
 #include "db/int16.h"
 #include "db/statements.h"
 #include "db/today.h"
@@ -72,11 +72,11 @@ void frmBmi::search()
 {
     if (Module1::CurrentPatientId.isEmpty())
         return;
-    // The id goes into the statement's text, so one that is not a whole
-    // number is refused before anything changes; the grid keeps its rows.
-    QString sql;
+    // The id goes into the statement, so one that is not a whole number is
+    // refused before anything changes; the grid keeps its rows.
+    qint16 id = 0;
     try {
-        sql = merivex::Sql::patientHistory(Module1::CurrentPatientId);
+        id = merivex::idFromText(Module1::CurrentPatientId);
     } catch (const merivex::Error &) {
         return;
     }
@@ -84,64 +84,48 @@ void frmBmi::search()
         throw noConnection();
 
     FlexGrid &grid = *m_ui->MSFlexGrid1;
-    m_ids.clear();
-    m_idsRead = false;
-    m_searched = Module1::CurrentPatientId;
     grid.setRows(2);
     grid.setFixedRows(1);
     grid.setFixedCols(1);
     grid.setCols(1);
     grid.setFormatString(HistoryFormat);
 
-    Module1::PatientRecordset = Module1::PatientDatabase->OpenRecordset(
-        sql, merivex::dbOpenSnapshot, merivex::dbSQLPassThrough);
-    merivex::Recordset &records = *Module1::PatientRecordset;
-    if (records.RecordCount() == 0)
+    std::vector<merivex::HistoryRow> rows =
+        merivex::readPatientHistory(*Module1::PatientDatabase, id, Module1::PatientRecordset);
+    if (rows.empty())
         return;
-    records.MoveFirst();
-    qint16 n = 0;
+    // Each row: its running number, then date, height, weight and BMI.
+    std::vector<merivex::FieldValue> cells;
+    std::vector<std::optional<qint64>> keys;
+    cells.reserve(rows.size() * 5);
+    keys.reserve(rows.size());
     grid.setRow(1);
-    while (!records.AtEOF()) {
-        grid.setCol(0);
-        n = merivex::addInt16(n, 1);
-        grid.setText(FlexGrid::numberText(n));
-        for (int i = 0; i < merivex::Sql::HistoryColumn::Count; ++i) {
-            grid.setCol(i + 1);
-            grid.setText(merivex::displayText(records.Fields(i).Value()));
+    qint16 n = 0;
+    try {
+        for (merivex::HistoryRow &row : rows) {
+            n = merivex::addInt16(n, 1);
+            cells.emplace_back(qint64(n));
+            cells.push_back(std::move(row.date));
+            cells.push_back(std::move(row.height));
+            cells.push_back(std::move(row.weight));
+            cells.push_back(std::move(row.bmi));
+            keys.push_back(row.idBmi);
         }
-        records.MoveNext();
-        grid.setRows(grid.Rows() + 1);
-        grid.setRow(grid.Rows() - 1);
+    } catch (const merivex::Error &) {
+        grid.fillRows(std::move(cells), keys); // the rows numbered before the overflow
+        throw;
     }
-    records.Close();
+    grid.fillRows(std::move(cells), keys);
 }
 
-// Read when a row's menu is first asked for, not at every search (each
-// resize searches): a second statement of the same rows in the same order.
-// Should any row differ from the grid's, no row is offered for deletion.
-std::optional<qint16> frmBmi::measurementId(int row)
+// The grid keeps each history row's IdBMI out of sight.
+std::optional<qint16> frmBmi::measurementId(int row) const
 {
-    namespace Column = merivex::Sql::HistoryKeyColumn;
-    const FlexGrid &grid = *m_ui->MSFlexGrid1;
-    if (!m_idsRead && !m_searched.isEmpty() && Module1::PatientDatabase) {
-        m_idsRead = true;
-        merivex::Statement keys =
-            Module1::PatientDatabase->prepare(merivex::Sql::patientHistoryKeys(m_searched));
-        std::vector<qint16> ids;
-        bool same = true;
-        for (int r = 1; same && keys.step(); ++r) {
-            same = r < grid.Rows() - 1;
-            for (int c : {Column::Date, Column::Height, Column::Weight})
-                same = same && merivex::displayText(keys.column(c)) == grid.TextMatrix(r, c);
-            if (same)
-                ids.push_back(merivex::toInt16(keys.column(Column::IdBMI)));
-        }
-        if (same && ids.size() == size_t(grid.Rows() - 2))
-            m_ids = std::move(ids);
-    }
-    if (row < 1 || size_t(row) > m_ids.size())
+    const std::optional<qint64> key = m_ui->MSFlexGrid1->rowKey(row);
+    if (!key || *key < std::numeric_limits<qint16>::min() ||
+        *key > std::numeric_limits<qint16>::max())
         return std::nullopt;
-    return m_ids[size_t(row) - 1];
+    return qint16(*key);
 }
 
 void frmBmi::deleteMeasurement(int row)

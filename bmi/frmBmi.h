@@ -7,7 +7,6 @@
 #include <QWidget>
 
 #include <optional>
-#include <vector>
 
 class frmBmi : public DesignedForm<Ui::frmBmi, QWidget>
 {
@@ -31,9 +30,6 @@ private:
 
     // Beside the designed window: a history row's context menu deletes a
     // wrong measurement.
-    std::optional<qint16> measurementId(int row);
+    std::optional<qint16> measurementId(int row) const;
     void deleteMeasurement(int row);
-    QString m_searched;        // the patient whose history the grid shows
-    std::vector<qint16> m_ids; // IdBMI of grid rows 1, 2, 3 ...
-    bool m_idsRead = false;
 };

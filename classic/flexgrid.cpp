@@ -1,6 +1,7 @@
 #include "classic/flexgrid.h"
 
 #include "classic/runtime_error.h"
+#include "db/display_text.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -10,8 +11,6 @@
 #include <QPainter>
 #include <QStyleOptionHeader>
 #include <QTimer>
-
-#include <limits>
 
 namespace
 {
@@ -32,12 +31,26 @@ FlexGridModel::FlexGridModel(const FlexGrid &grid, QObject *parent)
 
 int FlexGridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rows - m_headerRow;
+    return parent.isValid() ? 0 : m_shownRows - m_headerRow;
 }
 
 int FlexGridModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_cols - m_headerCol;
+    return parent.isValid() ? 0 : m_shownCols - m_headerCol;
+}
+
+QString FlexGridModel::text(int row, int col) const
+{
+    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
+        return QString();
+    return std::visit(
+        [](const auto &value) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(value)>, QString>)
+                return value;
+            else
+                return merivex::displayText(merivex::FieldValue(value));
+        },
+        m_cells[at(row, col)]);
 }
 
 QVariant FlexGridModel::data(const QModelIndex &index, int role) const
@@ -46,7 +59,7 @@ QVariant FlexGridModel::data(const QModelIndex &index, int role) const
     const int col = index.column() + m_headerCol;
     switch (role) {
     case Qt::DisplayRole:
-        return m_grid.TextMatrix(row, col);
+        return text(row, col);
     case Qt::BackgroundRole:
         // Fixed rows and columns beyond the headers still look fixed.
         if (row < m_grid.FixedRows() || col < m_grid.FixedCols())
@@ -55,7 +68,7 @@ QVariant FlexGridModel::data(const QModelIndex &index, int role) const
     case Qt::TextAlignmentRole: {
         // Numbers to the right, other texts to the left.
         bool number = false;
-        m_grid.TextMatrix(row, col).toDouble(&number);
+        text(row, col).toDouble(&number);
         return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
     }
     default:
@@ -70,15 +83,57 @@ QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int
     if (role != Qt::DisplayRole)
         return QVariant();
     if (orientation == Qt::Horizontal)
-        return m_headerRow ? m_grid.TextMatrix(0, section + m_headerCol) : QString();
-    return m_headerCol ? m_grid.TextMatrix(section + m_headerRow, 0) : QString();
+        return m_headerRow ? text(0, section + m_headerCol) : QString();
+    return m_headerCol ? text(section + m_headerRow, 0) : QString();
+}
+
+void FlexGridModel::resize(int rows, int cols)
+{
+    if (cols != m_cols) {
+        const int keepRows = std::min(rows, m_rows);
+        const int keepCols = std::min(cols, m_cols);
+        std::vector<FlexGridCell> kept(std::size_t(rows) * std::size_t(cols));
+        for (int r = 0; r < keepRows; ++r)
+            for (int c = 0; c < keepCols; ++c)
+                kept[std::size_t(r) * cols + c] = std::move(m_cells[at(r, c)]);
+        m_cells = std::move(kept);
+    } else {
+        m_cells.resize(std::size_t(rows) * std::size_t(cols));
+    }
+    m_keys.resize(std::size_t(rows));
+    m_rows = rows;
+    m_cols = cols;
+}
+
+void FlexGridModel::setCell(int row, int col, FlexGridCell value)
+{
+    m_cells[at(row, col)] = std::move(value);
+}
+
+void FlexGridModel::clearCells()
+{
+    std::fill(m_cells.begin(), m_cells.end(), FlexGridCell());
+}
+
+void FlexGridModel::putRows(int row, std::vector<merivex::FieldValue> cells,
+                            const std::vector<std::optional<qint64>> &keys)
+{
+    m_rows = row + int(keys.size()) + 1;
+    m_cells.resize(at(row, 0));
+    m_cells.reserve(std::size_t(m_rows) * m_cols);
+    for (merivex::FieldValue &value : cells)
+        m_cells.push_back(std::visit([](auto &v) { return FlexGridCell(std::move(v)); }, value));
+    m_cells.resize(std::size_t(m_rows) * m_cols);
+    m_keys.resize(std::size_t(row));
+    m_keys.insert(m_keys.end(), keys.begin(), keys.end());
+    m_keys.resize(std::size_t(m_rows));
 }
 
 void FlexGridModel::publish()
 {
     beginResetModel();
-    m_rows = m_grid.Rows();
-    m_cols = m_grid.Cols();
+    m_shownRows = m_rows;
+    m_shownCols = m_cols;
     m_headerRow = m_grid.FixedRows() > 0 && m_rows > 0 ? 1 : 0;
     m_headerCol = m_grid.FixedCols() > 0 && m_cols > 0 ? 1 : 0;
     endResetModel();
@@ -86,7 +141,7 @@ void FlexGridModel::publish()
 
 FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new FlexGridModel(*this, this))
 {
-    resizeStorage(m_rows, m_cols);
+    resizeStorage(2, 2);
     setModel(m_model);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -124,32 +179,14 @@ FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new FlexGridMo
 
 void FlexGrid::Clear()
 {
-    std::fill(m_cells.begin(), m_cells.end(), QString());
+    m_model->clearCells();
     changed();
 }
 
 void FlexGrid::resizeStorage(int rows, int cols)
 {
-    if (cols != m_cols) {
-        // Rebuilt in the same buffer: a grid refilled again and again (every
-        // resize searches anew) then allocates nothing once it has grown.
-        const int keepRows = std::min(rows, m_rows);
-        const int keepCols = std::min(cols, m_cols);
-        std::vector<QString> kept;
-        kept.reserve(size_t(keepRows) * size_t(keepCols));
-        for (int r = 0; r < keepRows; ++r)
-            for (int c = 0; c < keepCols; ++c)
-                kept.push_back(std::move(m_cells[index(r, c)]));
-        m_cells.assign(size_t(rows) * size_t(cols), QString());
-        for (int r = 0; r < keepRows; ++r)
-            for (int c = 0; c < keepCols; ++c)
-                m_cells[size_t(r) * cols + c] = std::move(kept[size_t(r) * keepCols + c]);
-    } else {
-        m_cells.resize(size_t(rows) * size_t(cols));
-    }
+    m_model->resize(rows, cols);
     m_widths.resize(size_t(cols), 0);
-    m_rows = rows;
-    m_cols = cols;
     m_fixedRows = std::min(m_fixedRows, rows);
     m_fixedCols = std::min(m_fixedCols, cols);
     m_row = std::clamp(m_row, 0, std::max(rows - 1, 0));
@@ -161,7 +198,7 @@ void FlexGrid::setRows(int rows)
 {
     if (rows < 0)
         throw RuntimeError(InvalidRow, QStringLiteral("Invalid Row value"));
-    resizeStorage(rows, m_cols);
+    resizeStorage(rows, Cols());
     changed();
 }
 
@@ -169,13 +206,13 @@ void FlexGrid::setCols(int cols)
 {
     if (cols < 0)
         throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
-    resizeStorage(m_rows, cols);
+    resizeStorage(Rows(), cols);
     changed();
 }
 
 void FlexGrid::setFixedRows(int rows)
 {
-    if (rows < 0 || rows > m_rows)
+    if (rows < 0 || rows > Rows())
         throw RuntimeError(InvalidRow, QStringLiteral("Invalid FixedRows value"));
     m_fixedRows = rows;
     changed();
@@ -183,7 +220,7 @@ void FlexGrid::setFixedRows(int rows)
 
 void FlexGrid::setFixedCols(int cols)
 {
-    if (cols < 0 || cols > m_cols)
+    if (cols < 0 || cols > Cols())
         throw RuntimeError(InvalidCol, QStringLiteral("Invalid FixedCols value"));
     m_fixedCols = cols;
     changed();
@@ -194,9 +231,9 @@ void FlexGrid::setFormatString(const QString &format)
     QStringList headers = format.split(QLatin1Char('|'));
     if (headers.size() > 1 && headers.last().isEmpty())
         headers.removeLast();
-    if (m_rows == 0)
-        resizeStorage(1, m_cols);
-    resizeStorage(m_rows, int(headers.size()));
+    if (Rows() == 0)
+        resizeStorage(1, Cols());
+    resizeStorage(Rows(), int(headers.size()));
     // Measuring text is slow and every search sets the same format again.
     if (format != m_measuredFormat || font() != m_measuredFont) {
         const QFontMetrics metrics(font());
@@ -207,8 +244,8 @@ void FlexGrid::setFormatString(const QString &format)
         m_measuredFormat = format;
         m_measuredFont = font();
     }
-    for (int c = 0; c < m_cols; ++c) {
-        m_cells[index(0, c)] = headers[c];
+    for (int c = 0; c < Cols(); ++c) {
+        m_model->setCell(0, c, headers[c]);
         m_widths[c] = m_measuredWidths[size_t(c)];
     }
     m_format = format;
@@ -217,15 +254,15 @@ void FlexGrid::setFormatString(const QString &format)
 
 void FlexGrid::checkCell(int row, int col) const
 {
-    if (row < 0 || row >= m_rows)
+    if (row < 0 || row >= Rows())
         throw RuntimeError(InvalidRow, QStringLiteral("Invalid Row value"));
-    if (col < 0 || col >= m_cols)
+    if (col < 0 || col >= Cols())
         throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
 }
 
 void FlexGrid::setRow(int row)
 {
-    if (row < 0 || row >= m_rows)
+    if (row < 0 || row >= Rows())
         throw RuntimeError(InvalidRow, QStringLiteral("Invalid Row value"));
     m_row = row;
     m_rowSel = row;
@@ -233,7 +270,7 @@ void FlexGrid::setRow(int row)
 
 void FlexGrid::setCol(int col)
 {
-    if (col < 0 || col >= m_cols)
+    if (col < 0 || col >= Cols())
         throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
     m_col = col;
 }
@@ -245,21 +282,35 @@ void FlexGrid::setText(const QString &text)
 
 QString FlexGrid::TextMatrix(int row, int col) const
 {
-    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
-        return QString();
-    return m_cells[index(row, col)];
+    return m_model->text(row, col);
 }
 
 void FlexGrid::setTextMatrix(int row, int col, const QString &text)
 {
     checkCell(row, col);
-    m_cells[index(row, col)] = text;
+    m_model->setCell(row, col, text);
     changed();
+}
+
+void FlexGrid::fillRows(std::vector<merivex::FieldValue> cells,
+                        const std::vector<std::optional<qint64>> &keys)
+{
+    m_model->putRows(m_row, std::move(cells), keys);
+    m_widths.resize(size_t(Cols()), 0);
+    m_row = m_rowSel = Rows() - 1;
+    changed();
+}
+
+std::optional<qint64> FlexGrid::rowKey(int row) const
+{
+    if (row < 0 || row >= Rows())
+        return std::nullopt;
+    return m_model->key(row);
 }
 
 int FlexGrid::ColWidth(int col) const
 {
-    if (col < 0 || col >= m_cols)
+    if (col < 0 || col >= Cols())
         throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
     return m_widths[col] > 0 ? m_widths[col] : StandardColWidth;
 }
@@ -279,7 +330,7 @@ void FlexGrid::Refresh()
     const int headerCol = m_model->headerCol();
     horizontalHeader()->setVisible(m_model->headerRow() != 0);
     verticalHeader()->setVisible(headerCol != 0);
-    for (int c = headerCol; c < m_cols; ++c)
+    for (int c = headerCol; c < Cols(); ++c)
         horizontalHeader()->resizeSection(c - headerCol, ColWidth(c));
     if (headerCol)
         verticalHeader()->setFixedWidth(ColWidth(0));
@@ -316,23 +367,13 @@ void FlexGrid::tellCurrentCell()
     QAccessible::updateAccessibility(&focus);
 }
 
-QString FlexGrid::numberText(int n)
-{
-    static std::vector<QString> texts;
-    if (n < 0 || n > std::numeric_limits<qint16>::max())
-        return QString::number(n);
-    while (texts.size() <= size_t(n))
-        texts.push_back(QString::number(texts.size()));
-    return texts[size_t(n)];
-}
-
 void FlexGrid::userMoved(const QModelIndex &current)
 {
     if (!current.isValid())
         return;
     const int row = current.row() + m_model->headerRow();
     const int col = current.column() + m_model->headerCol();
-    if (row >= m_rows || col >= m_cols)
+    if (row >= Rows() || col >= Cols())
         return;
     m_row = row;
     m_col = col;

@@ -1,23 +1,38 @@
 #pragma once
 // The grid of the history and patient lists: a fixed header row (row 0) and a
 // fixed numbering column (column 0), set up and filled cell by cell through a
-// current row and column, the way the windows' handlers expect.
+// current row and column, the way the windows' handlers expect, or many rows
+// at once.
 //
-// Writes go to the grid's own storage; the view learns of them once, at the
-// end of the running event (or at Refresh), so filling thousands of cells
-// costs one model reset, not a repaint per cell.
+// The cells live in the model as the values read from the file, each turned
+// into text by the one display rule only when it is shown or asked for. The
+// view learns of writes once, at the end of the running event (or at
+// Refresh), so filling thousands of cells costs one model reset, not a
+// repaint per cell.
+#include "db/field_value.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
 #include <QHeaderView>
 #include <QString>
 #include <QTableView>
+
+#include <optional>
+#include <string>
+#include <variant>
 #include <vector>
 
 class FlexGrid;
 
-// The part of the grid below the header row and right of the numbering
-// column; the fixed row and column are the view's own headers.
+// A cell: a value read from the file, shown by the display rule, or a text
+// written through the grid, shown as written.
+using FlexGridCell = std::variant<std::monostate, qint64, double, std::string, QString>;
+
+// Every cell of the grid, row by row, each row with a key the window can
+// give it (an id read with the row, not shown). The view sees the part below
+// the header row and right of the numbering column; the fixed row and column
+// are the view's own headers.
 class FlexGridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -30,17 +45,37 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // Makes the dimensions and texts written so far the ones the view sees.
+    // The grid's cells, whatever the view has been shown so far.
+    int rows() const { return m_rows; }
+    int cols() const { return m_cols; }
+    // Dimensions change keeping the cells that stay inside them.
+    void resize(int rows, int cols);
+    QString text(int row, int col) const; // empty outside the grid
+    void setCell(int row, int col, FlexGridCell value);
+    std::optional<qint64> key(int row) const { return m_keys[std::size_t(row)]; }
+    void clearCells();
+    // Rows from row on take cells, cols() a row, and keys, one a row; the
+    // grid keeps one row after them.
+    void putRows(int row, std::vector<merivex::FieldValue> cells,
+                 const std::vector<std::optional<qint64>> &keys);
+
+    // Makes the dimensions and cells written so far the ones the view sees.
     void publish();
     int headerRow() const { return m_headerRow; }
     int headerCol() const { return m_headerCol; }
 
 private:
+    std::size_t at(int row, int col) const { return std::size_t(row) * m_cols + col; }
+
     const FlexGrid &m_grid;
-    // Published counts: the view's headers show grid row 0 and column 0 when
-    // they are fixed; the model holds the rest.
+    std::vector<FlexGridCell> m_cells;
+    std::vector<std::optional<qint64>> m_keys;
     int m_rows = 0;
     int m_cols = 0;
+    // Published counts: the view's headers show grid row 0 and column 0 when
+    // they are fixed; the model holds the rest.
+    int m_shownRows = 0;
+    int m_shownCols = 0;
     int m_headerRow = 0;
     int m_headerCol = 0;
 };
@@ -69,9 +104,9 @@ public:
     // Every cell text becomes empty; the dimensions stay.
     void Clear();
 
-    int Rows() const { return m_rows; }
+    int Rows() const { return m_model->rows(); }
     void setRows(int rows);
-    int Cols() const { return m_cols; }
+    int Cols() const { return m_model->cols(); }
     void setCols(int cols);
     int FixedRows() const { return m_fixedRows; }
     void setFixedRows(int rows);
@@ -98,14 +133,19 @@ public:
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
 
+    // Many rows at once, as writing each cell with Text and then adding a
+    // row and making it the current one would leave them: rows from the
+    // current row on take cells, Cols() values a row from column 0, and each
+    // its key; the current row ends on the one row left after them.
+    void fillRows(std::vector<merivex::FieldValue> cells,
+                  const std::vector<std::optional<qint64>> &keys);
+    // The key a fill gave the row; none for any other row.
+    std::optional<qint64> rowKey(int row) const;
+
     int ColWidth(int col) const;
 
     // Shows what has been written now instead of at the end of the event.
     void Refresh();
-
-    // QString::number(n) for the running numbers of a list, shared between
-    // fills: every search writes 1, 2, 3 … again.
-    static QString numberText(int n);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -115,7 +155,6 @@ protected:
 private:
     void changed();
     void resizeStorage(int rows, int cols);
-    int index(int row, int col) const { return row * m_cols + col; }
     void checkCell(int row, int col) const;
     void userMoved(const QModelIndex &current);
     void paintCorner(QWidget *corner);
@@ -123,14 +162,11 @@ private:
 
     FlexGridModel *m_model;
     QWidget *m_corner = nullptr;
-    std::vector<QString> m_cells; // row by row
-    std::vector<int> m_widths;    // pixels; 0 = the standard width
+    std::vector<int> m_widths; // pixels; 0 = the standard width
     QString m_format;
     QString m_measuredFormat; // the widths of its columns' headers in m_measuredFont
     QFont m_measuredFont;
     std::vector<int> m_measuredWidths;
-    int m_rows = 2;
-    int m_cols = 2;
     int m_fixedRows = 1;
     int m_fixedCols = 1;
     int m_row = 1;

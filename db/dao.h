@@ -65,6 +65,12 @@ public:
     void Update(int type = dbUpdateRegular, bool force = false);
     void Close();
 
+    // Reads the rows from the current one to the end in one pass, handing
+    // row() the statement on each to read with its typed readers; then the
+    // recordset is at its end as after MoveNext. Rows stored through this
+    // recordset are no statement rows: Error 3001 on reaching one.
+    template <class F> void readToEnd(F &&row);
+
 private:
     friend class Database;
     friend class Field;
@@ -73,7 +79,8 @@ private:
         Affinity affinity;
     };
 
-    Recordset(std::shared_ptr<Database> db, const QString &sql, bool updatable);
+    Recordset(std::shared_ptr<Database> db, const QString &sql, const QVariantList &parameters,
+              bool updatable);
     void checkOpen() const;
     void step();
     QVariant fieldValue(int index) const;
@@ -110,6 +117,12 @@ public:
     Database &operator=(const Database &) = delete;
 
     std::shared_ptr<Recordset> OpenRecordset(const QString &sql, int type, int options = 0);
+    // The same with the statement's parameters ?1, ?2 ... bound first.
+    std::shared_ptr<Recordset> OpenRecordset(const QString &sql, const QVariantList &parameters,
+                                             int type, int options = 0);
+
+    // The year the date order of this connection reads two-digit years in.
+    int collationYear() const { return m_collationYear; }
 
     // Group many appends into one transaction (bulk loading and tests).
     void BeginTrans();
@@ -125,8 +138,11 @@ private:
     friend class DBEngine;
     friend class Recordset;
     friend std::shared_ptr<Database> inspectPatientDatabase(const QString &path);
-    explicit Database(sqlite3 *handle) : m_handle(handle) {}
+    Database(sqlite3 *handle, int collationYear) : m_handle(handle), m_collationYear(collationYear)
+    {
+    }
     sqlite3 *m_handle;
+    int m_collationYear;
     long m_work = 0; // progress callbacks so far, on an inspecting connection
 };
 
@@ -142,6 +158,21 @@ public:
 private:
     DBEngine() = default;
 };
+
+template <class F> void Recordset::readToEnd(F &&row)
+{
+    checkOpen();
+    m_adding = false;
+    m_moved = true;
+    while (!m_atEnd) {
+        if (!m_onStatement)
+            fail(ErrorNumber::InvalidArgument);
+        row(static_cast<const Statement &>(*m_query));
+        step();
+        if (!m_atEnd)
+            ++m_count;
+    }
+}
 
 namespace engine
 {

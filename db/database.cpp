@@ -1,6 +1,7 @@
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/date_collation.h"
+#include "db/dates.h"
 #include "db/engine_sql.h"
 #include "db/sqlite.h"
 
@@ -144,8 +145,10 @@ QString folderOf(const QString &path)
 // A keyed, checked connection to the existing file at path; an empty file
 // is allowed only while it is being created.
 // work, when given, counts the progress callbacks of an inspecting open.
+// thisYear is the year the date order reads two-digit years in.
 sqlite3 *openConnection(const QString &path, const QString &connect, bool exclusive, bool readOnly,
-                        bool creating = false, long *work = nullptr);
+                        bool creating = false, long *work = nullptr,
+                        int thisYear = dates::currentYear());
 
 // A writer closing folds the log beside the file into it, even a log of
 // another file (one copied over this file after a crash), whose pages then
@@ -179,7 +182,7 @@ void checkLogBeside(const QString &path, const QString &connect, bool exclusive,
 // A keyed, checked connection to the existing file at path; an empty file
 // is allowed only while it is being created.
 sqlite3 *openConnection(const QString &path, const QString &connect, bool exclusive, bool readOnly,
-                        bool creating, long *work)
+                        bool creating, long *work, int thisYear)
 {
     // Only stat the file: opening and closing it here would drop the locks
     // that other connections of this process hold on it.
@@ -228,7 +231,7 @@ sqlite3 *openConnection(const QString &path, const QString &connect, bool exclus
         if (keyed != SQLITE_OK)
             raise(db.get(), keyed);
     }
-    dates::registerCollation(db.get());
+    dates::registerCollation(db.get(), thisYear);
     if (work)
         sqlite3_progress_handler(db.get(), workStep, countWork, work);
     checkKeyAndSchema(db.get(), path, size, work != nullptr);
@@ -262,11 +265,18 @@ Database::~Database()
 
 std::shared_ptr<Recordset> Database::OpenRecordset(const QString &sql, int type, int options)
 {
+    return OpenRecordset(sql, {}, type, options);
+}
+
+std::shared_ptr<Recordset>
+Database::OpenRecordset(const QString &sql, const QVariantList &parameters, int type, int options)
+{
     if ((type != dbOpenDynaset && type != dbOpenSnapshot) || (options & ~dbSQLPassThrough))
         fail(ErrorNumber::InvalidArgument);
     const bool updatable = type == dbOpenDynaset && !(options & dbSQLPassThrough);
     // Owned at once; the constructor is the layer's own.
-    return std::shared_ptr<Recordset>(new Recordset(shared_from_this(), sql, updatable));
+    return std::shared_ptr<Recordset>(
+        new Recordset(shared_from_this(), sql, parameters, updatable));
 }
 
 void Database::BeginTrans()
@@ -307,8 +317,10 @@ DBEngine &DBEngine::instance()
 std::shared_ptr<Database> DBEngine::OpenDatabase(const QString &path, bool exclusive, bool readOnly,
                                                  const QString &connect)
 {
-    return std::shared_ptr<Database>(
-        new Database(openConnection(path, connect, exclusive, readOnly)));
+    // The year is fixed per connection so one sort never sees two windows.
+    const int year = dates::currentYear();
+    return std::shared_ptr<Database>(new Database(
+        openConnection(path, connect, exclusive, readOnly, false, nullptr, year), year));
 }
 
 namespace
@@ -377,8 +389,9 @@ QString connectString()
 
 std::shared_ptr<Database> inspectPatientDatabase(const QString &path)
 {
-    auto db = std::shared_ptr<Database>(new Database(nullptr));
-    db->m_handle = openConnection(path, connectString(), true, false, false, &db->m_work);
+    const int year = dates::currentYear();
+    auto db = std::shared_ptr<Database>(new Database(nullptr, year));
+    db->m_handle = openConnection(path, connectString(), true, false, false, &db->m_work, year);
     return db;
 }
 

@@ -21,10 +21,9 @@ int collate(void *context, int aSize, const void *a, int bSize, const void *b)
 
 } // namespace
 
-void registerCollation(sqlite3 *db)
+void registerCollation(sqlite3 *db, int thisYear)
 {
-    // The year is fixed per connection so one sort never sees two windows.
-    void *context = reinterpret_cast<void *>(std::intptr_t(currentYear()));
+    void *context = reinterpret_cast<void *>(std::intptr_t(thisYear));
     const int rc =
         sqlite3_create_collation_v2(db, collationName, SQLITE_UTF8, context, collate, nullptr);
     if (rc != SQLITE_OK)

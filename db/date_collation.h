@@ -8,6 +8,7 @@ namespace merivex::dates
 
 // The collation of BMIHistory.Date.
 constexpr const char *collationName = "DayMonthYear";
-void registerCollation(sqlite3 *db); // raises on failure
+// Two-digit years are read in the window around thisYear. Raises on failure.
+void registerCollation(sqlite3 *db, int thisYear);
 
 } // namespace merivex::dates

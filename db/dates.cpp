@@ -69,16 +69,15 @@ inline bool readShortForm(const char *text, std::size_t size, int thisYear, DayM
     return true;
 }
 
-// Chronological for dates, -1 for every other text.
-inline long orderKey(const char *text, std::size_t size, int thisYear)
+} // namespace
+
+long orderKey(const char *text, std::size_t size, int thisYear)
 {
     DayMonthYear d;
     if (!readShortForm(text, size, thisYear, &d))
         d = parseDayMonthYear(text, size, thisYear);
     return d.valid ? d.year * 10000L + d.month * 100 + d.day : -1;
 }
-
-} // namespace
 
 DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
 {
@@ -101,14 +100,18 @@ DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
 
 int compareDates(const char *a, std::size_t aSize, const char *b, std::size_t bSize, int thisYear)
 {
-    const long x = orderKey(a, aSize, thisYear);
-    const long y = orderKey(b, bSize, thisYear);
+    return compareKeyed(orderKey(a, aSize, thisYear), std::string_view(a, aSize),
+                        orderKey(b, bSize, thisYear), std::string_view(b, bSize));
+}
+
+int compareKeyed(long x, std::string_view a, long y, std::string_view b)
+{
     if ((x < 0) != (y < 0))
         return x >= 0 ? -1 : 1;
     if (x != y)
         return x < y ? -1 : 1;
     // Equal dates written differently, and all non-dates, by their bytes.
-    return std::string_view(a, aSize).compare(std::string_view(b, bSize));
+    return a.compare(b);
 }
 
 int currentYear()

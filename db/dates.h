@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <string_view>
 
 namespace merivex
 {
@@ -39,6 +40,12 @@ DayMonthYear parseDayMonthYear(const char *text, std::size_t size, int thisYear)
 
 // Total order: valid dates chronologically, then every other text by its bytes.
 int compareDates(const char *a, std::size_t aSize, const char *b, std::size_t bSize, int thisYear);
+
+// The same order in two steps, for sorting many texts: each text's key once
+// (chronological for a date, -1 for any other text), then the comparison of
+// texts with their keys.
+long orderKey(const char *text, std::size_t size, int thisYear);
+int compareKeyed(long x, std::string_view a, long y, std::string_view b);
 
 // The year of Today::date(), the application's clock.
 int currentYear();

@@ -1,4 +1,5 @@
 #include "db/display_text.h"
+#include "db/field_value.h"
 
 #include <algorithm>
 #include <bit>
@@ -53,6 +54,17 @@ QString doubleText(double v)
     return QString::fromLatin1(text, end - text);
 }
 
+// Blanks only, as the old runtime's trim did: tabs and line breaks stay.
+QString trimmedText(const QString &text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
 } // namespace
 
 QString displayText(const QVariant &v)
@@ -61,14 +73,18 @@ QString displayText(const QVariant &v)
         return {};
     if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
         return doubleText(v.toDouble());
-    const QString text = v.toString();
-    // Blanks only, as the old runtime's trim did: tabs and line breaks stay.
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
+    return trimmedText(v.toString());
+}
+
+QString displayText(const FieldValue &v)
+{
+    if (const auto *text = std::get_if<std::string>(&v))
+        return trimmedText(QString::fromUtf8(text->data(), qsizetype(text->size())));
+    if (const auto *number = std::get_if<double>(&v))
+        return doubleText(*number);
+    if (const auto *number = std::get_if<qint64>(&v))
+        return QString::number(*number);
+    return {};
 }
 
 } // namespace merivex

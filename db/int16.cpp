@@ -3,6 +3,8 @@
 #include "db/errors.h"
 #include "db/number_text.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 #include <limits>
 
@@ -21,6 +23,20 @@ qint16 toInt16(const QVariant &v)
     if (d < std::numeric_limits<qint16>::min() || d > std::numeric_limits<qint16>::max())
         fail(ErrorNumber::Overflow);
     return qint16(d);
+}
+
+qint16 idFromText(const QString &text)
+{
+    static const QRegularExpression whole(
+        QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]+")));
+    if (!whole.match(text).hasMatch())
+        fail(ErrorNumber::TypeMismatch);
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    if (!ok || value < std::numeric_limits<qint16>::min() ||
+        value > std::numeric_limits<qint16>::max())
+        fail(ErrorNumber::Overflow);
+    return qint16(value);
 }
 
 qint16 addInt16(qint16 a, int b)

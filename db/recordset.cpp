@@ -6,10 +6,13 @@
 namespace merivex
 {
 
-Recordset::Recordset(std::shared_ptr<Database> db, const QString &sql, bool updatable)
+Recordset::Recordset(std::shared_ptr<Database> db, const QString &sql,
+                     const QVariantList &parameters, bool updatable)
     : m_db(std::move(db)), m_updatable(updatable)
 {
     m_query.emplace(m_db->m_handle, sql);
+    for (qsizetype i = 0; i < parameters.size(); ++i)
+        m_query->bind(int(i) + 1, parameters[i]);
     if (m_query->hasTail())
         fail(ErrorNumber::CharactersAfterEnd);
     // A recordset only reads; rows are added through AddNew and Update.

@@ -156,4 +156,46 @@ QVariant Statement::column(int i) const
     }
 }
 
+Statement::Type Statement::columnType(int i) const
+{
+    switch (sqlite3_column_type(m_stmt, i)) {
+    case SQLITE_INTEGER:
+        return Type::Integer;
+    case SQLITE_FLOAT:
+        return Type::Real;
+    case SQLITE_NULL:
+        return Type::Null;
+    case SQLITE_BLOB:
+        return Type::Blob;
+    default:
+        return Type::Text;
+    }
+}
+
+qint64 Statement::columnInt64(int i) const
+{
+    return sqlite3_column_int64(m_stmt, i);
+}
+
+std::string_view Statement::columnText(int i) const
+{
+    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, i));
+    return data ? std::string_view(data, std::size_t(sqlite3_column_bytes(m_stmt, i)))
+                : std::string_view();
+}
+
+FieldValue Statement::columnValue(int i) const
+{
+    switch (columnType(i)) {
+    case Type::Integer:
+        return qint64(sqlite3_column_int64(m_stmt, i));
+    case Type::Real:
+        return sqlite3_column_double(m_stmt, i);
+    case Type::Null:
+        return {};
+    default:
+        return std::string(columnText(i));
+    }
+}
+
 } // namespace merivex

@@ -3,9 +3,12 @@
 // a column, reset. Every failure raises merivex::Error with the number users
 // see (db/errors.h); the statement is finalized when the wrapper goes.
 #include "db/errors.h"
+#include "db/field_value.h"
 
 #include <QString>
 #include <QVariant>
+
+#include <string_view>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -46,6 +49,14 @@ public:
     Origin columnOrigin(int i) const;
     // Column i of the current row: null, qint64, double or QString.
     QVariant column(int i) const;
+
+    // Typed readers of column i of the current row, for reading many rows
+    // without a QVariant each. A text is valid until the next step.
+    enum class Type { Null, Integer, Real, Text, Blob };
+    Type columnType(int i) const;
+    qint64 columnInt64(int i) const;
+    std::string_view columnText(int i) const; // UTF-8; a blob's bytes
+    FieldValue columnValue(int i) const;      // what column(i) holds
 
     sqlite3_stmt *handle() const { return m_stmt; } // for benchmarks only
 

@@ -2,10 +2,7 @@
 
 #include "db/engine_sql.h"
 #include "db/errors.h"
-
-#include <QRegularExpression>
-
-#include <limits>
+#include "db/int16.h"
 
 namespace merivex::Sql
 {
@@ -16,15 +13,7 @@ namespace
 // The id is spliced into the text, so nothing but a whole 16-bit number passes.
 QString checkedId(const QString &id)
 {
-    static const QRegularExpression whole(
-        QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]+")));
-    if (!whole.match(id).hasMatch())
-        fail(ErrorNumber::TypeMismatch);
-    bool ok = false;
-    const qlonglong value = id.toLongLong(&ok);
-    if (!ok || value < std::numeric_limits<qint16>::min() ||
-        value > std::numeric_limits<qint16>::max())
-        fail(ErrorNumber::Overflow);
+    idFromText(id);
     return id;
 }
 
@@ -61,13 +50,27 @@ QString patientHistory(const QString &id)
            QStringLiteral(" order by date");
 }
 
-QString patientHistoryKeys(const QString &id)
+QString patientMeasurements()
 {
-    return QStringLiteral("SELECT BMIHistory.IdBMI, Date, Height, Weight from Biodata , "
-                          "BMIHistory ") +
+    return QStringLiteral("SELECT IdBMI, Date, Height, Weight, (Weight/(Height*Height)) FROM "
+                          "BMIHistory WHERE IdPt = ?1 AND EXISTS (SELECT 1 FROM Biodata WHERE "
+                          "IdPatient = ?1)");
+}
+
+QString patientMeasurementsByDate(const QString &id)
+{
+    return QStringLiteral("SELECT BMIHistory.IdBMI, Date, Height,Weight,(Weight/(Height*Height)) "
+                          "from Biodata , BMIHistory ") +
            QStringLiteral(" Where Biodata.IdPatient Like ") + checkedId(id) +
            QStringLiteral(" and BMIhistory.Idpt = Biodata.IdPatient ") +
            QStringLiteral(" order by date");
+}
+
+QString ownSchema()
+{
+    return QStringLiteral("SELECT (SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                          "sql IN (?1, ?2)) = 2 AND NOT EXISTS (SELECT 1 FROM sqlite_master "
+                          "WHERE type = 'index' AND tbl_name = 'BMIHistory' COLLATE NOCASE)");
 }
 
 QString patientTrend(const QString &id)

@@ -46,13 +46,21 @@ namespace HistoryColumn
 {
 enum : int { Date, Height, Weight, Bmi, Count };
 } // namespace HistoryColumn
-// The same rows in the same order with their IdBMI first, read beside the
-// history so that a row of the grid can be deleted by its id.
-QString patientHistoryKeys(const QString &id);
-namespace HistoryKeyColumn
+// The same rows with their ids, as the file stores them, for ordering
+// outside the engine: ?1 is the patient id; none when no patient has it.
+QString patientMeasurements();
+namespace MeasurementRowColumn
 {
-enum : int { IdBMI, Date, Height, Weight };
-} // namespace HistoryKeyColumn
+enum : int { IdBMI, Date, Height, Weight, Bmi };
+} // namespace MeasurementRowColumn
+// Those rows ordered by the engine, with the history's join and order, for a
+// file whose tables are not the ones create makes; the id as above.
+QString patientMeasurementsByDate(const QString &id);
+// True (1) when both tables are exactly as create makes them (schema texts
+// ?1 and ?2) and BMIHistory has no index: the rows of patientMeasurements
+// then come in id order and only their dates rank them.
+QString ownSchema();
+
 QString patientTrend(const QString &id);
 namespace TrendColumn
 {

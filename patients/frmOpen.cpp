@@ -5,7 +5,6 @@
 #include "classic/shared_state.h"
 #include "db/dao.h"
 #include "db/database_file.h"
-#include "db/display_text.h"
 #include "db/int16.h"
 #include "db/statements.h"
 
@@ -34,35 +33,42 @@ void frmOpen::Form_Load()
 void frmOpen::search()
 {
     using namespace merivex;
+    namespace Column = Sql::PatientListColumn;
     FlexGrid *grid = m_ui->MSFlexGrid1;
     grid->setRows(2);
     grid->setFixedRows(1);
     grid->setFixedCols(1);
     grid->setCols(1);
     grid->setFormatString(PatientListFormat);
-    m_ids.clear();
 
     auto &rs = Module1::PatientRecordset;
     rs = Module1::PatientDatabase->OpenRecordset(Sql::patientList(), dbOpenSnapshot,
                                                  dbSQLPassThrough);
     if (rs->RecordCount() == 0)
         return;
-    rs->MoveFirst();
+    // Each row: its running number, name and registration date, keyed by the
+    // patient's id. An id that is no integer names no patient.
+    std::vector<FieldValue> cells;
+    std::vector<std::optional<qint64>> keys;
     qint16 counter = 0;
-    while (!rs->AtEOF()) {
-        grid->setCol(0);
-        counter = addInt16(counter, 1);
-        grid->setText(FlexGrid::numberText(counter));
-        for (int i = 0; i < Sql::PatientListColumn::Shown; ++i) {
-            grid->setCol(i + 1);
-            grid->setText(displayText(rs->Fields(i).Value()));
-        }
-        m_ids.push_back(displayText(rs->Fields(Sql::PatientListColumn::IdPatient).Value()));
-        rs->MoveNext();
-        grid->setRows(grid->Rows() + 1);
-        grid->setRow(grid->Rows() - 1);
+    const auto fill = [&] { grid->fillRows(std::move(cells), keys); };
+    try {
+        rs->readToEnd([&](const Statement &row) {
+            counter = addInt16(counter, 1);
+            cells.emplace_back(qint64(counter));
+            cells.push_back(row.columnValue(Column::Name));
+            cells.push_back(row.columnValue(Column::DateRegister));
+            if (row.columnType(Column::IdPatient) == Statement::Type::Integer)
+                keys.emplace_back(row.columnInt64(Column::IdPatient));
+            else
+                keys.emplace_back();
+        });
+    } catch (const Error &) {
+        fill(); // the patients numbered before the overflow
+        throw;
     }
     rs->Close();
+    fill();
 }
 
 void frmOpen::cmdSelect_Click(int Index)
@@ -73,15 +79,13 @@ void frmOpen::cmdSelect_Click(int Index)
     // The empty last row (or no row at all) names no patient: choosing it
     // would leave the other windows with an empty id. Column 0 only numbers
     // the rows; the id is the one read with the row.
-    const long index = r - grid->FixedRows();
-    const bool inList = index >= 0 && index < long(m_ids.size());
-    const QString patientId = inList ? m_ids[std::size_t(index)] : QString();
-    if (patientId.isEmpty()) {
+    const std::optional<qint64> key = grid->rowKey(int(r));
+    if (!key) {
         MsgBox(QStringLiteral("Please click your name first"), vbOKOnly);
         return;
     }
     Module1::CurrentUserName = grid->TextMatrix(r, 1);
-    Module1::CurrentPatientId = patientId;
+    Module1::CurrentPatientId = QString::number(*key);
     Unload();
     Forms::get(Forms::Window::Main).setCaption("Merivex Demo - " + Module1::CurrentUserName);
 }

@@ -4,8 +4,6 @@
 
 #include <QWidget>
 
-#include <vector>
-
 // The list of registered patients; the one chosen becomes the current patient.
 // The search criteria below the list are shown but do nothing.
 class frmOpen : public DesignedForm<Ui::frmOpen, QWidget>
@@ -24,5 +22,4 @@ protected:
 
 private:
     void search();
-    std::vector<QString> m_ids; // [i]: IdPatient of the patient in grid row i + 1
 };

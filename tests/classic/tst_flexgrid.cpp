@@ -51,7 +51,7 @@ private slots:
     void cellsOutsideTheGridAreRefused();
     void areaBeyondTheCellsIsGray();
     void wideColumnsScrollHorizontally();
-    void numberTextsAreDecimal();
+    void fillShowsValuesByTheDisplayRule();
     void cornerIsNamedByItsHeader();
 };
 
@@ -190,13 +190,31 @@ void TestFlexGrid::wideColumnsScrollHorizontally()
     QVERIFY(bar->grab().toImage() != start);
 }
 
-void TestFlexGrid::numberTextsAreDecimal()
+void TestFlexGrid::fillShowsValuesByTheDisplayRule()
 {
-    // Shared texts, asked for in any order, beyond the 16-bit range too.
-    for (int n : {5, 0, 32767, 17, -1, -32768, 32768, 100000})
-        QCOMPARE(FlexGrid::numberText(n), QString::number(n));
-    for (int n = 0; n <= 32767; ++n)
-        QCOMPARE(FlexGrid::numberText(n), QString::number(n));
+    FlexGrid grid;
+    withHeader(grid, "No |Date|BMI");
+    grid.setRow(1);
+    grid.fillRows({qint64(1), std::string(" 05/01/24 "), 65 / (1.7 * 1.7), //
+                   qint64(2), merivex::FieldValue(), std::string("Ünï")},
+                  {7, std::nullopt});
+    // As a loop of cell writes and added rows leaves it: one empty row after.
+    QCOMPARE(grid.Rows(), 4);
+    QCOMPARE(grid.Row(), 3);
+    QCOMPARE(grid.RowSel(), 3);
+    const QStringList shown{grid.TextMatrix(1, 1), grid.TextMatrix(1, 2), grid.TextMatrix(2, 0),
+                            grid.TextMatrix(2, 1), grid.TextMatrix(2, 2), grid.TextMatrix(3, 0)};
+    QCOMPARE(shown, (QStringList{"05/01/24", "22.4913494809689", "2", "", "Ünï", ""}));
+    // Texts written through the grid stay as written, blanks included.
+    QCOMPARE(grid.TextMatrix(0, 0), QString("No "));
+    QCOMPARE(grid.rowKey(1), std::optional<qint64>(7));
+    for (int row : {0, 2, 3, 4})
+        QCOMPARE(grid.rowKey(row), std::optional<qint64>());
+    QCoreApplication::processEvents();
+    QCOMPARE(grid.model()->index(0, 1).data().toString(), QString("22.4913494809689"));
+    QCOMPARE(grid.model()->index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+             Qt::AlignVCenter | Qt::AlignRight);
+    QCOMPARE(grid.model()->headerData(1, Qt::Vertical).toString(), QString("2"));
 }
 
 void TestFlexGrid::cornerIsNamedByItsHeader()
