@@ -1,5 +1,5 @@
 // merivex-db delete-measurement: one wrong measurement removed, and shown as
-// the export would have shown it, so it can be typed in again if need be.
+// the export would have shown it, so the user sees which row went.
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/delete_measurement.h"
