@@ -4,6 +4,7 @@
 #include "classic/accessibility.h"
 #include "classic/forms.h"
 #include "classic/msgbox.h"
+#include "classic/row_menu.h"
 #include "classic/runtime_error.h"
 #include "classic/shared_state.h"
 #include "classic/typed_input.h"
@@ -11,6 +12,7 @@
 #include "db/database_file.h"
 #include "db/date_format.h"
 #include "db/dates.h"
+#include "db/delete_measurement.h"
 #include "db/history.h"
 #include "db/int16.h"
 #include "db/statements.h"
@@ -47,6 +49,10 @@ void frmBmi::connectHandlers()
 {
     on(m_ui->cmdCalculate, &QPushButton::clicked, [this] { cmdCalculate_Click(); });
     on(m_ui->cmdSave, &QPushButton::clicked, [this] { cmdSave_Click(); });
+    InstallRowMenu(
+        m_ui->MSFlexGrid1, QStringLiteral("Delete this measurement…"),
+        [this](int row) { return measurementId(row).has_value(); },
+        [this](int row) { deleteMeasurement(row); });
 }
 
 void frmBmi::Form_Load()
@@ -95,6 +101,38 @@ void frmBmi::search()
         merivex::FieldValue cells[] = {qint64(n), row.date, row.height, row.weight, row.bmi};
         grid.addRow(cells, row.idBmi);
     }
+}
+
+// The grid keeps each history row's IdBMI out of sight.
+std::optional<qint16> frmBmi::measurementId(int row) const
+{
+    const std::optional<qint64> key = m_ui->MSFlexGrid1->rowKey(row);
+    if (!key || *key < std::numeric_limits<qint16>::min() ||
+        *key > std::numeric_limits<qint16>::max())
+        return std::nullopt;
+    return qint16(*key);
+}
+
+void frmBmi::deleteMeasurement(int row)
+{
+    const std::optional<qint16> id = measurementId(row);
+    if (!id)
+        return;
+    const FlexGrid &grid = *m_ui->MSFlexGrid1;
+    const QString question = QStringLiteral("Delete this measurement?\n\nDate: %1\nHeight: "
+                                            "%2\nWeight: %3\nBMI: %4")
+                                 .arg(grid.TextMatrix(row, 1), grid.TextMatrix(row, 2),
+                                      grid.TextMatrix(row, 3), grid.TextMatrix(row, 4));
+    if (MsgBox(question, vbYesNo | vbQuestion) != vbYes)
+        return;
+    // As Save does: a connection of its own, which the history then reads.
+    Module1::PatientDatabase = merivex::openPatientDatabase();
+    merivex::deleteMeasurement(*Module1::PatientDatabase, *id);
+    search();
+    Announce(client(), QStringLiteral("Measurement deleted."));
+    Form &graph = Forms::get(Forms::Window::Graph);
+    if (graph.IsLoaded())
+        graph.Requery();
 }
 
 void frmBmi::cmdCalculate_Click()

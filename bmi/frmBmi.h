@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class frmBmi : public DesignedForm<Ui::frmBmi, QWidget>
 {
     Q_OBJECT
@@ -30,4 +32,9 @@ private:
     // Every resize searches again; the file is read again only when it can
     // have changed.
     merivex::HistoryCache m_history;
+
+    // Beside the designed window: a history row's context menu deletes a
+    // wrong measurement.
+    std::optional<qint16> measurementId(int row) const;
+    void deleteMeasurement(int row);
 };

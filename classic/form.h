@@ -43,6 +43,10 @@ public:
     QString Caption() const;
     void setCaption(const QString &caption);
 
+    // The stored data it shows have changed: a window that reads them once
+    // per load reads them again. The others do nothing.
+    virtual void Requery() {}
+
     // Inner size of the window in twips.
     double ScaleWidth() const;
     double ScaleHeight() const;

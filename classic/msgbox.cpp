@@ -20,6 +20,8 @@ QMessageBox::Icon iconOf(int buttons)
         return QMessageBox::Warning;
     case vbInformation:
         return QMessageBox::Information;
+    case vbQuestion:
+        return QMessageBox::Question;
     default:
         return QMessageBox::NoIcon;
     }
@@ -31,16 +33,28 @@ QString AppTitle()
     return QStringLiteral("MerivexDemo");
 }
 
-void MsgBox(const QString &prompt, int buttons, const QString &title)
+int MsgBox(const QString &prompt, int buttons, const QString &title)
 {
     const QString caption = title.isEmpty() ? AppTitle() : title;
+    const bool question = (buttons & 0x7) == vbYesNo;
     if (recorder) {
         recorder->m_messages.append({prompt, buttons, caption});
-        return;
+        if (recorder->m_answer)
+            return recorder->m_answer;
+        return question ? vbNo : vbOK;
     }
-    QMessageBox box(iconOf(buttons), caption, prompt, QMessageBox::Ok,
+    QMessageBox box(iconOf(buttons), caption, prompt,
+                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     QApplication::activeWindow());
+    if (question) {
+        // A slip of the Enter key must not confirm a deletion.
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+    }
     box.exec();
+    if (!question)
+        return vbOK;
+    return box.clickedButton() == box.button(QMessageBox::Yes) ? vbYes : vbNo;
 }
 
 void ReportError(int number, const QString &description)

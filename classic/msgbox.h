@@ -1,12 +1,15 @@
 #pragma once
 // Every message of the application goes through here: prompt, icon style,
-// one OK button, caption "MerivexDemo" unless one is given. Tests record what
-// would have been shown instead of blocking on a modal dialog.
+// an OK button (or Yes and No for a question), caption "MerivexDemo" unless
+// one is given. Tests record what would have been shown, and answer it,
+// instead of blocking on a modal dialog.
 #include <QList>
 #include <QString>
 #include <functional>
 
 constexpr int vbOKOnly = 0;
+constexpr int vbYesNo = 4;
+constexpr int vbQuestion = 32;
 constexpr int vbCritical = 16;
 constexpr int vbExclamation = 48;
 constexpr int vbInformation = 64;
@@ -14,7 +17,9 @@ constexpr int vbInformation = 64;
 // The application's title, the caption of every message box without its own.
 QString AppTitle();
 
-void MsgBox(const QString &prompt, int buttons = vbOKOnly, const QString &title = QString());
+// The button pressed; Yes and No boxes start on No, and Esc answers No.
+constexpr int vbOK = 1, vbYes = 6, vbNo = 7;
+int MsgBox(const QString &prompt, int buttons = vbOKOnly, const QString &title = QString());
 
 // A failure ends only the action that raised it: it is reported as a critical
 // message naming the error's number and description.
@@ -41,9 +46,13 @@ public:
     const QList<ShownMessage> &messages() const { return m_messages; }
     QStringList prompts() const;
     void clear() { m_messages.clear(); }
+    // The button every later question is answered with; unset, each box
+    // gets its default (OK, or No).
+    void answer(int button) { m_answer = button; }
 
 private:
-    friend void MsgBox(const QString &, int, const QString &);
+    friend int MsgBox(const QString &, int, const QString &);
     QList<ShownMessage> m_messages;
+    int m_answer = 0;
     MsgBoxRecorder *m_previous;
 };

@@ -136,6 +136,7 @@ public:
     // Group many appends into one transaction (bulk loading and tests).
     void BeginTrans();
     void CommitTrans();
+    void Rollback();
 
     // Any statement, for the tool's commands, tests and benchmarks.
     Statement prepare(const QString &sql) const;

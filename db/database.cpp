@@ -287,6 +287,10 @@ void Database::CommitTrans()
 {
     execute(Sql::engine::commit);
 }
+void Database::Rollback()
+{
+    execute(Sql::engine::rollback);
+}
 
 Database::Version Database::version() const
 {

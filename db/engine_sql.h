@@ -24,6 +24,7 @@ inline const QString dataVersion = QStringLiteral("PRAGMA data_version");
 inline const QString schemaVersion = QStringLiteral("PRAGMA schema_version");
 inline const QString begin = QStringLiteral("BEGIN");
 inline const QString commit = QStringLiteral("COMMIT");
+inline const QString rollback = QStringLiteral("ROLLBACK");
 
 // INTEGER PRIMARY KEY ids: "Select *" returns rows in id order and an id is
 // never stored twice; the checks keep every id within 16 bits, also one the

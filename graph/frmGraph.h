@@ -13,6 +13,13 @@ class frmGraph : public DesignedForm<Ui::frmGraph, QWidget>
 public:
     Ui::frmGraph &ui() { return *m_ui; }
 
+    // A measurement deleted in the BMI window redraws an open graph.
+    void Requery() override
+    {
+        if (IsLoaded())
+            Form_Load();
+    }
+
 protected:
     void connectHandlers() override;
     void Form_Load() override;

@@ -185,10 +185,11 @@ void checkSchema(const Database &db, CheckReport &report, bool usable[2])
             report.problems.append(QStringLiteral("table %1 is missing").arg(tables[i].name));
 }
 
-// Ids are 16-bit numbers running 1, 2, 3 ... without gaps: the application
-// reads them as 16-bit integers and takes the last id + 1.
+// Ids are 16-bit numbers: the application reads them as 16-bit integers and
+// takes the last id + 1. Patient ids run 1, 2, 3 ... without gaps, as nothing
+// removes a patient; a deleted measurement leaves a gap, which does no harm.
 int checkIds(const Database &db, const QString &sqlText, const QString &table,
-             const QString &column, QStringList &problems)
+             const QString &column, bool gapless, QStringList &problems)
 {
     Statement stmt = db.prepare(sqlText);
     Findings findings(problems);
@@ -208,7 +209,7 @@ int checkIds(const Database &db, const QString &sqlText, const QString &table,
                                         "application can read")
                              .arg(table, column)
                              .arg(id));
-        else if (id != expected)
+        else if (gapless && id != expected)
             findings.add(QStringLiteral("%1: %2 %3 where %4 was expected (ids run 1, 2, 3 ... "
                                         "without gaps)")
                              .arg(table, column)
@@ -261,13 +262,13 @@ CheckReport checkCopy(const QString &copy)
     });
     if (usable[0])
         guarded(problems, biodata.name, [&] {
-            report.patients =
-                checkIds(handle, sql::patientIds, biodata.name, biodata.columns[0].name, problems);
+            report.patients = checkIds(handle, sql::patientIds, biodata.name,
+                                       biodata.columns[0].name, true, problems);
         });
     if (usable[1])
         guarded(problems, bmiHistory.name, [&] {
             report.measurements = checkIds(handle, sql::measurementIds, bmiHistory.name,
-                                           bmiHistory.columns[0].name, problems);
+                                           bmiHistory.columns[0].name, false, problems);
             checkMeasurements(handle, problems);
         });
     if (usable[0] && usable[1])

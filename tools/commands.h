@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <functional>
 
@@ -43,6 +44,7 @@ int exportCsv(const QString &path, const QString &dir, bool force);
 int backup(const QString &path, const QString &dest);
 int restore(const QString &backup, const QString &path);
 int importHistory(const QStringList &args); // FILE [PATH] and its options
+int deleteMeasurement(const QString &id, const QString &path);
 // Needs no application object: it makes the one drawing needs.
 int report(int argc, char *argv[]);
 
@@ -55,9 +57,9 @@ struct CheckReport {
 };
 
 // Checks the schema against what create makes, the engine's pages, ids in
-// 16 bits running 1, 2, 3 ... without gaps, every IdPt naming a patient and
-// heights and weights above zero, on a private copy of the file held for
-// exclusive use. Raises only when the file cannot be opened at all.
+// 16 bits (patients' running 1, 2, 3 ... without gaps), every IdPt naming a
+// patient and heights and weights above zero, on a private copy of the file
+// held for exclusive use. Raises only when the file cannot be opened at all.
 CheckReport checkPatientDatabase(const QString &path);
 // The same on a file no other process can reach (a private copy).
 CheckReport checkCopy(const QString &copy);
@@ -71,6 +73,12 @@ struct ExportCounts {
 // Refuses with Error 3204 when either exists unless overwrite is set, and a
 // link in their place always; replaces both or neither.
 ExportCounts exportPatientDatabase(const QString &path, const QString &dir, bool overwrite);
+
+// A value as export writes it: numbers as the windows show them, text
+// exactly as stored; and the BMI of a height and a weight, "" unless both
+// are numbers and the height is not zero.
+QString exportText(const QVariant &v);
+QString bmiText(const QVariant &height, const QVariant &weight);
 
 // One CSV field: text that a spreadsheet would take for a formula gets a
 // leading apostrophe; quoted when it holds a comma, a quote, a line break or

@@ -25,17 +25,6 @@ namespace
 
 namespace sql = Sql::maintenance;
 
-bool isNumber(const QVariant &v)
-{
-    return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double;
-}
-
-// Numbers as the windows show them, text exactly as stored.
-QString cellText(const QVariant &v)
-{
-    return v.typeId() == QMetaType::QString ? v.toString() : displayText(v);
-}
-
 class CsvWriter
 {
 public:
@@ -61,7 +50,7 @@ QByteArray patientsCsv(const Database &db, int *rows)
     while (stmt.step()) {
         QStringList fields;
         for (int i = 0; i < 5; ++i)
-            fields.append(cellText(stmt.column(i)));
+            fields.append(exportText(stmt.column(i)));
         csv.row(fields);
         ++*rows;
     }
@@ -79,14 +68,9 @@ QByteArray historyCsv(const Database &db, int *rows)
         QVariant v[6];
         for (int i = 0; i < 6; ++i)
             v[i] = stmt.column(i);
-        const QString stored = cellText(v[3]);
-        QString bmi;
-        if (isNumber(v[4]) && isNumber(v[5]) && v[4].toDouble() != 0) {
-            const double height = v[4].toDouble();
-            bmi = displayText(QVariant(v[5].toDouble() / (height * height)));
-        }
-        csv.row({cellText(v[0]), cellText(v[1]), cellText(v[2]), isoDate(stored), stored,
-                 cellText(v[4]), cellText(v[5]), bmi});
+        const QString stored = exportText(v[3]);
+        csv.row({exportText(v[0]), exportText(v[1]), exportText(v[2]), isoDate(stored), stored,
+                 exportText(v[4]), exportText(v[5]), bmiText(v[4], v[5])});
         ++*rows;
     }
     return csv.bytes();
@@ -104,6 +88,21 @@ void refuseUnlessReplaceable(const QString &path, bool overwrite)
 }
 
 } // namespace
+
+QString exportText(const QVariant &v)
+{
+    return v.typeId() == QMetaType::QString ? v.toString() : displayText(v);
+}
+
+QString bmiText(const QVariant &height, const QVariant &weight)
+{
+    const auto isNumber = [](const QVariant &v) {
+        return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double;
+    };
+    if (!isNumber(height) || !isNumber(weight) || height.toDouble() == 0)
+        return {};
+    return displayText(QVariant(weight.toDouble() / (height.toDouble() * height.toDouble())));
+}
 
 QString csvField(const QString &text)
 {

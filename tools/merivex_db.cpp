@@ -1,5 +1,5 @@
-// merivex-db: the companion tool that creates, checks, exports, backs up and
-// restores the patient file. This file reads the arguments and picks the
+// merivex-db: the companion tool that creates, checks, exports, backs up,
+// restores, imports into and corrects the patient file. This file reads the arguments and picks the
 // command.
 #include "db/database_file.h"
 #include "tools/commands.h"
@@ -30,6 +30,7 @@ int dispatch(const QString &command, const QStringList &arguments)
         {QStringLiteral("export"), {0, 1, "[PATH]"}},
         {QStringLiteral("backup"), {1, 2, "[PATH] DEST"}},
         {QStringLiteral("restore"), {1, 2, "BACKUP [PATH]"}},
+        {QStringLiteral("delete-measurement"), {1, 2, "ID [PATH]"}},
     };
     // import reads its own options.
     if (command == QLatin1String("import"))
@@ -72,6 +73,8 @@ int dispatch(const QString &command, const QStringList &arguments)
             return usageError(QStringLiteral("export needs --csv DIR."));
         return exportCsv(names.value(0, defaultPath), parser.value(csv), parser.isSet(force));
     }
+    if (command == QLatin1String("delete-measurement"))
+        return deleteMeasurement(names.first(), names.value(1, defaultPath));
     if (command == QLatin1String("backup")) {
         const QString path = names.size() == 2 ? names.first() : defaultPath;
         return backup(path, names.last());

@@ -140,6 +140,19 @@ hear '^Body Weight Index chart' '^1 measurement'
 step "Ctrl+W: the window that comes forward"
 key ctrl+w
 hear '^Your Ideal Weight !' '^Your Weight text'
+
+step "the history row's menu by Shift+F10: the question read out, Yes deletes"
+key Tab Tab Tab
+hear 'table'
+key shift+F10
+hear '^Delete this measurement'
+key Return
+hear '^alert MerivexDemo' '^No push button'
+# The question is one utterance over several lines of the log.
+question_read() { grep -A5 -F "SPEECH OUTPUT: 'Delete this measurement?" "$log" | grep -q 'BMI: 22\.49'; }
+wait_for "Orca to read the question with the row's BMI" question_read
+key y
+hear 'Measurement deleted'
 key ctrl+w
 hear ' push button'
 
