@@ -87,11 +87,13 @@ int report(int argc, char *argv[])
             data = readHistoryReport(*db, id, first, last);
         }
         const int pages = writeReport(data, out);
-        print(QStringLiteral("Wrote %1: patient %2, %3 measurements on %4 A4 pages.")
-                  .arg(native(out))
-                  .arg(id)
-                  .arg(data.rows.size())
-                  .arg(pages));
+        // One pass over the text, so a '%' in the file's name stays as it is.
+        const qsizetype rows = qsizetype(data.rows.size());
+        print(QStringLiteral("Wrote %1: patient %2, %3 %4 on %5 A4 %6.")
+                  .arg(native(out), QString::number(id), QString::number(rows),
+                       rows == 1 ? QStringLiteral("measurement") : QStringLiteral("measurements"),
+                       QString::number(pages),
+                       pages == 1 ? QStringLiteral("page") : QStringLiteral("pages")));
         return int(Success);
     });
 }

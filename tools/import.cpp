@@ -117,8 +117,7 @@ double heightFor(const Database &db, const Options &options, QString *from)
     throw Error(ErrorNumber::ItemNotFound,
                 QStringLiteral("%1 holds no heights and patient %2 has no stored height; give "
                                "one with --height METRES.")
-                    .arg(native(options.file))
-                    .arg(options.patient));
+                    .arg(native(options.file), QString::number(options.patient)));
 }
 
 std::set<std::pair<qint64, double>> storedMeasurements(const Database &db, qint16 patient,
@@ -203,12 +202,11 @@ int importFile(const Options &options)
         last = toInt16(records->Fields(QStringLiteral("IdBMI")).Value());
     }
     if (int(last) + taken.size() > maximumId)
-        throw Error(ErrorNumber::Overflow,
-                    QStringLiteral("Overflow: %1 holds measurements up to IdBMI %2 and %3 more "
-                                   "would pass 32767, the most it can hold. Nothing was imported.")
-                        .arg(native(options.path))
-                        .arg(last)
-                        .arg(taken.size()));
+        throw Error(
+            ErrorNumber::Overflow,
+            QStringLiteral("Overflow: %1 holds measurements up to IdBMI %2 and %3 more "
+                           "would pass 32767, the most it can hold. Nothing was imported.")
+                .arg(native(options.path), QString::number(last), QString::number(taken.size())));
     if (!options.dryRun) {
         qint16 id = last;
         for (const Measurement &m : taken) {

@@ -83,7 +83,7 @@ private slots:
         Forms::get<frmGraph>().Show();
         bmi.Show(); // in front again, the graph open behind it
         const GraphLite &chart = *Forms::get<frmGraph>().ui().GraphLite1;
-        QCOMPARE(chart.labels(), (QStringList{"01/12", "03/12"}));
+        QCOMPARE(chart.shown().labels, (QStringList{"01/12", "03/12"}));
         FlexGrid &grid = *bmi.ui().MSFlexGrid1;
         QTest::qWait(50); // the grid shows its rows
         grid.setFocus();
@@ -119,7 +119,7 @@ private slots:
         }
         QCOMPARE(storedIds(), (QList<int>{1, 2}));
         QCOMPARE(grid.Rows(), 3);
-        QVERIFY(!chart.labels().contains(QStringLiteral("03/12")));
+        QVERIFY(!chart.shown().labels.contains(QStringLiteral("03/12")));
 
         // The empty row below the history has no menu.
         grid.setCurrentIndex(grid.model()->index(1, 0));
