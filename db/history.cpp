@@ -88,23 +88,11 @@ std::vector<HistoryRow> inDateOrder(std::vector<HistoryRow> rows, std::vector<Da
     if (std::is_sorted(keys.begin(), keys.end(), before))
         return rows;
     std::stable_sort(keys.begin(), keys.end(), before);
-    // keys[i].row is the row that goes to place i: moved there in place, one
-    // cycle of the permutation at a time.
-    for (std::size_t start = 0; start < keys.size(); ++start) {
-        if (keys[start].row == start)
-            continue;
-        HistoryRow first = std::move(rows[start]);
-        std::size_t place = start;
-        while (keys[place].row != start) {
-            const std::size_t from = keys[place].row;
-            rows[place] = std::move(rows[from]);
-            keys[place].row = std::uint32_t(place);
-            place = from;
-        }
-        rows[place] = std::move(first);
-        keys[place].row = std::uint32_t(place);
-    }
-    return rows;
+    std::vector<HistoryRow> sorted;
+    sorted.reserve(rows.size());
+    for (const DateKey &key : keys)
+        sorted.push_back(std::move(rows[key.row]));
+    return sorted;
 }
 
 } // namespace
