@@ -111,6 +111,12 @@ void FlexGridModel::resize(int rows, int cols)
     m_cols = cols;
 }
 
+void FlexGridModel::reserve(int rows)
+{
+    m_cells.reserve(std::size_t(rows) * std::size_t(m_cols));
+    m_keys.reserve(std::size_t(rows));
+}
+
 void FlexGridModel::setCell(int row, int col, FlexGridCell value)
 {
     m_cells[at(row, col)] = std::move(value);
@@ -304,6 +310,11 @@ void FlexGrid::addRow(std::span<merivex::FieldValue> values, std::optional<qint6
     changed();
 }
 
+void FlexGrid::reserveRows(int rows)
+{
+    m_model->reserve(rows);
+}
+
 std::optional<qint64> FlexGrid::rowKey(int row) const
 {
     if (row < 0 || row >= Rows())
@@ -421,6 +432,15 @@ void FlexGridHeader::paintEvent(QPaintEvent *event)
         QPainter painter(viewport());
         painter.fillRect(beyond, FlexGrid::BackColorBkg);
     }
+}
+
+QSize FlexGridHeader::sizeHint() const
+{
+    if (orientation() == Qt::Vertical && minimumWidth() == maximumWidth())
+        return QSize(minimumWidth(), defaultSectionSize());
+    if (orientation() == Qt::Horizontal && minimumHeight() == maximumHeight())
+        return QSize(defaultSectionSize(), minimumHeight());
+    return QHeaderView::sizeHint();
 }
 
 void FlexGrid::paintCorner(QWidget *corner)

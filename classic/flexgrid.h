@@ -51,6 +51,7 @@ public:
     int cols() const { return m_cols; }
     // Dimensions change keeping the cells that stay inside them.
     void resize(int rows, int cols);
+    void reserve(int rows);               // room for rows at the present columns
     QString text(int row, int col) const; // empty outside the grid
     void setCell(int row, int col, FlexGridCell value);
     std::optional<qint64> key(int row) const { return m_keys[std::size_t(row)]; }
@@ -86,6 +87,10 @@ class FlexGridHeader : public QHeaderView
     Q_OBJECT
 public:
     using QHeaderView::QHeaderView;
+
+    // The grid fixes both headers' breadth; Qt would otherwise measure the
+    // texts of up to 200 sections after every refill to find it.
+    QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -136,6 +141,9 @@ public:
     // making it the current one would: the current row takes values from
     // column 0 (moved from) and key, and the grid grows by a row.
     void addRow(std::span<merivex::FieldValue> values, std::optional<qint64> key);
+    // Room for rows rows made at once, for a caller that knows how many it
+    // will add: growing row by row moves every cell again and again.
+    void reserveRows(int rows);
     // The key addRow gave the row; none for any other row.
     std::optional<qint64> rowKey(int row) const;
 

@@ -4,6 +4,7 @@
 #include "db/dates.h"
 #include "db/engine_sql.h"
 #include "db/sqlite.h"
+#include "db/statements.h"
 
 #include <openssl/evp.h>
 
@@ -325,8 +326,25 @@ std::shared_ptr<Database> DBEngine::OpenDatabase(const QString &path, bool exclu
 {
     // The year is fixed per connection so one sort never sees two windows.
     const int year = dates::currentYear();
-    return std::shared_ptr<Database>(new Database(
-        openConnection(path, connect, exclusive, readOnly, false, nullptr, year), year));
+    return std::shared_ptr<Database>(
+        new Database(openConnection(path, connect, exclusive, readOnly, false, nullptr, year), year,
+                     {path, connect, exclusive}));
+}
+
+bool Database::hasOwnSchema() const
+{
+    Statement check = prepare(Sql::ownSchema());
+    check.bind(1, Sql::engine::schema.value(0));
+    check.bind(2, Sql::engine::schema.value(1));
+    return check.step() && check.columnInt64(0) == 1;
+}
+
+std::shared_ptr<Database> Database::openReader() const
+{
+    return std::shared_ptr<Database>(
+        new Database(openConnection(m_origin.path, m_origin.connect, m_origin.exclusive, true,
+                                    false, nullptr, m_collationYear),
+                     m_collationYear, m_origin));
 }
 
 namespace
@@ -396,7 +414,7 @@ QString connectString()
 std::shared_ptr<Database> inspectPatientDatabase(const QString &path)
 {
     const int year = dates::currentYear();
-    auto db = std::shared_ptr<Database>(new Database(nullptr, year));
+    auto db = std::shared_ptr<Database>(new Database(nullptr, year, {path, connectString()}));
     db->m_handle = openConnection(path, connectString(), true, false, false, &db->m_work, year);
     return db;
 }

@@ -1,7 +1,6 @@
 #include "db/history.h"
 
 #include "db/dates.h"
-#include "db/engine_sql.h"
 #include "db/statements.h"
 
 #include <algorithm>
@@ -42,14 +41,6 @@ std::uint64_t primaryOf(Statement::Type type, std::string_view text, int thisYea
         break;
     }
     return std::uint64_t(3) << 32;
-}
-
-bool ownSchema(Database &db)
-{
-    Statement check = db.prepare(Sql::ownSchema());
-    check.bind(1, Sql::engine::schema.value(0));
-    check.bind(2, Sql::engine::schema.value(1));
-    return check.step() && check.columnInt64(0) == 1;
 }
 
 std::string_view textOf(const FieldValue &v)
@@ -104,7 +95,7 @@ std::vector<HistoryRow> readPatientHistory(Database &db, qint16 id,
     // On the tables create makes, the engine reads the patient's rows by id
     // and the date order is made here, a key per row instead of a collation
     // call per comparison; on any other file the engine orders them itself.
-    const bool own = ownSchema(db);
+    const bool own = db.hasOwnSchema();
     if (own)
         result = db.OpenRecordset(Sql::patientMeasurements(), {QVariant(id)}, dbOpenSnapshot,
                                   dbSQLPassThrough);

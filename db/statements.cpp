@@ -36,6 +36,16 @@ QString patientList()
 {
     return QStringLiteral("SELECT NAME , DATEREGISTER , IdPatient from Biodata ORDER BY IdPatient");
 }
+QString patientListRange()
+{
+    return QStringLiteral("SELECT NAME , DATEREGISTER , IdPatient from Biodata "
+                          "WHERE IdPatient >= ?1 AND IdPatient < ?2 ORDER BY IdPatient");
+}
+QString patientIdSpan()
+{
+    return QStringLiteral("SELECT (SELECT min(IdPatient) FROM Biodata), "
+                          "(SELECT max(IdPatient) FROM Biodata)");
+}
 QString measurementTable()
 {
     return QStringLiteral("Select * from BMIHistory");

@@ -25,6 +25,11 @@ namespace PatientListColumn
 enum : int { Name, DateRegister, IdPatient };
 constexpr int Shown = 2; // the columns the grid shows, from the first
 } // namespace PatientListColumn
+// The list's rows with ?1 <= IdPatient < ?2, same columns and order.
+QString patientListRange();
+// The lowest and highest IdPatient: a seek each on an integer key (one
+// select with both would read the whole table).
+QString patientIdSpan();
 
 // Saving a measurement: "Select * from BMIHistory", opened as type 2.
 QString measurementTable();

@@ -6,6 +6,7 @@
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/int16.h"
+#include "db/patient_list.h"
 #include "db/statements.h"
 
 namespace
@@ -33,7 +34,6 @@ void frmOpen::Form_Load()
 void frmOpen::search()
 {
     using namespace merivex;
-    namespace Column = Sql::PatientListColumn;
     FlexGrid *grid = m_ui->MSFlexGrid1;
     grid->setRows(2);
     grid->setFixedRows(1);
@@ -41,24 +41,17 @@ void frmOpen::search()
     grid->setCols(1);
     grid->setFormatString(PatientListFormat);
 
-    auto &rs = Module1::PatientRecordset;
-    rs = Module1::PatientDatabase->OpenRecordset(Sql::patientList(), dbOpenSnapshot,
-                                                 dbSQLPassThrough);
-    if (rs->RecordCount() == 0)
-        return;
     // Each row: its running number, name and registration date, keyed by the
-    // patient's id. An id that is no integer names no patient.
+    // patient's id.
+    std::vector<PatientListRow> rows =
+        readPatientList(*Module1::PatientDatabase, Module1::PatientRecordset);
+    grid->reserveRows(grid->Rows() + int(rows.size()));
     qint16 counter = 0;
-    rs->readToEnd([&](const Statement &row) {
+    for (PatientListRow &row : rows) {
         counter = addInt16(counter, 1);
-        FieldValue cells[] = {qint64(counter), row.columnValue(Column::Name),
-                              row.columnValue(Column::DateRegister)};
-        std::optional<qint64> id;
-        if (row.columnType(Column::IdPatient) == Statement::Type::Integer)
-            id = row.columnInt64(Column::IdPatient);
-        grid->addRow(cells, id);
-    });
-    rs->Close();
+        FieldValue cells[] = {qint64(counter), std::move(row.name), std::move(row.dateRegister)};
+        grid->addRow(cells, row.id);
+    }
 }
 
 void frmOpen::cmdSelect_Click(int Index)

@@ -1,0 +1,79 @@
+// The patient list read in two id ranges at once lists exactly the rows,
+// cells and order of the list statement, on short and long tables, ids on
+// both sides of zero with gaps, and a table made by hand whose ids are texts.
+#include "db/display_text.h"
+#include "db/patient_list.h"
+#include "db/statements.h"
+
+#include "patientfile.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace merivex;
+
+class TestPatientList : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sameRowsCellsAndOrderAsTheStatement_data();
+    void sameRowsCellsAndOrderAsTheStatement();
+};
+
+void TestPatientList::sameRowsCellsAndOrderAsTheStatement_data()
+{
+    QTest::addColumn<int>("patients");
+    QTest::addColumn<int>("step"); // between ids, from -32768 up
+    QTest::addColumn<bool>("ownSchema");
+    QTest::newRow("empty") << 0 << 1 << true;
+    QTest::newRow("short") << 300 << 7 << true;
+    QTest::newRow("long, from the lowest id") << 20000 << 3 << true;
+    QTest::newRow("the whole id range") << 32767 << 2 << true;
+    QTest::newRow("made by hand") << 6000 << 5 << false;
+}
+
+void TestPatientList::sameRowsCellsAndOrderAsTheStatement()
+{
+    QFETCH(int, patients);
+    QFETCH(int, step);
+    QFETCH(bool, ownSchema);
+    QTemporaryDir dir;
+    auto db = testfiles::open(testfiles::createDatabase(dir));
+    if (!ownSchema) {
+        db->execute(QStringLiteral("DROP TABLE Biodata"));
+        db->execute(QStringLiteral("CREATE TABLE Biodata (IdPatient TEXT, Name TEXT, Sex TEXT, "
+                                   "DateRegister TEXT, BirthDate TEXT)"));
+    }
+    db->BeginTrans();
+    for (int p = 0; p < patients; ++p) {
+        const int id = -32768 + p * step;
+        // Now and then a null name or date, and on the hand-made table an id
+        // that is no number.
+        const QString idText =
+            !ownSchema && p % 11 == 0 ? QStringLiteral("'x%1'").arg(p) : QString::number(id);
+        db->execute(QStringLiteral("INSERT INTO Biodata VALUES (%1, %2, 'Male', %3, '')")
+                        .arg(idText,
+                             p % 13 ? QStringLiteral("'P%1'").arg(p) : QStringLiteral("NULL"),
+                             p % 17 ? QStringLiteral("'%1/02/2003'").arg(1 + p % 28)
+                                    : QStringLiteral("NULL")));
+    }
+    db->CommitTrans();
+
+    const QList<QStringList> expected = testfiles::readAll(*db, Sql::patientList());
+    std::shared_ptr<Recordset> result;
+    const std::vector<PatientListRow> rows = readPatientList(*db, result);
+    QVERIFY(result);
+    QCOMPARE(qsizetype(rows.size()), expected.size());
+    for (qsizetype r = 0; r < expected.size(); ++r) {
+        const PatientListRow &row = rows[std::size_t(r)];
+        QCOMPARE((QStringList{displayText(row.name), displayText(row.dateRegister)}),
+                 expected[r].mid(0, 2));
+        // A text column holds every id as text, which names no patient.
+        QCOMPARE(row.id.has_value(), ownSchema);
+        if (row.id)
+            QCOMPARE(QString::number(*row.id), expected[r][2]);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestPatientList)
+#include "tst_patient_list.moc"
