@@ -68,13 +68,10 @@ std::vector<PatientListRow> readPatientList(Database &db, std::shared_ptr<Record
     // The file is held by this process and nothing writes while the list is
     // read, so both parts see the same rows.
     auto upper = std::async(std::launch::async, [&db, range = *split] {
-        const std::shared_ptr<Database> reader = db.openReader();
         std::vector<PatientListRow> part;
-        Statement s = reader->prepare(Sql::patientListRange());
-        s.bind(1, range.split);
-        s.bind(2, range.end);
-        while (s.step())
-            part.push_back(rowOf(s));
+        readRows(*db.openReader()->OpenRecordset(Sql::patientListRange(), {range.split, range.end},
+                                                 dbOpenSnapshot, dbSQLPassThrough),
+                 part);
         return part;
     });
     result = db.OpenRecordset(Sql::patientListRange(), {split->low, split->split}, dbOpenSnapshot,

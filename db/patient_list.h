@@ -1,6 +1,6 @@
 #pragma once
 // The patients as the list window shows them: the rows of the list
-// statement, in its order, read in one pass.
+// statement, in its order, each read once.
 #include "db/dao.h"
 #include "db/field_value.h"
 
