@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 namespace
 {
@@ -148,8 +149,11 @@ double listReadOnly(const QString &templatePath)
     Module1::PatientDatabase = merivex::openPatientDatabase();
     QElapsedTimer t;
     t.start();
-    const auto rows =
-        merivex::readPatientList(*Module1::PatientDatabase, Module1::PatientRecordset);
+    std::vector<merivex::PatientListRow> rows;
+    merivex::readPatientList(
+        *Module1::PatientDatabase, Module1::PatientRecordset,
+        [&rows](std::size_t atMost) { rows.reserve(atMost); },
+        [&rows](merivex::PatientListRow &&row) { rows.push_back(std::move(row)); });
     const double ms = t.nsecsElapsed() / 1e6;
     if (rows.size() != 32767)
         qFatal("patient list incomplete: %zu rows", rows.size());

@@ -3,6 +3,7 @@
 #include "db/statements.h"
 
 #include <future>
+#include <vector>
 
 namespace merivex
 {
@@ -24,9 +25,9 @@ PatientListRow rowOf(const Statement &s)
     return row;
 }
 
-void readRows(Recordset &records, std::vector<PatientListRow> &rows)
+void readRows(Recordset &records, const std::function<void(PatientListRow &&)> &take)
 {
-    records.readToEnd([&](const Statement &s) { rows.push_back(rowOf(s)); });
+    records.readToEnd([&](const Statement &s) { take(rowOf(s)); });
     records.Close();
 }
 
@@ -53,34 +54,35 @@ std::optional<Split> splitOf(Database &db)
 
 } // namespace
 
-std::vector<PatientListRow> readPatientList(Database &db, std::shared_ptr<Recordset> &result)
+void readPatientList(Database &db, std::shared_ptr<Recordset> &result,
+                     const std::function<void(std::size_t)> &expect,
+                     const std::function<void(PatientListRow &&)> &take)
 {
-    std::vector<PatientListRow> rows;
     const std::optional<Split> split = splitOf(db);
     if (!split) {
         result = db.OpenRecordset(Sql::patientList(), dbOpenSnapshot, dbSQLPassThrough);
         if (result->RecordCount() > 0)
-            readRows(*result, rows);
-        return rows;
+            readRows(*result, take);
+        return;
     }
     // Most of the time goes into decrypting the table's pages, so the upper
-    // ids are read at the same time on a reading connection of their own.
-    // The file is held by this process and nothing writes while the list is
-    // read, so both parts see the same rows.
+    // ids are read at the same time on a reading connection of their own,
+    // while the lower ones go to take as they come. The file is held by this
+    // process and nothing writes while the list is read, so both parts see
+    // the same rows.
+    expect(std::size_t(split->end - split->low));
     auto upper = std::async(std::launch::async, [&db, range = *split] {
         std::vector<PatientListRow> part;
         readRows(*db.openReader()->OpenRecordset(Sql::patientListRange(), {range.split, range.end},
                                                  dbOpenSnapshot, dbSQLPassThrough),
-                 part);
+                 [&part](PatientListRow &&row) { part.push_back(std::move(row)); });
         return part;
     });
     result = db.OpenRecordset(Sql::patientListRange(), {split->low, split->split}, dbOpenSnapshot,
                               dbSQLPassThrough);
-    readRows(*result, rows);
-    std::vector<PatientListRow> part = upper.get();
-    rows.insert(rows.end(), std::make_move_iterator(part.begin()),
-                std::make_move_iterator(part.end()));
-    return rows;
+    readRows(*result, take);
+    for (PatientListRow &row : upper.get())
+        take(std::move(row));
 }
 
 } // namespace merivex

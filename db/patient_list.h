@@ -4,9 +4,10 @@
 #include "db/dao.h"
 #include "db/field_value.h"
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 namespace merivex
 {
@@ -18,8 +19,12 @@ struct PatientListRow {
     std::optional<qint64> id;
 };
 
-// Every patient, in id order. The statement's result replaces the one held
-// in result: left open when there are no rows, closed after reading them.
-std::vector<PatientListRow> readPatientList(Database &db, std::shared_ptr<Recordset> &result);
+// Hands every patient to take, in id order, as the rows are read; before
+// the first, expect is told how many at most follow when that is known. The
+// statement's result replaces the one held in result: left open when there
+// are no rows, closed after reading them.
+void readPatientList(Database &db, std::shared_ptr<Recordset> &result,
+                     const std::function<void(std::size_t)> &expect,
+                     const std::function<void(PatientListRow &&)> &take);
 
 } // namespace merivex

@@ -43,15 +43,16 @@ void frmOpen::search()
 
     // Each row: its running number, name and registration date, keyed by the
     // patient's id.
-    std::vector<PatientListRow> rows =
-        readPatientList(*Module1::PatientDatabase, Module1::PatientRecordset);
-    grid->reserveRows(grid->Rows() + int(rows.size()));
     qint16 counter = 0;
-    for (PatientListRow &row : rows) {
-        counter = addInt16(counter, 1);
-        FieldValue cells[] = {qint64(counter), std::move(row.name), std::move(row.dateRegister)};
-        grid->addRow(cells, row.id);
-    }
+    readPatientList(
+        *Module1::PatientDatabase, Module1::PatientRecordset,
+        [grid](std::size_t atMost) { grid->reserveRows(grid->Rows() + int(atMost)); },
+        [grid, &counter](PatientListRow &&row) {
+            counter = addInt16(counter, 1);
+            FieldValue cells[] = {qint64(counter), std::move(row.name),
+                                  std::move(row.dateRegister)};
+            grid->addRow(cells, row.id);
+        });
 }
 
 void frmOpen::cmdSelect_Click(int Index)
