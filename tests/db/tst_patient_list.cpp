@@ -3,6 +3,7 @@
 // both sides of zero with gaps, and a table made by hand whose ids are texts.
 #include "db/display_text.h"
 #include "db/patient_list.h"
+#include "db/sqlite.h"
 #include "db/statements.h"
 
 #include "patientfile.h"
@@ -19,6 +20,7 @@ class TestPatientList : public QObject
 private slots:
     void sameRowsCellsAndOrderAsTheStatement_data();
     void sameRowsCellsAndOrderAsTheStatement();
+    void noAllocationStatisticsToQueueFor();
 };
 
 void TestPatientList::sameRowsCellsAndOrderAsTheStatement_data()
@@ -79,6 +81,16 @@ void TestPatientList::sameRowsCellsAndOrderAsTheStatement()
         if (row.id)
             QCOMPARE(QString::number(*row.id), expected[r][2]);
     }
+}
+
+// The setting is refused once the engine has started, so a connection opened
+// before it would leave both readers queueing on one lock again.
+void TestPatientList::noAllocationStatisticsToQueueFor()
+{
+    QTemporaryDir dir;
+    auto db = testfiles::open(testfiles::createDatabase(dir));
+    testfiles::readAll(*db, Sql::patientList());
+    QCOMPARE(sqlite3_memory_used(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestPatientList)
