@@ -2,6 +2,10 @@
 
 #include "db/statements.h"
 
+#include <QScopeGuard>
+
+#include <atomic>
+#include <chrono>
 #include <future>
 #include <vector>
 
@@ -14,7 +18,7 @@ namespace
 namespace Column = Sql::PatientListColumn;
 
 // Below this many ids a second connection's opening (about 0.3 ms) costs
-// more than reading half the table saves.
+// more than reading part of the table on it saves.
 constexpr qint64 SplitFrom = 4096;
 
 PatientListRow rowOf(const Statement &s)
@@ -31,12 +35,17 @@ void readRows(Recordset &records, const std::function<void(PatientListRow &&)> &
     records.Close();
 }
 
-// The ids from low up to end, split in two ranges of about equal length at
-// split, when the table is create's own (its ids are its 16-bit integer
-// keys, so id order is the order it stores them in) and long enough to be
-// worth it.
+// The ids from low up to end, when the table is create's own (its ids are
+// its 16-bit integer keys, so id order is the order it stores them in) and
+// long enough to be worth reading on two connections, cut into pieces of
+// about equal length.
 struct Split {
-    qint64 low, split, end;
+    static constexpr int Pieces = 16;
+    qint64 low, end;
+    QVariantList bounds(int piece) const
+    {
+        return {low + (end - low) * piece / Pieces, low + (end - low) * (piece + 1) / Pieces};
+    }
 };
 
 std::optional<Split> splitOf(Database &db)
@@ -49,7 +58,81 @@ std::optional<Split> splitOf(Database &db)
     const qint64 low = span.columnInt64(0), high = span.columnInt64(1);
     if (high - low < SplitFrom)
         return std::nullopt;
-    return Split{low, low + (high - low + 1) / 2, high + 1};
+    return Split{low, high + 1};
+}
+
+std::shared_ptr<Recordset> openPiece(Database &db, const Split &split, int piece)
+{
+    return db.OpenRecordset(Sql::patientListRange(), split.bounds(piece), dbOpenSnapshot,
+                            dbSQLPassThrough);
+}
+
+std::vector<PatientListRow> readPiece(Database &db, const Split &split, int piece)
+{
+    std::vector<PatientListRow> rows;
+    readRows(*openPiece(db, split, piece),
+             [&rows](PatientListRow &&row) { rows.push_back(std::move(row)); });
+    return rows;
+}
+
+// Most of the time goes into decrypting the table's pages, so a reading
+// connection of its own, on a second thread, reads pieces of the id range
+// while this one does: each takes the next piece nobody has taken, so the
+// faster reads more. Rows reach take in id order, straight from this
+// connection's pieces while no earlier piece is outstanding. The file is
+// held by this process and nothing writes while the list is read, so both
+// connections see the same rows.
+void readInPieces(Database &db, const Split &split, std::shared_ptr<Recordset> &result,
+                  const std::function<void(PatientListRow &&)> &take)
+{
+    using Rows = std::vector<PatientListRow>;
+    std::atomic<int> next{1}; // the first piece is this connection's
+    std::vector<std::promise<Rows>> theirs(Split::Pieces);
+    std::vector<std::future<Rows>> read;
+    for (auto &piece : theirs)
+        read.push_back(piece.get_future());
+    // A helper that fails leaves its piece's failure to be raised here, and
+    // the pieces it has not taken (all of them, when it cannot open the
+    // file) to this connection.
+    auto helper = std::async(std::launch::async, [&] {
+        const std::shared_ptr<Database> reader = db.openReader();
+        for (int piece; (piece = next++) < Split::Pieces;) {
+            try {
+                theirs[std::size_t(piece)].set_value(readPiece(*reader, split, piece));
+            } catch (...) {
+                theirs[std::size_t(piece)].set_exception(std::current_exception());
+                return;
+            }
+        }
+    });
+    const auto stopHelper = qScopeGuard([&] { next = Split::Pieces; });
+
+    std::vector<std::optional<Rows>> mine(Split::Pieces);
+    int handed = 0; // pieces whose rows take has had
+    const auto handOver = [&](bool wait) {
+        for (; handed < Split::Pieces; ++handed) {
+            std::optional<Rows> &own = mine[std::size_t(handed)];
+            std::future<Rows> &f = read[std::size_t(handed)];
+            if (!own && !wait && f.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+                return;
+            Rows rows = own ? std::move(*own) : f.get();
+            for (PatientListRow &row : rows)
+                take(std::move(row));
+        }
+    };
+    result = openPiece(db, split, 0);
+    readRows(*result, take);
+    handed = 1;
+    for (int piece; (piece = next++) < Split::Pieces;) {
+        handOver(false);
+        if (handed == piece) {
+            readRows(*openPiece(db, split, piece), take);
+            ++handed;
+        } else {
+            mine[std::size_t(piece)] = readPiece(db, split, piece);
+        }
+    }
+    handOver(true);
 }
 
 } // namespace
@@ -65,24 +148,8 @@ void readPatientList(Database &db, std::shared_ptr<Recordset> &result,
             readRows(*result, take);
         return;
     }
-    // Most of the time goes into decrypting the table's pages, so the upper
-    // ids are read at the same time on a reading connection of their own,
-    // while the lower ones go to take as they come. The file is held by this
-    // process and nothing writes while the list is read, so both parts see
-    // the same rows.
     expect(std::size_t(split->end - split->low));
-    auto upper = std::async(std::launch::async, [&db, range = *split] {
-        std::vector<PatientListRow> part;
-        readRows(*db.openReader()->OpenRecordset(Sql::patientListRange(), {range.split, range.end},
-                                                 dbOpenSnapshot, dbSQLPassThrough),
-                 [&part](PatientListRow &&row) { part.push_back(std::move(row)); });
-        return part;
-    });
-    result = db.OpenRecordset(Sql::patientListRange(), {split->low, split->split}, dbOpenSnapshot,
-                              dbSQLPassThrough);
-    readRows(*result, take);
-    for (PatientListRow &row : upper.get())
-        take(std::move(row));
+    readInPieces(db, *split, result, take);
 }
 
 } // namespace merivex
