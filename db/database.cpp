@@ -237,6 +237,7 @@ sqlite3 *openConnection(const QString &path, const QString &connect, bool exclus
         const int keyed = sqlite3_key(db.get(), key.constData(), int(key.size()));
         if (keyed != SQLITE_OK)
             raise(db.get(), keyed);
+        run(db.get(), Sql::engine::cipherCompatibility());
     }
     dates::registerCollation(db.get(), thisYear);
     if (work)

@@ -14,6 +14,14 @@ namespace merivex::Sql::engine
 // on a save, list another table's rows), and the application makes neither.
 inline const QString schemaCheck = QStringLiteral(
     "SELECT type, name FROM sqlite_master WHERE type IN ('trigger', 'view') LIMIT 1");
+// The file keeps SQLCipher 3's layout (1,024-byte pages, PBKDF2-HMAC-SHA1 at
+// 64,000 rounds, HMAC-SHA1), so that it moves between releases unchanged.
+// Sent for each keyed database of a connection (main, or one attached) after
+// its key and before its first read or write; SQLCipher 3 ignores it.
+inline QString cipherCompatibility(const QString &schema = QStringLiteral("main"))
+{
+    return QStringLiteral("PRAGMA %1.cipher_compatibility = 3").arg(schema);
+}
 // A write-ahead log, synced at every commit: a killed process or a lost power
 // supply leaves either the old or the new row, never a damaged file, and a
 // commit costs one sync where a rollback journal needs several.

@@ -1,6 +1,7 @@
 // merivex-db backup: an encrypted copy of the patient file, whole or not at all.
 #include "db/dao.h"
 #include "db/database_file.h"
+#include "db/engine_sql.h"
 #include "db/statements.h"
 #include "tools/commands.h"
 #include "tools/files.h"
@@ -31,6 +32,7 @@ void backupPatientDatabase(const QString &path, const QString &dest)
             attach.bind(2, engine::passwordOf(connectString()));
             attach.step();
         }
+        db->execute(Sql::engine::cipherCompatibility(sql::copySchema));
         try {
             db->execute(sql::exportToCopy);
         } catch (...) {
