@@ -15,13 +15,25 @@ set -euo pipefail
 # The report's fonts: DejaVu Sans for Latin, Greek, Hebrew and Arabic,
 # WenQuanYi Micro Hei (TrueType outlines, which PDFs embed) for Chinese,
 # Japanese and Korean; poppler-utils reads the reports back in the tests.
+# debootstrap makes the other release's root for tools/test-on.sh.
+# What the releases name differently is chosen here, by /etc/os-release.
+codename=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+case $codename in
+    bookworm) clang_runtime=libclang-rt-14-dev ;;
+    trixie) clang_runtime=libclang-rt-19-dev ;;
+    *)
+        echo "setup.sh: Debian '${codename:-unknown}' is not a release Merivex supports" \
+            "(Debian 12 bookworm or 13 trixie); see /etc/os-release" >&2
+        exit 1
+        ;;
+esac
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
           libgl-dev libsqlcipher-dev libssl-dev sqlcipher fonts-liberation
           fonts-urw-base35 xvfb xauth xdotool x11-apps x11-utils imagemagick clang
-          libclang-rt-14-dev llvm dpkg-dev openbox dbus-x11 at-spi2-core python3-pyatspi
+          "$clang_runtime" llvm dpkg-dev openbox dbus-x11 at-spi2-core python3-pyatspi
           procps lintian appstream desktop-file-utils orca speech-dispatcher
           speech-dispatcher-espeak-ng espeak-ng fonts-dejavu-core fonts-wqy-microhei
-          poppler-utils)
+          poppler-utils debootstrap)
 if [ "${1:-}" = --list ]; then
     printf '%s\n' "${packages[@]}"
     exit 0
