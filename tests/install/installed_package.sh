@@ -57,7 +57,8 @@ dpkg-deb -c "$deb" | awk '{ print $6 }' >"$tmp/files"
 ! grep -q -e 'Merivex\.mdb' -e '^\./opt' "$tmp/files" || fail "the package carries $(grep -e mdb -e opt "$tmp/files")"
 dpkg-deb -f "$deb" Depends | grep -q libsqlcipher || fail "the package does not depend on SQLCipher"
 echo "$(lintian --version) on $(basename "$deb"):"
-as_user lintian --fail-on error,warning --display-info "$deb" || fail "lintian"
+as_user lintian --fail-on error,warning --display-info "$deb" | tee "$tmp/lintian.log" || fail "lintian"
+! grep -q hardening-no "$tmp/lintian.log" || fail "built without Debian's hardening flags"
 
 installed=1
 dpkg -i "$deb" >"$tmp/dpkg.log" 2>&1 || fail "dpkg -i: $(cat "$tmp/dpkg.log")"
