@@ -10,8 +10,9 @@
 #include <QWidget>
 #include <cstdio>
 
-// An empty widget whose accessible role is a notification; it paints
-// nothing, so showing it changes no pixel.
+// Qt 6.8 and later send announcements as such. Before, an empty widget whose
+// accessible role is a notification stands in: it paints nothing, so showing
+// it changes no pixel.
 class Announcement : public QWidget
 {
     Q_OBJECT
@@ -95,6 +96,9 @@ void dropCornerComplaint(QtMsgType type, const QMessageLogContext &context, cons
         std::fputs(qPrintable(qFormatLogMessage(type, context, text) + QLatin1Char('\n')), stderr);
 }
 
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+constexpr char lastAnnouncementProperty[] = "merivexLastAnnouncement";
+#else
 Announcement *announcementOf(QWidget *near, bool create)
 {
     if (!near)
@@ -108,6 +112,7 @@ Announcement *announcementOf(QWidget *near, bool create)
     }
     return found;
 }
+#endif
 } // namespace
 
 void InstallAccessibility()
@@ -125,12 +130,20 @@ void InstallAccessibility()
 void Announce(QWidget *near, const QString &text)
 {
     InstallAccessibility();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    if (!near)
+        return;
+    near->window()->setProperty(lastAnnouncementProperty, text);
+    QAccessibleAnnouncementEvent event(near, text);
+    QAccessible::updateAccessibility(&event);
+#else
     Announcement *announcement = announcementOf(near, true);
     if (!announcement)
         return;
     announcement->hide();
     announcement->setAccessibleName(text);
     announcement->show();
+#endif
 }
 
 void RetellFocus(QWidget *focused)
@@ -156,8 +169,12 @@ void RetellFocus(QWidget *focused)
 
 QString LastAnnouncement(QWidget *near)
 {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    return near ? near->window()->property(lastAnnouncementProperty).toString() : QString();
+#else
     Announcement *announcement = announcementOf(near, false);
     return announcement ? announcement->accessibleName() : QString();
+#endif
 }
 
 #include "accessibility.moc"

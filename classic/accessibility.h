@@ -9,8 +9,9 @@ class QWidget;
 // active one and reads a child's caption before its focused control.
 void InstallAccessibility();
 
-// Says the text without moving the focus: a notification of the window that
-// holds near becomes showing, which screen readers read out at once.
+// Says the text without moving the focus: an announcement from near (before
+// Qt 6.8, a notification of near's window becoming showing), which screen
+// readers read out at once.
 void Announce(QWidget *near, const QString &text);
 
 // Tells a screen reader again of the window holding the focus widget and of
