@@ -144,7 +144,11 @@ frame_picture graph-window "$graph_w" "$graph_h"
 step "About box"
 click_at $((MAIN_X + 16)) $((MAIN_Y + MENU_H / 2))
 settle
-xdotool key --delay 100 Right Right Return
+press Right
+settle
+press Right
+settle
+press Return
 about=$(timeout "$DRIVE_TIMEOUT" xdotool search --sync --name '^About Merivex$' | head -n 1) || true
 [ -n "$about" ] || drive_fail "no About box"
 eval "$(xdotool getwindowgeometry --shell "$about")"

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace dbtest
@@ -55,13 +56,25 @@ QString folderOf(const QString &path)
     return QFileInfo(path).absolutePath();
 }
 
+// The engine's methods for one kind of file, but for the calls that change
+// files. The engine has several kinds behind one file system: the main file
+// locks, a log or a journal does not.
+struct Methods {
+    sqlite3_io_methods methods{}; // first: a file's pMethods points here
+    const sqlite3_io_methods *real = nullptr;
+};
+
+const sqlite3_io_methods &realMethodsOf(const sqlite3_file *file)
+{
+    return *reinterpret_cast<const Methods *>(file->pMethods)->real;
+}
+
 } // namespace
 
 struct PowerCut::Model {
     sqlite3_vfs *real = nullptr;
     sqlite3_vfs vfs{};
-    sqlite3_io_methods methods{}; // the engine's, but for the calls that change files
-    const sqlite3_io_methods *realMethods = nullptr;
+    std::map<const sqlite3_io_methods *, std::unique_ptr<Methods>> methods; // by the real ones
     sqlite3_syscall_ptr realOpenDirectory = nullptr;
 
     std::vector<std::unique_ptr<Inode>> inodes;
@@ -116,7 +129,7 @@ int fileWrite(sqlite3_file *file, const void *buffer, int amount, sqlite3_int64 
     PowerCut::Model &m = *active;
     if (m.fails())
         return SQLITE_IOERR_WRITE;
-    const int rc = m.realMethods->xWrite(file, buffer, amount, offset);
+    const int rc = realMethodsOf(file).xWrite(file, buffer, amount, offset);
     if (Inode *inode = m.files[file]; rc == SQLITE_OK && inode) {
         inode->unsynced.push_back({offset, QByteArray(static_cast<const char *>(buffer), amount)});
         m.lastWritten = inode;
@@ -129,7 +142,7 @@ int fileTruncate(sqlite3_file *file, sqlite3_int64 size)
     PowerCut::Model &m = *active;
     if (m.fails())
         return SQLITE_IOERR_TRUNCATE;
-    const int rc = m.realMethods->xTruncate(file, size);
+    const int rc = realMethodsOf(file).xTruncate(file, size);
     if (Inode *inode = m.files[file]; rc == SQLITE_OK && inode)
         inode->unsynced.push_back({size, {}});
     return rc;
@@ -142,7 +155,7 @@ int fileSync(sqlite3_file *file, int flags)
         return SQLITE_IOERR_FSYNC;
     // The engine syncs the folder here too, the first time after creating
     // a journal or log; openDirectory below sees that.
-    const int rc = m.realMethods->xSync(file, flags);
+    const int rc = realMethodsOf(file).xSync(file, flags);
     if (Inode *inode = m.files[file]; rc == SQLITE_OK && inode) {
         inode->sync();
         if (m.lastWritten == inode)
@@ -159,15 +172,16 @@ int vfsOpen(sqlite3_vfs *, const char *zName, sqlite3_file *file, int flags, int
     const int rc = m.real->xOpen(m.real, zName, file, flags, outFlags);
     if (!file->pMethods)
         return rc;
-    if (!m.realMethods) {
-        m.realMethods = file->pMethods;
-        m.methods = *file->pMethods;
-        m.methods.xWrite = fileWrite;
-        m.methods.xTruncate = fileTruncate;
-        m.methods.xSync = fileSync;
+    std::unique_ptr<Methods> &wrapped = m.methods[file->pMethods];
+    if (!wrapped) {
+        wrapped = std::make_unique<Methods>();
+        wrapped->real = file->pMethods;
+        wrapped->methods = *file->pMethods;
+        wrapped->methods.xWrite = fileWrite;
+        wrapped->methods.xTruncate = fileTruncate;
+        wrapped->methods.xSync = fileSync;
     }
-    Q_ASSERT(file->pMethods == m.realMethods); // one kind of file behind one VFS
-    file->pMethods = &m.methods;
+    file->pMethods = &wrapped->methods;
     if (rc == SQLITE_OK && name) {
         if (!name->current) // created now
             name->current = m.newInode();

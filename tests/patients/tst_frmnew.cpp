@@ -66,7 +66,9 @@ private slots:
 
     void tabOrderStartsOnCancel()
     {
-        QApplication::setActiveWindow(Forms::get<frmMain>().client());
+        QWidget *main = Forms::get<frmMain>().client();
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
         open();
         QCOMPARE(QApplication::focusWidget(), ui().cmdCancel);
         // The option group is one tab stop, entered at Male; arrows move within.

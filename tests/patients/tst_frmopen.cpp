@@ -118,7 +118,9 @@ private slots:
     void keyboardAlonePicksAPatient()
     {
         seedThree();
-        QApplication::setActiveWindow(Forms::get<frmMain>().client());
+        QWidget *main = Forms::get<frmMain>().client();
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
         open();
         QCoreApplication::processEvents(); // the list is shown once the load is over
         auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {

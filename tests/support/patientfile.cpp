@@ -133,7 +133,11 @@ QStringList shell(const QString &path, const QStringList &statements, QString *e
         *error = QStringLiteral("sqlcipher shell did not start");
         return {};
     }
-    QByteArray input = "PRAGMA key='vexo';\n";
+    // SQLCipher 4 answers the key with a row of its own, SQLCipher 3 with
+    // none: what the statements print starts after the marker.
+    const QString keyed = QStringLiteral("-- keyed --");
+    QByteArray input =
+        "PRAGMA key='vexo';\nPRAGMA cipher_compatibility = 3;\n.print " + keyed.toUtf8() + "\n";
     for (const QString &statement : statements)
         input += statement.toUtf8() + ";\n";
     process.write(input);
@@ -141,8 +145,9 @@ QStringList shell(const QString &path, const QStringList &statements, QString *e
     process.waitForFinished(30000);
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         *error = QString::fromUtf8(process.readAllStandardError());
-    return QString::fromUtf8(process.readAllStandardOutput())
-        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines = QString::fromUtf8(process.readAllStandardOutput())
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return lines.mid(lines.indexOf(keyed) + 1);
 }
 
 int errorNumber(const std::function<void()> &f)

@@ -28,8 +28,14 @@ def wait(what, probe):
         if found:
             return found
         time.sleep(0.1)
-    shown = [(w.getRoleName(), w.name) for w in (app() or [])]
+    shown = [(role_of(w), w.name) for w in (app() or [])]
     sys.exit("timed out waiting for %s; the windows: %s" % (what, shown))
+
+
+def role_of(acc):
+    """The role's name, as AT-SPI before 2.5x spelled it ("push button")."""
+    name = acc.getRoleName()
+    return "push button" if name == "button" else name
 
 
 def app():
@@ -39,9 +45,16 @@ def app():
     return None
 
 
+def hold_key(key):
+    """Presses a key as a person does: held for a moment, then released."""
+    subprocess.run(["xdotool", "keydown", key], check=True)
+    time.sleep(0.06)
+    subprocess.run(["xdotool", "keyup", key], check=True)
+
+
 def find(root, role, name):
     return pyatspi.findDescendant(
-        root, lambda a: a is not None and a.getRoleName() == role and a.name == name)
+        root, lambda a: a is not None and role_of(a) == role and a.name == name)
 
 
 def window(role, name):
@@ -74,19 +87,19 @@ def heard(win):
                 continue
             state = child.getState()
             if child.name or child.description or state.contains(pyatspi.STATE_FOCUSABLE):
-                line = "  %s '%s'" % (child.getRoleName(), child.name)
-                if child.getRoleName() == "text":
+                line = "  %s '%s'" % (role_of(child), child.name)
+                if role_of(child) == "text":
                     line += " = '%s'" % child.queryText().getText(0, -1)
                 if child.description:
                     line += ": " + child.description
                 if not state.contains(pyatspi.STATE_ENABLED):
                     line += " (unavailable)"
                 lines.append(line)
-            if child.getRoleName() != "combo box":  # its entry and list are its own
+            if role_of(child) != "combo box":  # its entry and list are its own
                 walk(child)
 
     walk(win)
-    print("%s '%s'\n%s" % (win.getRoleName(), win.name, "\n".join(lines)), flush=True)
+    print("%s '%s'\n%s" % (role_of(win), win.name, "\n".join(lines)), flush=True)
     return lines
 
 
@@ -94,7 +107,7 @@ def expect(win, *controls):
     lines = heard(win)
     for role, name in controls:
         if find(win, role, name) is None:
-            sys.exit("%s '%s' has no %s named '%s'" % (win.getRoleName(), win.name, role, name))
+            sys.exit("%s '%s' has no %s named '%s'" % (role_of(win), win.name, role, name))
     unnamed = [l for l in lines if re.match(r"  [a-z ]+ ''", l) and "(unavailable)" not in l
                and "cell" not in l and "header" not in l]
     if unnamed:
@@ -144,7 +157,7 @@ if not re.fullmatch(told, chart.description):
     sys.exit("the chart is described as '%s'" % chart.description)
 
 # The close box of a maximized child is drawn in the menu bar; Ctrl+W closes it.
-subprocess.run(["xdotool", "key", "ctrl+w"], check=True)
+hold_key("ctrl+w")
 wait("the graph to close", lambda: find(app(), "panel", "Your Weight Graf") is None)
 
 press(find(main, "push button", "Open"))

@@ -138,6 +138,24 @@ ui_rect()
     [ -n "${RH:-}" ] || drive_fail "no geometry for $2 in forms/$1.ui"
 }
 
+# press KEY...: each key (xdotool's names, shift+Tab and the like) as a
+# person presses it, held for a moment, then released. A press and release in
+# the same instant can be lost: a screen reader that watches the keyboard
+# takes such an Alt for a key of its own.
+DRIVE_HOLD=${DRIVE_HOLD:-0.06}
+press()
+{
+    local key
+    for key in "$@"; do
+        xdotool keydown "$key"
+        sleep "$DRIVE_HOLD"
+        xdotool keyup "$key"
+    done
+}
+
+# typing TEXT: types into the focused control, each key held about 40 ms.
+typing() { xdotool type --delay 80 -- "$1"; }
+
 # Polls a command every 0.1 s until it succeeds.
 wait_for()
 {
@@ -192,7 +210,7 @@ click_ui()
 type_ui()
 {
     click_ui "$1" "$2" "$3" "$4"
-    xdotool type --delay 15 -- "$5"
+    typing "$5"
 }
 
 # Starts APP (in a folder holding its Merivex.mdb) and waits for the main
@@ -309,7 +327,9 @@ stop_app()
 # sqlcipher shell and the application's password; rows come out as a|b|c.
 sql()
 {
-    printf "PRAGMA key='vexo';\n.mode list\n.separator |\n%s\n" "$2" | sqlcipher "$1" | sed '/^ok$/d'
+    # SQLCipher 4 answers the key with a row, SQLCipher 3 with none.
+    printf "PRAGMA key='vexo';\nPRAGMA cipher_compatibility = 3;\n.print -- keyed --\n.mode list\n.separator |\n%s\n" \
+        "$2" | sqlcipher "$1" | sed '0,/^-- keyed --$/d'
 }
 
 # register_patient NAME BIRTH: New, a female patient, Enter; waits for the

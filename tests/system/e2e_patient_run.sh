@@ -129,7 +129,12 @@ snap selected
 step "About: a dialog of the main window, fixed, without a task-bar entry"
 # Help is two menus right of File; a keyboard-opened menu has its first item current.
 click_at $((MAIN_X + 15)) $((MAIN_Y + MENU_H / 2))
-xdotool key --delay 100 Right Right Return
+settle
+press Right
+settle
+press Right
+settle
+press Return
 about=$(timeout "$DRIVE_TIMEOUT" xdotool search --sync --name '^About Merivex$' | head -n 1) ||
     drive_fail "no About box"
 wait_for "the About box to be managed" wm_allows "$about" MOVE
@@ -144,7 +149,7 @@ for action in RESIZE MAXIMIZE_HORZ MAXIMIZE_VERT; do
 done
 wm_allows "$MAIN_WID" MAXIMIZE_HORZ || drive_fail "the main window cannot be maximized"
 snap about
-xdotool key Escape
+press Escape
 wait_for "the About box to close" window_gone "$about"
 
 step "Exit"
