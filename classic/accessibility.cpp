@@ -43,6 +43,21 @@ public:
     }
 };
 
+// The client area inside a child window is nameless, as Qt before 6.8 has
+// it: named after the window too, a screen reader takes the panel for mere
+// layout (it has the name of its only child) and never reads the caption.
+class ChildClientAccessible : public QAccessibleWidget
+{
+public:
+    explicit ChildClientAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Client) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return widget()->accessibleName();
+        return QAccessibleWidget::text(t);
+    }
+};
+
 QAccessibleInterface *factory(const QString &className, QObject *object)
 {
     if (!object || !object->isWidgetType())
@@ -53,6 +68,9 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
         return new NotificationAccessible(widget);
     if (className == QLatin1String("QMdiSubWindow"))
         return new ChildWindowAccessible(widget);
+    if (className == QLatin1String("QWidget") && widget->parentWidget() &&
+        widget->parentWidget()->inherits("QMdiSubWindow"))
+        return new ChildClientAccessible(widget);
     return nullptr;
 }
 
@@ -114,6 +132,13 @@ Announcement *announcementOf(QWidget *near, bool create)
 }
 #endif
 } // namespace
+
+void AdoptedByChildWindow(QWidget *client)
+{
+    // Its interface was made while it stood alone, and Qt keeps it.
+    if (QAccessibleInterface *made = QAccessible::queryAccessibleInterface(client))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
 
 void InstallAccessibility()
 {

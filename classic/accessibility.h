@@ -9,6 +9,10 @@ class QWidget;
 // active one and reads a child's caption before its focused control.
 void InstallAccessibility();
 
+// A window's client area has been put into a child window of the workspace:
+// a screen reader now meets it as that window's nameless inside.
+void AdoptedByChildWindow(QWidget *client);
+
 // Says the text without moving the focus: an announcement from near (before
 // Qt 6.8, a notification of near's window becoming showing), which screen
 // readers read out at once.

@@ -106,6 +106,7 @@ bool Form::load()
         // the workspace reacts, as this handler is connected first.
         auto sub = std::make_unique<QMdiSubWindow>();
         sub->setWidget(built.release());
+        AdoptedByChildWindow(m_client);
         connect(sub.get(), &QMdiSubWindow::aboutToActivate, area, [area, fixed] {
             area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, fixed);
         });
