@@ -142,15 +142,7 @@ frame_picture graph-window "$graph_w" "$graph_h"
 # About from the Help menu: open the first menu, walk right to Help, take its
 # only command.
 step "About box"
-click_at $((MAIN_X + 16)) $((MAIN_Y + MENU_H / 2))
-settle
-press Right
-settle
-press Right
-settle
-press Return
-about=$(timeout "$DRIVE_TIMEOUT" xdotool search --sync --name '^About Merivex$' | head -n 1) || true
-[ -n "$about" ] || drive_fail "no About box"
-eval "$(xdotool getwindowgeometry --shell "$about")"
+open_about
+eval "$(xdotool getwindowgeometry --shell "$ABOUT_WID")"
 picture about-box "$WIDTH" "$HEIGHT" "$X" "$Y"
 exit_app

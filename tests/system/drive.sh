@@ -314,6 +314,22 @@ shot()
     fi
 }
 
+# open_about: About from the Help menu, two menus right of File (a menu
+# opened by a click, walked by the keyboard); sets ABOUT_WID.
+open_about()
+{
+    click_at $((MAIN_X + 15)) $((MAIN_Y + MENU_H / 2))
+    settle
+    press Right
+    settle
+    press Right
+    settle
+    press Return
+    ABOUT_WID=$(timeout "$DRIVE_TIMEOUT" xdotool search --sync --name '^About Merivex$' | head -n 1) ||
+        true
+    [ -n "$ABOUT_WID" ] || drive_fail "no About box"
+}
+
 # Stops the application if it is still running (for traps).
 stop_app()
 {

@@ -127,16 +127,8 @@ wait_for "the caption of the selected patient" title_matches "^Merivex Demo - $n
 snap selected
 
 step "About: a dialog of the main window, fixed, without a task-bar entry"
-# Help is two menus right of File; a keyboard-opened menu has its first item current.
-click_at $((MAIN_X + 15)) $((MAIN_Y + MENU_H / 2))
-settle
-press Right
-settle
-press Right
-settle
-press Return
-about=$(timeout "$DRIVE_TIMEOUT" xdotool search --sync --name '^About Merivex$' | head -n 1) ||
-    drive_fail "no About box"
+open_about
+about=$ABOUT_WID
 wait_for "the About box to be managed" wm_allows "$about" MOVE
 # A task bar lists no dialog that is transient for another window.
 xprop -id "$about" _NET_WM_WINDOW_TYPE | grep -q '_NET_WM_WINDOW_TYPE_DIALOG' ||
