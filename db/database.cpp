@@ -3,6 +3,7 @@
 #include "db/date_collation.h"
 #include "db/dates.h"
 #include "db/engine_sql.h"
+#include "db/files.h"
 #include "db/sqlite.h"
 #include "db/statements.h"
 
@@ -364,21 +365,6 @@ bool dataInHome()
                              QStringLiteral("/data-in-home"));
 }
 
-void makePrivateFolder(const QString &folder)
-{
-    if (QFileInfo(folder).isDir())
-        return;
-    const QString parent = folderOf(folder);
-    if (parent != folder)
-        makePrivateFolder(parent);
-    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
-        if (errno == EACCES || errno == EPERM)
-            fail(ErrorNumber::FolderNotWritable, parent);
-        fail(ErrorNumber::DiskIoError,
-             QStringLiteral("Could not create '%1': %2.").arg(folder, qt_error_string(errno)));
-    }
-}
-
 } // namespace
 
 QString dataFolder()
@@ -397,7 +383,7 @@ QString databasePath()
 
 void makeDataFolder()
 {
-    makePrivateFolder(dataFolder());
+    makeFolders(dataFolder());
 }
 
 void prepareUserDatabase()

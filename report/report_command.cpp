@@ -1,8 +1,8 @@
 // merivex-db report: a patient's measurements as an A4 PDF for a doctor.
 #include "db/database_file.h"
+#include "db/files.h"
 #include "graph/historyreport.h"
 #include "tools/commands.h"
-#include "tools/files.h"
 
 #include <QApplication>
 #include <QBuffer>

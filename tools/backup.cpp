@@ -2,9 +2,9 @@
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/engine_sql.h"
+#include "db/files.h"
 #include "db/statements.h"
 #include "tools/commands.h"
-#include "tools/files.h"
 #include "tools/maintenance_sql.h"
 
 #include <QDir>

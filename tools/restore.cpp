@@ -7,8 +7,8 @@
 // about to be replaced, and so is a second restore.
 #include "db/dao.h"
 #include "db/database_file.h"
+#include "db/files.h"
 #include "tools/commands.h"
-#include "tools/files.h"
 #include "tools/maintenance_sql.h"
 
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "tools/files.h"
+#include "db/files.h"
 
 #include "db/errors.h"
 
@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace merivex::tool
+namespace merivex
 {
 
 namespace
@@ -105,8 +105,11 @@ void makeFolders(const QString &path)
         return;
     if (parent != absolute)
         makeFolders(parent);
-    if (::mkdir(native(absolute).constData(), 0700) != 0 && errno != EEXIST)
+    if (::mkdir(native(absolute).constData(), 0700) != 0 && errno != EEXIST) {
+        if (errno == EACCES || errno == EPERM)
+            fail(ErrorNumber::FolderNotWritable, QDir::toNativeSeparators(parent));
         systemError(QStringLiteral("Could not create the folder"), absolute, errno);
+    }
 }
 
 void syncFolderOf(const QString &path)
@@ -289,4 +292,4 @@ QByteArray readFile(const QString &path)
     return data;
 }
 
-} // namespace merivex::tool
+} // namespace merivex
