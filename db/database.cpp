@@ -1,3 +1,4 @@
+#include "db/checked_files.h"
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/date_collation.h"
@@ -192,13 +193,14 @@ void checkLogBeside(const QString &path, const QString &connect, bool exclusive,
 sqlite3 *openConnection(const QString &path, const QString &connect, bool exclusive, bool readOnly,
                         bool creating, long *work, int thisYear)
 {
+    files::guardEngineFiles();
     // Only stat the file: opening and closing it here would drop the locks
     // that other connections of this process hold on it.
     const QFileInfo info(path);
     if (!info.exists())
         fail(refused(path, F_OK) ? ErrorNumber::NoPermission : ErrorNumber::FileNotFound, path);
-    if (!info.isFile())
-        fail(ErrorNumber::CannotOpen, path);
+    files::checkRegularFile(path);
+    files::checkCompanions(path);
     if (refused(path, readOnly ? R_OK : R_OK | W_OK))
         fail(ErrorNumber::NoPermission, path);
     if (!readOnly && refused(folderOf(path), W_OK | X_OK))
@@ -223,6 +225,7 @@ sqlite3 *openConnection(const QString &path, const QString &connect, bool exclus
                                    exclusive ? "unix-excl" : nullptr);
     Handle db(raw);
     if (rc != SQLITE_OK) {
+        files::raiseRefusal();
         if ((rc & 0xff) == SQLITE_CANTOPEN)
             fail(ErrorNumber::CannotOpen, path);
         raise(db.get(), rc);

@@ -1,5 +1,6 @@
 #include "db/files.h"
 
+#include "db/checked_files.h"
 #include "db/errors.h"
 
 #include <QDir>
@@ -259,8 +260,8 @@ QString PrivateFolder::write(const QString &name, const QByteArray &data) const
 Snapshot::Snapshot(const QString &path) : m_path(path), m_hold(path)
 {
     m_copy = m_folder.write(QStringLiteral("Merivex.mdb"), m_hold.contents());
-    if (QFileInfo::exists(path + logSuffix))
-        m_folder.write(QStringLiteral("Merivex.mdb") + logSuffix, readFile(path + logSuffix));
+    if (const std::optional<QByteArray> log = files::readCompanion(path + logSuffix))
+        m_folder.write(QStringLiteral("Merivex.mdb") + logSuffix, *log);
 }
 
 void Snapshot::use(const std::function<void(const QString &)> &f) const

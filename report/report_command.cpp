@@ -81,11 +81,13 @@ int report(int argc, char *argv[])
             throw Error(
                 ErrorNumber::DatabaseExists,
                 QStringLiteral("'%1' already exists; the report never replaces a file.").arg(out));
+        // Read from a private copy, as check does: the file and its folder
+        // may be read-only, and nothing is written beside it.
         HistoryReport data;
-        {
-            const auto db = DBEngine::instance().OpenDatabase(path, true, false, connectString());
+        Snapshot(path).use([&](const QString &copy) {
+            const auto db = DBEngine::instance().OpenDatabase(copy, true, false, connectString());
             data = readHistoryReport(*db, id, first, last);
-        }
+        });
         const int pages = writeReport(data, out);
         // One pass over the text, so a '%' in the file's name stays as it is.
         const qsizetype rows = qsizetype(data.rows.size());

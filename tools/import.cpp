@@ -1,5 +1,6 @@
 // merivex-db import: the measurements of another tracker's history file, or
 // of this tool's own export, added to one patient in one transaction.
+#include "db/checked_files.h"
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/date_format.h"
@@ -11,7 +12,6 @@
 #include "tools/import_formats.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QMap>
 
 #include <cmath>
@@ -85,17 +85,6 @@ QString linesText(const QList<int> &lines, int count)
                                          QLatin1String(count > lines.size() ? ", ..." : ""));
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.exists())
-        fail(ErrorNumber::FileNotFound, path);
-    if (!file.open(QIODevice::ReadOnly))
-        fail(ErrorNumber::DiskIoError,
-             QStringLiteral("Could not read '%1': %2.").arg(path, file.errorString()));
-    return file.readAll();
-}
-
 // The height for files that carry none: --height, else the last one saved.
 double heightFor(const Database &db, const Options &options, QString *from)
 {
@@ -137,7 +126,7 @@ std::set<std::pair<qint64, double>> storedMeasurements(const Database &db, qint1
 
 int importFile(const Options &options)
 {
-    const import::History history = import::readHistory(readFile(options.file));
+    const import::History history = import::readHistory(files::readUserFile(options.file));
     if (history.format.isEmpty())
         throw Error(ErrorNumber::TypeMismatch,
                     QStringLiteral("%1 is in no format import reads; its first line is \"%2\".")
