@@ -207,7 +207,9 @@ sqlite3 *openConnection(const QString &path, const QString &connect, bool exclus
         fail(ErrorNumber::FolderNotWritable, folderOf(path));
     const qint64 size = info.size();
     // An empty file would open as a new database, a cut one as a shorter one.
-    if ((size == 0 || size % 512 != 0) && !creating)
+    if (size == 0 && !creating)
+        refuseEmpty(path);
+    if (size % 512 != 0 && !creating)
         fail(ErrorNumber::CannotOpen, path);
     if (!readOnly && !creating)
         checkLogBeside(path, connect, exclusive, work);
@@ -420,32 +422,51 @@ std::shared_ptr<Database> openPatientDatabase()
     return DBEngine::instance().OpenDatabase(databasePath(), true, false, connectString());
 }
 
+void refuseEmpty(const QString &path)
+{
+    for (const char *suffix : {"-journal", "-wal"}) {
+        const QString left = path + QLatin1String(suffix);
+        struct stat st;
+        if (::lstat(QFile::encodeName(left).constData(), &st) == 0)
+            throw Error(ErrorNumber::CannotOpen,
+                        QStringLiteral("'%1' is empty: making it was cut off, and '%2' was left "
+                                       "beside it. It holds no data. Remove both (rm '%1' '%2') "
+                                       "and make it again: merivex-db create, or start the "
+                                       "installed Merivex.")
+                            .arg(path, left));
+    }
+    throw Error(ErrorNumber::CannotOpen,
+                QStringLiteral("'%1' is empty (0 bytes): it holds no data and is no database. "
+                               "Remove it (rm '%1') and make it again: merivex-db create, or "
+                               "start the installed Merivex.")
+                    .arg(path));
+}
+
 void createPatientDatabase(const QString &path, const QString &connect)
 {
-    // NewOnly refuses an existing file atomically; no connection to the new
-    // file exists yet, so closing our descriptor cannot drop anyone's lock.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                   QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        if (QFileInfo::exists(path))
-            fail(ErrorNumber::DatabaseExists, path);
-        if (refused(folderOf(path), W_OK | X_OK))
-            fail(ErrorNumber::FolderNotWritable, folderOf(path));
-        fail(ErrorNumber::DiskIoError,
-             QStringLiteral("Could not create '%1': %2.").arg(path, file.errorString()));
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) == 0) {
+        if (S_ISREG(st.st_mode) && st.st_size == 0)
+            refuseEmpty(path);
+        fail(ErrorNumber::DatabaseExists, path);
     }
-    file.close();
-
-    try {
-        const Handle db(openConnection(path, connect, true, false, true));
+    if (refused(folderOf(path), W_OK | X_OK))
+        fail(ErrorNumber::FolderNotWritable, folderOf(path));
+    // Made whole in a private folder, then given its name in one step: a
+    // create cut off at any moment leaves nothing under the name, and a file
+    // that got the name meanwhile is never replaced.
+    const PrivateFolder work;
+    const QString made = work.write(QStringLiteral("new.mdb"), {});
+    {
+        const Handle db(openConnection(made, connect, true, false, true));
         run(db.get(), Sql::engine::begin);
         for (const QString &sql : Sql::engine::schema)
             run(db.get(), sql);
         run(db.get(), Sql::engine::commit);
-    } catch (...) {
-        QFile::remove(path);
-        throw;
     }
+    NewFile file(path);
+    file.write(readFile(made));
+    file.linkAs(path);
 }
 
 } // namespace merivex

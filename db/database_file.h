@@ -40,8 +40,13 @@ std::shared_ptr<Database> openPatientDatabase();
 std::shared_ptr<Database> inspectPatientDatabase(const QString &path);
 
 // Creates a new, empty encrypted file with both tables at path, mode 0600,
-// keyed with connect's password. Refuses with Error 3204 when the file
-// already exists.
+// keyed with connect's password; it has no name until it is complete.
+// Refuses with Error 3204 when the file already exists, and an empty file
+// there as refuseEmpty does.
 void createPatientDatabase(const QString &path, const QString &connect = connectString());
+
+// Error 3049 for the empty file at path, saying what it is and what to do:
+// with a journal or log beside it, a file whose making was cut off.
+[[noreturn]] void refuseEmpty(const QString &path);
 
 } // namespace merivex

@@ -1,6 +1,7 @@
 #include "db/files.h"
 
 #include "db/checked_files.h"
+#include "db/database_file.h"
 #include "db/errors.h"
 
 #include <QDir>
@@ -259,7 +260,10 @@ QString PrivateFolder::write(const QString &name, const QByteArray &data) const
 
 Snapshot::Snapshot(const QString &path) : m_path(path), m_hold(path)
 {
-    m_copy = m_folder.write(QStringLiteral("Merivex.mdb"), m_hold.contents());
+    const QByteArray contents = m_hold.contents();
+    if (contents.isEmpty())
+        refuseEmpty(path); // with what is left beside it, not beside the copy
+    m_copy = m_folder.write(QStringLiteral("Merivex.mdb"), contents);
     if (const std::optional<QByteArray> log = files::readCompanion(path + logSuffix))
         m_folder.write(QStringLiteral("Merivex.mdb") + logSuffix, *log);
 }

@@ -33,7 +33,8 @@ QString native(const QString &path);
 QString patients(long count);     // "1 patient", "2 patients"
 QString measurements(long count); // likewise
 // Runs a command; an Error is reported as "merivex-db: what: error N: ...",
-// exit 3 for a file in use, else 1.
+// exit 3 for a file in use, else 1; any other exception likewise, as error 7
+// (out of memory) or 51 (internal error).
 int run(const QString &what, const std::function<int()> &command);
 int usageError(const QString &message);
 

@@ -265,7 +265,7 @@ int importHistory(const QStringList &args)
 
     Options options;
     options.file = names.first();
-    options.path = names.value(1, databasePath());
+    options.path = names.size() > 1 ? names[1] : databasePath();
     options.dryRun = parser.isSet(dryRun);
     const std::optional<qint16> id = idOf(parser.value(patient));
     if (!id)

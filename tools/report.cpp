@@ -4,6 +4,8 @@
 #include <QDir>
 
 #include <cstdio>
+#include <exception>
+#include <new>
 
 namespace merivex::tool
 {
@@ -74,6 +76,11 @@ int run(const QString &what, const std::function<int()> &command)
 {
     try {
         return command();
+    } catch (const std::bad_alloc &) {
+        printError(QStringLiteral("merivex-db: %1: error %2: Out of memory.")
+                       .arg(what)
+                       .arg(ErrorNumber::OutOfMemory));
+        return Failed;
     } catch (const Error &error) {
         if (error.number() == ErrorNumber::FileInUse) {
             printError(QStringLiteral("merivex-db: %1: error %2: %3 Close the application (or "
@@ -87,6 +94,12 @@ int run(const QString &what, const std::function<int()> &command)
                        .arg(what)
                        .arg(error.number())
                        .arg(error.description()));
+        return Failed;
+    } catch (const std::exception &failure) {
+        printError(QStringLiteral("merivex-db: %1: error %2: Internal error: %3")
+                       .arg(what)
+                       .arg(ErrorNumber::InternalError)
+                       .arg(QString::fromLocal8Bit(failure.what())));
         return Failed;
     }
 }
