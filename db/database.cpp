@@ -18,10 +18,10 @@
 #include <QMutex>
 #include <QScopeGuard>
 #include <QSet>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -370,20 +370,91 @@ bool dataInHome()
                              QStringLiteral("/data-in-home"));
 }
 
+// Nothing is made in the root folder, nor relative to wherever the program
+// happens to start.
+bool usableBase(const QString &folder)
+{
+    return QDir::isAbsolutePath(folder) && QDir::cleanPath(folder) != QLatin1String("/");
+}
+
+QString described(const QString &value)
+{
+    return value.isEmpty() ? QStringLiteral("not set")
+                           : QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+// $HOME, else the home the system's user list gives; each only when it is a
+// folder that is there.
+QString homeFolder()
+{
+    const QString fromEnvironment = QFile::decodeName(qgetenv("HOME"));
+    const passwd *user = ::getpwuid(::geteuid());
+    const QString fromSystem = user && user->pw_dir ? QFile::decodeName(user->pw_dir) : QString();
+    for (const QString &home : {fromEnvironment, fromSystem})
+        if (usableBase(home) && QFileInfo(home).isDir())
+            return QDir::cleanPath(home);
+    throw Error(ErrorNumber::InvalidPath,
+                QStringLiteral("Merivex keeps your data in your home folder, and there is none to "
+                               "use: HOME is %1 and the system names %2 as your home. Set HOME "
+                               "to your own folder (export HOME=/home/NAME) and try again.")
+                    .arg(described(fromEnvironment), described(fromSystem)));
+}
+
+// Installed system-wide, the data folder and the file in it are the user's
+// alone: another user who owns either, or may write to it, could read and
+// change the measurements or put a file of their own in its place.
+void checkPrivate(const QString &path, bool folder)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return; // made private when it is made
+    const QString what = folder ? QStringLiteral("data folder") : QStringLiteral("file");
+    if (st.st_uid != ::geteuid()) {
+        const passwd *owner = ::getpwuid(st.st_uid);
+        throw Error(ErrorNumber::NoPermission,
+                    QStringLiteral("The %1 '%2' belongs to %3, not to you: its owner can read "
+                                   "and change your measurements. Move it out of the way (as "
+                                   "its owner or as root: mv '%2' '%2.not-mine') and start "
+                                   "again; Merivex then makes a %1 of your own.")
+                        .arg(what, path,
+                             owner
+                                 ? QStringLiteral("user %1").arg(QFile::decodeName(owner->pw_name))
+                                 : QStringLiteral("uid %1").arg(st.st_uid)));
+    }
+    if (st.st_mode & (S_IWGRP | S_IWOTH))
+        throw Error(ErrorNumber::NoPermission,
+                    QStringLiteral("The %1 '%2' can be changed by other users (mode %3): they "
+                                   "could read and change your measurements. Make it yours "
+                                   "alone: chmod %4 '%2'")
+                        .arg(what, path,
+                             QStringLiteral("%1").arg(st.st_mode & 07777, 4, 8, QLatin1Char('0')),
+                             QLatin1String(folder ? "700" : "600")));
+}
+
 } // namespace
 
 QString dataFolder()
 {
-    if (dataInHome())
-        return QDir::toNativeSeparators(
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-            QStringLiteral("/merivex"));
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    if (!dataInHome())
+        return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    // The XDG rule: a relative XDG_DATA_HOME is ignored.
+    QString dataHome = QFile::decodeName(qgetenv("XDG_DATA_HOME"));
+    if (!usableBase(dataHome))
+        dataHome = homeFolder() + QStringLiteral("/.local/share");
+    return QDir::toNativeSeparators(QDir::cleanPath(dataHome) + QStringLiteral("/merivex"));
 }
 
 QString databasePath()
 {
-    return dataFolder() + QDir::separator() + QStringLiteral("Merivex.mdb");
+    const QString folder = dataFolder();
+    const QString path = folder + QDir::separator() + QStringLiteral("Merivex.mdb");
+    // A portable copy lives wherever its user put it, on a stick that may
+    // show every file as 0777: it keeps no rule of ownership.
+    if (dataInHome()) {
+        checkPrivate(folder, true);
+        checkPrivate(path, false);
+    }
+    return path;
 }
 
 void makeDataFolder()

@@ -12,10 +12,13 @@ namespace merivex
 // The application's data folder (needs a QCoreApplication): the folder of
 // the running executable for a portable copy; for the programs installed
 // system-wide, which lie beside the marker file "data-in-home", the user's
-// own $XDG_DATA_HOME/merivex (by default ~/.local/share/merivex).
+// own $XDG_DATA_HOME/merivex (by default ~/.local/share/merivex; a relative
+// XDG_DATA_HOME is ignored). Error 3044 when there is no usable home.
 QString dataFolder();
 
-// Merivex.mdb in dataFolder().
+// Merivex.mdb in dataFolder(). Installed system-wide, Error 3051 saying what
+// to do when the folder or the file belongs to another user or others may
+// write to it.
 QString databasePath();
 
 // Makes dataFolder() and its missing parents, private to the user (0700),

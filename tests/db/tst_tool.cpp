@@ -46,8 +46,10 @@ private slots:
     }
 
     // Installed system-wide (the marker beside the program), in the user's
-    // $XDG_DATA_HOME/merivex, made private with its missing parents; a folder
-    // that cannot be made is a plain failure.
+    // $XDG_DATA_HOME/merivex, made private with its missing parents. A data
+    // folder or file that another user owns or may write to is refused with
+    // the fix, a relative XDG_DATA_HOME is ignored, no home is a plain
+    // failure, and so is a folder that cannot be made.
     void userFolderWhenInstalledSystemWide_data()
     {
         QTest::addColumn<QString>("xdg");  // "@" is the test folder, "-" unset
@@ -61,6 +63,25 @@ private slots:
         QTest::newRow("XDG_DATA_HOME") << "@/home/data"
                                        << "@/home"
                                        << "" << QStringList{"create"} << 0 << made << made;
+        QTest::newRow("a relative XDG_DATA_HOME is ignored")
+            << "data"
+            << "@/home"
+            << "" << QStringList{"create"} << 0 << "@/home/.local/share/merivex/Merivex.mdb"
+            << "@/home/.local/share/merivex/Merivex.mdb";
+        QTest::newRow("no home") << "-"
+                                 << "nobody"
+                                 << "" << QStringList{"create"} << 1 << "HOME is not set"
+                                 << "";
+        QTest::newRow("a data folder open to all")
+            << "@/home/data"
+            << "@/home"
+            << "open folder" << QStringList{"check"} << 1 << "chmod 700 '@/home/data/merivex'"
+            << "";
+        QTest::newRow("another user's file")
+            << "@/home/data"
+            << "@/home"
+            << "their file" << QStringList{"check"} << 1 << "belongs to user nobody"
+            << "";
         QTest::newRow("a data folder that cannot be made, create")
             << "@/in-the-way/data"
             << "@/home"
