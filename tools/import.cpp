@@ -56,6 +56,8 @@ QString reasonText(Skip skip, int thisYear)
         return QStringLiteral("unreadable");
     case Skip::NoWeight:
         return QStringLiteral("without a weight");
+    case Skip::NothingInKg:
+        return QStringLiteral("weighing 0 kg once converted and rounded to 10 g");
     case Skip::OtherPatient:
         return QStringLiteral("of another IdPatient than --source-patient");
     case Skip::OutsideYears:
@@ -64,6 +66,8 @@ QString reasonText(Skip skip, int thisYear)
             .arg(thisYear + 19);
     case Skip::AlreadyStored:
         return QStringLiteral("equal to a stored measurement (same date and weight)");
+    case Skip::Repeated:
+        return QStringLiteral("equal to an earlier row of the file (same date and weight)");
     case Skip::None:
         break;
     }
@@ -131,6 +135,12 @@ int importFile(const Options &options)
         throw Error(ErrorNumber::TypeMismatch,
                     QStringLiteral("%1 is in no format import reads; its first line is \"%2\".")
                         .arg(native(options.file), history.firstLine.left(100)));
+    if (!history.cut.isEmpty())
+        throw Error(ErrorNumber::TypeMismatch,
+                    QStringLiteral("%1 reads as cut off: %2. A number cut short reads as a "
+                                   "smaller one, so nothing was imported. Take the whole file "
+                                   "again, or end its last line if it is whole.")
+                        .arg(native(options.file), history.cut));
     if (options.pounds && history.kilograms)
         return usageError(QStringLiteral("%1 is %2, whose weights are in kilograms: --unit lb "
                                          "does not apply.")
@@ -162,16 +172,22 @@ int importFile(const Options &options)
     QList<Measurement> taken;
     QMap<Skip, QList<int>> lines;
     QMap<Skip, int> skipped;
+    std::set<std::pair<qint64, double>> seen; // the file's rows so far
     for (const Row &row : history.rows) {
         Skip skip = row.skip;
         const double weight =
             options.pounds ? std::round(row.weight * kilogramsPerPound * 100) / 100 : row.weight;
+        if (skip == Skip::None && weight <= 0)
+            skip = Skip::NothingInKg;
         if (skip == Skip::None && options.sourcePatient && row.patient != *options.sourcePatient)
             skip = Skip::OtherPatient;
         if (skip == Skip::None &&
             (row.date.year() < thisYear - 80 || row.date.year() > thisYear + 19))
             skip = Skip::OutsideYears;
-        if (skip == Skip::None && stored.count({row.date.toJulianDay(), weight}))
+        const std::pair<qint64, double> measured{row.date.toJulianDay(), weight};
+        if (skip == Skip::None && !seen.insert(measured).second)
+            skip = Skip::Repeated;
+        if (skip == Skip::None && stored.count(measured))
             skip = Skip::AlreadyStored;
         if (skip == Skip::None) {
             taken.append({row.date, weight, row.height.value_or(height)});
