@@ -134,7 +134,7 @@ int importFile(const Options &options)
     if (history.format.isEmpty())
         throw Error(ErrorNumber::TypeMismatch,
                     QStringLiteral("%1 is in no format import reads; its first line is \"%2\".")
-                        .arg(native(options.file), history.firstLine.left(100)));
+                        .arg(native(options.file), shown(history.firstLine.left(100))));
     if (!history.cut.isEmpty())
         throw Error(ErrorNumber::TypeMismatch,
                     QStringLiteral("%1 reads as cut off: %2. A number cut short reads as a "
@@ -274,7 +274,7 @@ int importHistory(const QStringList &args)
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("Report only."));
     parser.addOptions({patient, unit, height, source, dryRun});
     if (!parser.parse(QStringList{QStringLiteral("merivex-db")} + args))
-        return usageError(parser.errorText() + QLatin1Char('.'));
+        return usageError(parser.errorText());
     const QStringList names = parser.positionalArguments();
     if (names.isEmpty() || names.size() > 2)
         return usageError(QStringLiteral("import takes FILE [PATH]."));

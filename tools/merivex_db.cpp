@@ -46,7 +46,7 @@ int dispatch(const QString &command, const QStringList &arguments)
     if (command == QLatin1String("export"))
         parser.addOptions({csv, force});
     if (!parser.parse(QStringList{QStringLiteral("merivex-db")} + arguments))
-        return usageError(parser.errorText() + QLatin1Char('.'));
+        return usageError(parser.errorText());
     if (parser.isSet(help)) {
         print(usage());
         return Success;

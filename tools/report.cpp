@@ -67,7 +67,9 @@ QString measurements(long count)
 
 int usageError(const QString &message)
 {
-    printError(QStringLiteral("merivex-db: ") + message);
+    // The argument parser's own texts end with a period, or not.
+    printError(QStringLiteral("merivex-db: ") + message +
+               QLatin1String(message.endsWith(QLatin1Char('.')) ? "" : "."));
     printError(usage());
     return Usage;
 }

@@ -255,10 +255,16 @@ private slots:
              {QStringList{}, QStringList{"remove"}, QStringList{"create", "a", "b"},
               QStringList{"export", "a.mdb"}, QStringList{"export", "--csv"},
               QStringList{"export", "--csv", "d", "--all"}, QStringList{"backup"},
-              QStringList{"check", "a", "b"}, QStringList{"backup", "a", "b", "c"}}) {
+              QStringList{"check", "a", "b"}, QStringList{"backup", "a", "b", "c"},
+              QStringList{"report", "--patient", "1", "--from", "2024-02-01", "--to", "2024-01-31",
+                          "o.pdf"},
+              QStringList{"report", "--patient", "1", "--from", "-2024-01-01", "o.pdf"},
+              QStringList{"report", "-1", "o.pdf"}}) {
             const Run bad = runTool(args);
             QCOMPARE(bad.exitCode, 2);
             QVERIFY(bad.err.contains(QStringLiteral("Usage")));
+            QVERIFY2(!bad.err.section(QLatin1Char('\n'), 0, 0).contains(QStringLiteral("..")),
+                     qPrintable(bad.err));
         }
     }
 };
