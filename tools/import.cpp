@@ -1,5 +1,6 @@
 // merivex-db import: the measurements of another tracker's history file, or
 // of this tool's own export, added to one patient in one transaction.
+#include "db/backups.h"
 #include "db/checked_files.h"
 #include "db/dao.h"
 #include "db/database_file.h"
@@ -12,6 +13,7 @@
 #include "tools/import_formats.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QMap>
 
 #include <cmath>
@@ -197,6 +199,10 @@ int importFile(const Options &options)
         }
     }
 
+    // Held since the open, the file is copied as it is before the import.
+    QString backup;
+    if (!options.dryRun && !taken.isEmpty())
+        backup = backUpBefore(options.path, QStringLiteral("import"));
     // The ids continue the table's, as every save takes the last row's + 1.
     if (!options.dryRun)
         db->BeginTrans();
@@ -255,6 +261,10 @@ int importFile(const Options &options)
         print(QStringLiteral("  %1 %2: %3")
                   .arg(it.value())
                   .arg(reasonText(it.key(), thisYear), linesText(lines[it.key()], it.value())));
+    if (!backup.isEmpty())
+        print(QStringLiteral("Backed up first as %1; to undo this import: merivex-db restore %2 "
+                             "%3")
+                  .arg(native(backup), QFileInfo(backup).fileName(), native(options.path)));
     return int(Success);
 }
 

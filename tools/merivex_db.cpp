@@ -1,6 +1,7 @@
 // merivex-db: the companion tool that creates, checks, exports, backs up,
-// restores, imports into and corrects the patient file. This file reads the arguments and picks the
-// command.
+// restores, imports into and corrects the patient file. This file reads the
+// arguments and picks the command.
+#include "db/backups.h"
 #include "db/database_file.h"
 #include "tools/commands.h"
 
@@ -27,6 +28,7 @@ int dispatch(const QString &command, const QStringList &arguments)
         {QStringLiteral("check"), {0, 1, "[PATH]"}},
         {QStringLiteral("export"), {0, 1, "[PATH]"}},
         {QStringLiteral("backup"), {1, 2, "[PATH] DEST"}},
+        {QStringLiteral("backups"), {0, 1, "[PATH]"}},
         {QStringLiteral("restore"), {1, 2, "BACKUP [PATH]"}},
         {QStringLiteral("delete-measurement"), {1, 2, "ID [PATH]"}},
     };
@@ -77,10 +79,17 @@ int dispatch(const QString &command, const QStringList &arguments)
     }
     if (command == QLatin1String("delete-measurement"))
         return deleteMeasurement(names.first(), pathAt(1));
+    if (command == QLatin1String("backups"))
+        return listBackups(pathAt(0));
     if (command == QLatin1String("backup"))
         return backup(names.size() == 2 ? names.first() : merivex::databasePath(), names.last());
     const QString path = pathAt(1);
-    const QString backupFile = names.first();
+    QString backupFile = names.first();
+    // The name of an automatic backup, as merivex-db backups lists it.
+    const QString automatic = QDir(merivex::backupFolder(path)).filePath(backupFile);
+    if (!backupFile.contains(QLatin1Char('/')) && !QFileInfo::exists(backupFile) &&
+        QFileInfo::exists(automatic))
+        backupFile = automatic;
     if (QFileInfo::exists(path) &&
         QFileInfo(backupFile).canonicalFilePath() == QFileInfo(path).canonicalFilePath())
         return usageError(QStringLiteral("BACKUP and PATH are the same file."));

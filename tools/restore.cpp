@@ -5,6 +5,7 @@
 // the restored copy. The file is held from the first look to the rename, so
 // an application started meanwhile is refused instead of saving into a file
 // about to be replaced, and so is a second restore.
+#include "db/backups.h"
 #include "db/checked_files.h"
 #include "db/dao.h"
 #include "db/database_file.h"
@@ -153,6 +154,8 @@ Restored restorePatientDatabase(const QString &backup, const QString &path)
             if (const std::optional<QByteArray> log = files::readCompanion(path + logSuffix))
                 work.write(QStringLiteral("previous.mdb") + logSuffix, *log);
             restored.unreadable = soundness(previous, path);
+            if (restored.unreadable.isEmpty())
+                restored.backup = backUpBefore(path, QStringLiteral("restore"));
         } else {
             restored.unreadable = QStringLiteral("there was only its log");
         }
@@ -185,6 +188,8 @@ int restore(const QString &backup, const QString &path)
 {
     return run(QStringLiteral("%1 not restored").arg(native(path)), [&] {
         const Restored restored = restorePatientDatabase(backup, path);
+        if (!restored.backup.isEmpty())
+            print(QStringLiteral("Backed up first as %1.").arg(native(restored.backup)));
         if (restored.aside.isEmpty()) {
             print(QStringLiteral("There was no file at %1.").arg(native(path)));
         } else {
