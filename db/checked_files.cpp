@@ -134,32 +134,28 @@ int checkedOpen(const char *path, int flags, int mode)
 // At most readLimit bytes from fd, then it is closed.
 QByteArray readAll(int fd, const QString &path)
 {
-    QByteArray data;
-    char buffer[65536];
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        fail(ErrorNumber::DiskIoError,
+             QStringLiteral("Could not read '%1': %2.").arg(path, file.errorString()));
+    }
+    QByteArray data, chunk(1 << 16, Qt::Uninitialized);
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
+        const qint64 n = file.read(chunk.data(), chunk.size());
+        if (n < 0)
             fail(ErrorNumber::DiskIoError,
-                 QStringLiteral("Could not read '%1': %2.").arg(path, std::strerror(error)));
-        }
+                 QStringLiteral("Could not read '%1': %2.").arg(path, file.errorString()));
         if (n == 0)
-            break;
-        if (data.size() + n > readLimit) {
-            ::close(fd);
+            return data;
+        if (data.size() + n > readLimit)
             throw Error(ErrorNumber::CannotOpen,
                         QStringLiteral("'%1' is larger than %2 MiB, more than any file Merivex "
                                        "reads; it is not read.")
                             .arg(path)
                             .arg(readLimit >> 20));
-        }
-        data.append(buffer, qsizetype(n));
+        data.append(chunk.constData(), qsizetype(n));
     }
-    ::close(fd);
-    return data;
 }
 
 } // namespace
