@@ -168,9 +168,9 @@ private slots:
         QCOMPARE(modeOf(dir.filePath(QStringLiteral("new"))), 0700);
     }
 
-    // check, export and backup read a private copy: a file of mode 0400 in a
-    // folder of mode 0500 is checked and backed up, and stays as it was. As
-    // root, whom modes do not stop, the tool runs as nobody.
+    // check, backup and report read a private copy: a file of mode 0400 in a
+    // folder of mode 0500 is checked, backed up and reported on, and stays as
+    // it was. As root, whom modes do not stop, the tool runs as nobody.
     void readOnlyFileInAReadOnlyFolder()
     {
         QTemporaryDir dir;
@@ -197,6 +197,8 @@ private slots:
         QCOMPARE(check.exitCode, 0);
         QVERIFY2(check.out.contains(QStringLiteral("No problems found")), qPrintable(check.err));
         QCOMPARE(tool({QStringLiteral("backup"), path, out}).exitCode, 0);
+        const Run report = tool({"report", path, "--patient", "1", out + QStringLiteral("/r.pdf")});
+        QVERIFY2(report.exitCode == 0, qPrintable(report.err));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("Merivex.mdb")});
         QCOMPARE(hashOf(path), before);
