@@ -116,9 +116,10 @@ int checkedOpen(const char *path, int flags, int mode)
         why = QStringLiteral("it cannot be examined (%1)").arg(std::strerror(errno));
     else if (companion)
         why = companionProblem(st, database);
-    // The engine syncs folders, and fills descriptors 0 to 2 with /dev/null
-    // before it uses a descriptor for a file.
-    else if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && name != "/dev/null")
+    // The engine syncs folders, seeds its random numbers from /dev/urandom
+    // and fills descriptors 0 to 2 with /dev/null before it uses one.
+    else if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && name != "/dev/null" &&
+             name != "/dev/urandom")
         why = QStringLiteral("it is a %1, not a regular file").arg(kindOf(st.st_mode));
     if (!why.isEmpty()) {
         ::close(fd);
