@@ -11,7 +11,8 @@ int main(int argc, char *argv[])
     InitApplication();
     // A failure is reported here, and again by each window that opens the file.
     Guarded(merivex::prepareUserDatabase);
-    Module1::Main();
+    if (!Guarded(Module1::Main))
+        return 1;
     const int status = QApplication::exec();
     Module1::Reset();
     return status;

@@ -8,6 +8,7 @@
 #include "classic/runtime_error.h"
 #include "classic/shared_state.h"
 #include "classic/typed_input.h"
+#include "db/backups.h"
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/date_format.h"
@@ -126,7 +127,9 @@ void frmBmi::deleteMeasurement(int row)
     if (MsgBox(question, vbYesNo | vbQuestion) != vbYes)
         return;
     // As Save does: a connection of its own, which the history then reads.
+    // The file is copied first, so the deletion can be undone.
     Module1::PatientDatabase = merivex::openPatientDatabase();
+    merivex::backUpBefore(merivex::databasePath(), QStringLiteral("delete"));
     merivex::deleteMeasurement(*Module1::PatientDatabase, *id);
     search();
     Announce(client(), QStringLiteral("Measurement deleted."));
@@ -179,6 +182,7 @@ void frmBmi::cmdSave_Click()
     // A failure from here on is reported by the caller; nothing is stored
     // before Update, and Save stays enabled for another try.
     Module1::PatientDatabase = merivex::openPatientDatabase();
+    merivex::backUpBeforeFirstSaveOfDay(merivex::databasePath());
     Module1::PatientRecordset = Module1::PatientDatabase->OpenRecordset(
         merivex::Sql::measurementTable(), merivex::dbOpenDynaset);
     merivex::Recordset &records = *Module1::PatientRecordset;

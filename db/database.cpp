@@ -1,8 +1,10 @@
+#include "db/checked_files.h"
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/date_collation.h"
 #include "db/dates.h"
 #include "db/engine_sql.h"
+#include "db/files.h"
 #include "db/sqlite.h"
 #include "db/statements.h"
 
@@ -16,10 +18,10 @@
 #include <QMutex>
 #include <QScopeGuard>
 #include <QSet>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -191,20 +193,23 @@ void checkLogBeside(const QString &path, const QString &connect, bool exclusive,
 sqlite3 *openConnection(const QString &path, const QString &connect, bool exclusive, bool readOnly,
                         bool creating, long *work, int thisYear)
 {
+    files::guardEngineFiles();
     // Only stat the file: opening and closing it here would drop the locks
     // that other connections of this process hold on it.
     const QFileInfo info(path);
     if (!info.exists())
         fail(refused(path, F_OK) ? ErrorNumber::NoPermission : ErrorNumber::FileNotFound, path);
-    if (!info.isFile())
-        fail(ErrorNumber::CannotOpen, path);
+    files::checkRegularFile(path);
+    files::checkCompanions(path);
     if (refused(path, readOnly ? R_OK : R_OK | W_OK))
         fail(ErrorNumber::NoPermission, path);
     if (!readOnly && refused(folderOf(path), W_OK | X_OK))
         fail(ErrorNumber::FolderNotWritable, folderOf(path));
     const qint64 size = info.size();
     // An empty file would open as a new database, a cut one as a shorter one.
-    if ((size == 0 || size % 512 != 0) && !creating)
+    if (size == 0 && !creating)
+        refuseEmpty(path);
+    if (size % 512 != 0 && !creating)
         fail(ErrorNumber::CannotOpen, path);
     if (!readOnly && !creating)
         checkLogBeside(path, connect, exclusive, work);
@@ -222,6 +227,7 @@ sqlite3 *openConnection(const QString &path, const QString &connect, bool exclus
                                    exclusive ? "unix-excl" : nullptr);
     Handle db(raw);
     if (rc != SQLITE_OK) {
+        files::raiseRefusal();
         if ((rc & 0xff) == SQLITE_CANTOPEN)
             fail(ErrorNumber::CannotOpen, path);
         raise(db.get(), rc);
@@ -364,40 +370,96 @@ bool dataInHome()
                              QStringLiteral("/data-in-home"));
 }
 
-void makePrivateFolder(const QString &folder)
+// Nothing is made in the root folder, nor relative to wherever the program
+// happens to start.
+bool usableBase(const QString &folder)
 {
-    if (QFileInfo(folder).isDir())
-        return;
-    const QString parent = folderOf(folder);
-    if (parent != folder)
-        makePrivateFolder(parent);
-    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
-        if (errno == EACCES || errno == EPERM)
-            fail(ErrorNumber::FolderNotWritable, parent);
-        fail(ErrorNumber::DiskIoError,
-             QStringLiteral("Could not create '%1': %2.").arg(folder, qt_error_string(errno)));
+    return QDir::isAbsolutePath(folder) && QDir::cleanPath(folder) != QLatin1String("/");
+}
+
+QString described(const QString &value)
+{
+    return value.isEmpty() ? QStringLiteral("not set")
+                           : QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+// $HOME, else the home the system's user list gives; each only when it is a
+// folder that is there.
+QString homeFolder()
+{
+    const QString fromEnvironment = QFile::decodeName(qgetenv("HOME"));
+    const passwd *user = ::getpwuid(::geteuid());
+    const QString fromSystem = user && user->pw_dir ? QFile::decodeName(user->pw_dir) : QString();
+    for (const QString &home : {fromEnvironment, fromSystem})
+        if (usableBase(home) && QFileInfo(home).isDir())
+            return QDir::cleanPath(home);
+    throw Error(ErrorNumber::InvalidPath,
+                QStringLiteral("Merivex keeps your data in your home folder, and there is none to "
+                               "use: HOME is %1 and the system names %2 as your home. Set HOME "
+                               "to your own folder (export HOME=/home/NAME) and try again.")
+                    .arg(described(fromEnvironment), described(fromSystem)));
+}
+
+// Installed system-wide, the data folder and the file in it are the user's
+// alone: another user who owns either, or may write to it, could read and
+// change the measurements or put a file of their own in its place.
+void checkPrivate(const QString &path, bool folder)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return; // made private when it is made
+    const QString what = folder ? QStringLiteral("data folder") : QStringLiteral("file");
+    if (st.st_uid != ::geteuid()) {
+        const passwd *owner = ::getpwuid(st.st_uid);
+        throw Error(ErrorNumber::NoPermission,
+                    QStringLiteral("The %1 '%2' belongs to %3, not to you: its owner can read "
+                                   "and change your measurements. Move it out of the way (as "
+                                   "its owner or as root: mv '%2' '%2.not-mine') and start "
+                                   "again; Merivex then makes a %1 of your own.")
+                        .arg(what, path,
+                             owner
+                                 ? QStringLiteral("user %1").arg(QFile::decodeName(owner->pw_name))
+                                 : QStringLiteral("uid %1").arg(st.st_uid)));
     }
+    if (st.st_mode & (S_IWGRP | S_IWOTH))
+        throw Error(ErrorNumber::NoPermission,
+                    QStringLiteral("The %1 '%2' can be changed by other users (mode %3): they "
+                                   "could read and change your measurements. Make it yours "
+                                   "alone: chmod %4 '%2'")
+                        .arg(what, path,
+                             QStringLiteral("%1").arg(st.st_mode & 07777, 4, 8, QLatin1Char('0')),
+                             QLatin1String(folder ? "700" : "600")));
 }
 
 } // namespace
 
 QString dataFolder()
 {
-    if (dataInHome())
-        return QDir::toNativeSeparators(
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-            QStringLiteral("/merivex"));
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    if (!dataInHome())
+        return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    // The XDG rule: a relative XDG_DATA_HOME is ignored.
+    QString dataHome = QFile::decodeName(qgetenv("XDG_DATA_HOME"));
+    if (!usableBase(dataHome))
+        dataHome = homeFolder() + QStringLiteral("/.local/share");
+    return QDir::toNativeSeparators(QDir::cleanPath(dataHome) + QStringLiteral("/merivex"));
 }
 
 QString databasePath()
 {
-    return dataFolder() + QDir::separator() + QStringLiteral("Merivex.mdb");
+    const QString folder = dataFolder();
+    const QString path = folder + QDir::separator() + QStringLiteral("Merivex.mdb");
+    // A portable copy lives wherever its user put it, on a stick that may
+    // show every file as 0777: it keeps no rule of ownership.
+    if (dataInHome()) {
+        checkPrivate(folder, true);
+        checkPrivate(path, false);
+    }
+    return path;
 }
 
 void makeDataFolder()
 {
-    makePrivateFolder(dataFolder());
+    makeFolders(dataFolder());
 }
 
 void prepareUserDatabase()
@@ -431,32 +493,51 @@ std::shared_ptr<Database> openPatientDatabase()
     return DBEngine::instance().OpenDatabase(databasePath(), true, false, connectString());
 }
 
+void refuseEmpty(const QString &path)
+{
+    for (const char *suffix : {"-journal", "-wal"}) {
+        const QString left = path + QLatin1String(suffix);
+        struct stat st;
+        if (::lstat(QFile::encodeName(left).constData(), &st) == 0)
+            throw Error(ErrorNumber::CannotOpen,
+                        QStringLiteral("'%1' is empty: making it was cut off, and '%2' was left "
+                                       "beside it. It holds no data. Remove both (rm '%1' '%2') "
+                                       "and make it again: merivex-db create, or start the "
+                                       "installed Merivex.")
+                            .arg(path, left));
+    }
+    throw Error(ErrorNumber::CannotOpen,
+                QStringLiteral("'%1' is empty (0 bytes): it holds no data and is no database. "
+                               "Remove it (rm '%1') and make it again: merivex-db create, or "
+                               "start the installed Merivex.")
+                    .arg(path));
+}
+
 void createPatientDatabase(const QString &path, const QString &connect)
 {
-    // NewOnly refuses an existing file atomically; no connection to the new
-    // file exists yet, so closing our descriptor cannot drop anyone's lock.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                   QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        if (QFileInfo::exists(path))
-            fail(ErrorNumber::DatabaseExists, path);
-        if (refused(folderOf(path), W_OK | X_OK))
-            fail(ErrorNumber::FolderNotWritable, folderOf(path));
-        fail(ErrorNumber::DiskIoError,
-             QStringLiteral("Could not create '%1': %2.").arg(path, file.errorString()));
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) == 0) {
+        if (S_ISREG(st.st_mode) && st.st_size == 0)
+            refuseEmpty(path);
+        fail(ErrorNumber::DatabaseExists, path);
     }
-    file.close();
-
-    try {
-        const Handle db(openConnection(path, connect, true, false, true));
+    if (refused(folderOf(path), W_OK | X_OK))
+        fail(ErrorNumber::FolderNotWritable, folderOf(path));
+    // Made whole in a private folder, then given its name in one step: a
+    // create cut off at any moment leaves nothing under the name, and a file
+    // that got the name meanwhile is never replaced.
+    const PrivateFolder work;
+    const QString made = work.write(QStringLiteral("new.mdb"), {});
+    {
+        const Handle db(openConnection(made, connect, true, false, true));
         run(db.get(), Sql::engine::begin);
         for (const QString &sql : Sql::engine::schema)
             run(db.get(), sql);
         run(db.get(), Sql::engine::commit);
-    } catch (...) {
-        QFile::remove(path);
-        throw;
     }
+    NewFile file(path);
+    file.write(readFile(made));
+    file.linkAs(path);
 }
 
 } // namespace merivex

@@ -12,10 +12,13 @@ namespace merivex
 // The application's data folder (needs a QCoreApplication): the folder of
 // the running executable for a portable copy; for the programs installed
 // system-wide, which lie beside the marker file "data-in-home", the user's
-// own $XDG_DATA_HOME/merivex (by default ~/.local/share/merivex).
+// own $XDG_DATA_HOME/merivex (by default ~/.local/share/merivex; a relative
+// XDG_DATA_HOME is ignored). Error 3044 when there is no usable home.
 QString dataFolder();
 
-// Merivex.mdb in dataFolder().
+// Merivex.mdb in dataFolder(). Installed system-wide, Error 3051 saying what
+// to do when the folder or the file belongs to another user or others may
+// write to it.
 QString databasePath();
 
 // Makes dataFolder() and its missing parents, private to the user (0700),
@@ -40,8 +43,13 @@ std::shared_ptr<Database> openPatientDatabase();
 std::shared_ptr<Database> inspectPatientDatabase(const QString &path);
 
 // Creates a new, empty encrypted file with both tables at path, mode 0600,
-// keyed with connect's password. Refuses with Error 3204 when the file
-// already exists.
+// keyed with connect's password; it has no name until it is complete.
+// Refuses with Error 3204 when the file already exists, and an empty file
+// there as refuseEmpty does.
 void createPatientDatabase(const QString &path, const QString &connect = connectString());
+
+// Error 3049 for the empty file at path, saying what it is and what to do:
+// with a journal or log beside it, a file whose making was cut off.
+[[noreturn]] void refuseEmpty(const QString &path);
 
 } // namespace merivex

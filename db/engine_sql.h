@@ -1,6 +1,6 @@
 #pragma once
 // The statements the layer itself sends: key check, connection settings,
-// transactions, appending a row, and the schema of a new file.
+// transactions, appending a row, the schema of a new file and its backups.
 #include "db/date_collation.h"
 
 #include <QString>
@@ -47,6 +47,13 @@ inline const QStringList schema = {
                    "Date TEXT COLLATE %1, Weight REAL, Height REAL)")
         .arg(QLatin1String(dates::collationName)),
 };
+
+// A backup: the file exported into an attached copy keyed with the same
+// password.
+inline const QString copySchema = QStringLiteral("merivex_copy");
+inline const QString attachCopy = QStringLiteral("ATTACH DATABASE ?1 AS merivex_copy KEY ?2");
+inline const QString exportToCopy = QStringLiteral("SELECT sqlcipher_export('merivex_copy')");
+inline const QString detachCopy = QStringLiteral("DETACH DATABASE merivex_copy");
 
 // "SELECT * FROM table", the statement of a whole table, and its last row.
 QString wholeTable(const QString &table);

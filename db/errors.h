@@ -26,6 +26,7 @@ constexpr int DiskFull = 3026;            // the disk or the file-size limit is 
 constexpr int ReadOnly = 3027;            // writing to a read-only result
 constexpr int InvalidPassword = 3031;     // the key does not open the file
 constexpr int DiskIoError = 3043;         // I/O failure while reading or writing
+constexpr int InvalidPath = 3044;         // no usable folder for the data
 constexpr int FileInUse = 3045;           // another process holds the database
 constexpr int CannotOpen = 3049;          // the file is not a database, or damaged
 constexpr int FolderNotWritable = 3050;   // no permission to write the file or its log there

@@ -1,5 +1,6 @@
 #include "db/file_hold.h"
 
+#include "db/checked_files.h"
 #include "db/errors.h"
 #include "db/sqlite.h"
 #include "db/statement.h"
@@ -23,11 +24,11 @@ namespace merivex
 // writer out just the same.
 FileHold::FileHold(const QString &path) : m_path(path)
 {
+    files::guardEngineFiles();
     const QFileInfo info(path);
     if (!info.exists())
         fail(ErrorNumber::FileNotFound, path);
-    if (!info.isFile())
-        fail(ErrorNumber::CannotOpen, path);
+    files::checkRegularFile(path);
     // The engine would report a file it may not read as no database.
     if (faccessat(AT_FDCWD, QFile::encodeName(path).constData(), R_OK, AT_EACCESS) != 0 &&
         (errno == EACCES || errno == EPERM))

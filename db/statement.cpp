@@ -1,5 +1,6 @@
 #include "db/statement.h"
 
+#include "db/checked_files.h"
 #include "db/number_text.h"
 #include "db/sqlite.h"
 
@@ -38,7 +39,12 @@ QString utf8(const char *text)
 
 void raise(sqlite3 *db, int rc)
 {
-    switch (rc & 0xff) {
+    // A file beside the database that the file layer refused fails the
+    // engine's call as an I/O error: the refusal says which and why.
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY)
+        files::raiseRefusal();
+    switch (primary) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         fail(ErrorNumber::FileInUse, mainFile(db));

@@ -58,10 +58,36 @@ QString oneDecimal(double value)
     return QString::number(value, 'f', 1);
 }
 
+// A value as printed, to one decimal up to below limit, else as the bound it
+// passes: a weight of 1e308 kg would print 300 digits across the columns.
+QString boundedText(double value, double limit, const QString &text)
+{
+    if (std::abs(value) < limit)
+        return text;
+    const QString bound = QString::number(limit - 1, 'f', 0);
+    return value > 0 ? QStringLiteral("> ") + bound : QStringLiteral("< -") + bound;
+}
+
+QString bmiText(double bmi)
+{
+    return boundedText(bmi, 1000, oneDecimal(bmi));
+}
+
+// What a person can measure and weigh, generously: a height typed in
+// centimetres, or a weight of 1e308 kg, is no person's, and its BMI no class.
+bool personSized(const QString &height, const QString &weight)
+{
+    bool heightRead = false, weightRead = false;
+    const double metres = QLocale::c().toDouble(height, &heightRead);
+    const double kilograms = QLocale::c().toDouble(weight, &weightRead);
+    return heightRead && weightRead && metres > 0.2 && metres <= 3 && kilograms > 0.2 &&
+           kilograms <= 1000;
+}
+
 QString signedOneDecimal(double value)
 {
     const QString text = oneDecimal(value);
-    return value >= 0.05 ? QLatin1Char('+') + text : text;
+    return boundedText(value, 1e6, value >= 0.05 ? QLatin1Char('+') + text : text);
 }
 
 QFont font(double size, bool bold = false)
@@ -121,20 +147,38 @@ public:
 private:
     double bodyBottom() const { return m_height - 2 * RowHeight; }
 
+    // One line, shortened with "…" to the width: text from the file (a name,
+    // a birth date) never runs off the page or over another column.
     double line(const QString &text, double y, const QFont &f)
     {
         m_painter.setFont(f);
         const QFontMetricsF metrics(f);
         m_painter.drawText(QRectF(0, y, m_width, metrics.height()),
-                           Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+                           Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                           metrics.elidedText(text, Qt::ElideRight, m_width));
         return y + metrics.height() * 1.3;
+    }
+
+    // The name wraps over up to three lines, and is shortened past them.
+    double name(double y)
+    {
+        const QFont f = font(14, true);
+        m_painter.setFont(f);
+        const QFontMetricsF metrics(f);
+        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere;
+        // Lines break between letters, so a little room is left for that.
+        const QString text = metrics.elidedText(m_report.name, Qt::ElideRight, 2.8 * m_width);
+        const QRectF place(0, y, m_width, 3 * metrics.lineSpacing());
+        const QRectF used = m_painter.boundingRect(place, flags, text);
+        m_painter.drawText(place, flags, text);
+        return y + qMin(used.height(), place.height()) + metrics.height() * 0.3;
     }
 
     double header()
     {
         const HistoryReport &r = m_report;
         double y = line(QStringLiteral("Body weight report"), 0, font(16, true));
-        y = line(r.name, y, font(14, true));
+        y = name(y);
         const std::optional<int> age = ageAt(r.birthDate, r.today);
         y = line(QStringLiteral("Sex: %1    Birth date: %2    Age: %3")
                      .arg(r.sex, r.birthDate.isValid() ? dayText(r.birthDate) : r.birthDateText,
@@ -165,7 +209,7 @@ private:
             return line(QStringLiteral("No measurements in this period."), y, font(10));
         auto describe = [](const ReportMeasurement &m) {
             return QStringLiteral("%1: weight %2 kg, BMI %3")
-                .arg(shownDate(m), m.weight, m.bmi ? oneDecimal(*m.bmi) : QStringLiteral("-"));
+                .arg(shownDate(m), m.weight, m.bmi ? bmiText(*m.bmi) : QStringLiteral("-"));
         };
         const ReportMeasurement &first = rows.first(), &last = rows.last();
         y = line(QStringLiteral("First measurement ") + describe(first), y, font(10));
@@ -224,28 +268,40 @@ private:
 
     double tableRow(const ReportMeasurement &row, double y)
     {
+        QString whoClass;
+        if (row.bmi && !personSized(row.height, row.weight))
+            whoClass = QStringLiteral("no class: no person's height or weight");
+        else if (row.bmi)
+            whoClass = bmiClass(*row.bmi, ageAt(m_report.birthDate, row.date));
         const QString cells[] = {shownDate(row), row.height, row.weight,
-                                 row.bmi ? oneDecimal(*row.bmi) : QStringLiteral("-"),
-                                 row.bmi ? bmiClass(*row.bmi, ageAt(m_report.birthDate, row.date))
-                                         : QString()};
-        m_painter.setFont(font(9));
+                                 row.bmi ? bmiText(*row.bmi) : QStringLiteral("-"), whoClass};
+        const QFont f = font(9);
+        m_painter.setFont(f);
+        const QFontMetricsF metrics(f);
         double x = 0;
         for (int i = 0; i < 5; ++i) {
-            m_painter.drawText(QRectF(x, y, columns[i].width, RowHeight),
-                               Qt::AlignLeft | Qt::AlignVCenter, cells[i]);
+            // A gap before the next column; a longer text is shortened.
+            const double room = columns[i].width - 4;
+            m_painter.drawText(QRectF(x, y, room, RowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                               metrics.elidedText(cells[i], Qt::ElideRight, room));
             x += columns[i].width;
         }
         return y + RowHeight;
     }
 
+    // The name on the left, shortened to leave the page number its room.
     void footer(int page)
     {
-        m_painter.setFont(font(8));
+        const QFont f = font(8);
+        m_painter.setFont(f);
+        const QFontMetricsF metrics(f);
+        const QString number = QStringLiteral("Page %1 of %2").arg(page).arg(m_pages);
+        const double room = m_width - metrics.horizontalAdvance(number) - 12;
+        m_painter.drawText(QRectF(0, m_height - RowHeight, room, RowHeight),
+                           Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                           metrics.elidedText(m_report.name, Qt::ElideRight, room));
         m_painter.drawText(QRectF(0, m_height - RowHeight, m_width, RowHeight),
-                           Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_report.name);
-        m_painter.drawText(QRectF(0, m_height - RowHeight, m_width, RowHeight),
-                           Qt::AlignRight | Qt::AlignVCenter,
-                           QStringLiteral("Page %1 of %2").arg(page).arg(m_pages));
+                           Qt::AlignRight | Qt::AlignVCenter, number);
     }
 
     const HistoryReport &m_report;
@@ -301,20 +357,24 @@ QString bmiClass(double bmi, std::optional<int> ageInYears)
         return QStringLiteral("no class: age unknown");
     if (*ageInYears < 20)
         return QStringLiteral("under 20: use the age charts");
-    const double printed = std::round(bmi * 10) / 10;
-    if (printed < 16)
+    // In tenths of the text printed: rounding the binary value anew can go
+    // the other way (24.95 is stored as 24.9499..., printed 24.9, and
+    // would round to 25.0).
+    const double tenths =
+        std::abs(bmi) < 1000 ? std::round(oneDecimal(bmi).toDouble() * 10) : bmi * 10;
+    if (tenths < 160)
         return QStringLiteral("severe thinness");
-    if (printed < 17)
+    if (tenths < 170)
         return QStringLiteral("moderate thinness");
-    if (printed < 18.5)
+    if (tenths < 185)
         return QStringLiteral("mild thinness");
-    if (printed < 25)
+    if (tenths < 250)
         return QStringLiteral("normal");
-    if (printed < 30)
+    if (tenths < 300)
         return QStringLiteral("pre-obese");
-    if (printed < 35)
+    if (tenths < 350)
         return QStringLiteral("obese class I");
-    if (printed < 40)
+    if (tenths < 400)
         return QStringLiteral("obese class II");
     return QStringLiteral("obese class III");
 }

@@ -33,8 +33,8 @@ struct HistoryReport {
 HistoryReport readHistoryReport(merivex::Database &db, qint16 patient, const QDate &from,
                                 const QDate &to);
 
-// The WHO adult class of a BMI as printed (to one decimal), or the label for
-// a patient under 20 years old at the measurement.
+// The WHO adult class of a BMI as printed (the text to one decimal), or the
+// label for a patient under 20 years old at the measurement.
 QString bmiClass(double bmi, std::optional<int> ageInYears);
 
 // Paints the report onto the device, which is set to A4 here; returns the

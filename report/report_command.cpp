@@ -1,8 +1,8 @@
 // merivex-db report: a patient's measurements as an A4 PDF for a doctor.
 #include "db/database_file.h"
+#include "db/files.h"
 #include "graph/historyreport.h"
 #include "tools/commands.h"
-#include "tools/files.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPdfWriter>
+#include <QRegularExpression>
 
 namespace merivex::tool
 {
@@ -36,9 +37,12 @@ int writeReport(const HistoryReport &report, const QString &out)
     return pages;
 }
 
+// Exactly yyyy-mm-dd: the date parser would also take a sign before the year.
 QDate dateOption(const QString &text)
 {
-    return QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
+    return form.match(text).hasMatch() ? QDate::fromString(text, QStringLiteral("yyyy-MM-dd"))
+                                       : QDate();
 }
 
 } // namespace
@@ -59,7 +63,7 @@ int report(int argc, char *argv[])
                                 QStringLiteral("DATE"));
     parser.addOptions({patient, from, to});
     if (!parser.parse(QStringList{QStringLiteral("merivex-db")} + args))
-        return usageError(parser.errorText() + QLatin1Char('.'));
+        return usageError(parser.errorText());
     const QStringList names = parser.positionalArguments();
     if (names.isEmpty() || names.size() > 2)
         return usageError(QStringLiteral("report takes [PATH] OUT.pdf."));
@@ -72,6 +76,9 @@ int report(int argc, char *argv[])
         return usageError(QStringLiteral("--from takes a date as yyyy-mm-dd."));
     if (parser.isSet(to) && !(last = dateOption(parser.value(to))).isValid())
         return usageError(QStringLiteral("--to takes a date as yyyy-mm-dd."));
+    if (first.isValid() && last.isValid() && first > last)
+        return usageError(QStringLiteral("--from %1 is later than --to %2.")
+                              .arg(parser.value(from), parser.value(to)));
     const QString path = names.size() == 2 ? names.first() : databasePath();
     const QString out = names.last();
 
@@ -81,11 +88,13 @@ int report(int argc, char *argv[])
             throw Error(
                 ErrorNumber::DatabaseExists,
                 QStringLiteral("'%1' already exists; the report never replaces a file.").arg(out));
+        // Read from a private copy, as check does: the file and its folder
+        // may be read-only, and nothing is written beside it.
         HistoryReport data;
-        {
-            const auto db = DBEngine::instance().OpenDatabase(path, true, false, connectString());
+        Snapshot(path).use([&](const QString &copy) {
+            const auto db = DBEngine::instance().OpenDatabase(copy, true, false, connectString());
             data = readHistoryReport(*db, id, first, last);
-        }
+        });
         const int pages = writeReport(data, out);
         // One pass over the text, so a '%' in the file's name stays as it is.
         const qsizetype rows = qsizetype(data.rows.size());

@@ -33,7 +33,8 @@ QString native(const QString &path);
 QString patients(long count);     // "1 patient", "2 patients"
 QString measurements(long count); // likewise
 // Runs a command; an Error is reported as "merivex-db: what: error N: ...",
-// exit 3 for a file in use, else 1.
+// exit 3 for a file in use, else 1; any other exception likewise, as error 7
+// (out of memory) or 51 (internal error).
 int run(const QString &what, const std::function<int()> &command);
 int usageError(const QString &message);
 
@@ -42,6 +43,7 @@ int create(const QString &path);
 int check(const QString &path);
 int exportCsv(const QString &path, const QString &dir, bool force);
 int backup(const QString &path, const QString &dest);
+int listBackups(const QString &path);
 int restore(const QString &backup, const QString &path);
 int importHistory(const QStringList &args); // FILE [PATH] and its options
 int deleteMeasurement(const QString &id, const QString &path);
@@ -89,11 +91,8 @@ QString csvField(const QString &text);
 // as "yyyy-mm-dd"; "" when the text is no such date.
 QString isoDate(const QString &stored);
 
-// A copy of the file at dest, encrypted with the same password, whole or
-// not at all; Error 3204 when anything is at dest.
-void backupPatientDatabase(const QString &path, const QString &dest);
-
 struct Restored {
+    QString backup;        // the automatic backup of the previous file, if it read
     QString aside;         // where the previous file is kept; empty when there was none
     bool asideLog = false; // its log is kept beside it, as aside + "-wal"
     QString unreadable;    // why the previous file did not read as sound, if it did not

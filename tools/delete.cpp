@@ -1,5 +1,6 @@
 // merivex-db delete-measurement: one wrong measurement removed, and shown as
 // the export would have shown it, so the user sees which row went.
+#include "db/backups.h"
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/delete_measurement.h"
@@ -17,6 +18,7 @@ int deleteMeasurement(const QString &idText, const QString &path)
                                          "(the first column of the export's history.csv)."));
     return run(QStringLiteral("IdBMI %1 not deleted").arg(id), [&] {
         const auto db = DBEngine::instance().OpenDatabase(path, true, false, connectString());
+        const QString backup = backUpBefore(path, QStringLiteral("delete"));
         const std::optional<RemovedMeasurement> removed = merivex::deleteMeasurement(*db, id);
         if (!removed)
             throw Error(ErrorNumber::ItemNotFound,
@@ -34,6 +36,7 @@ int deleteMeasurement(const QString &idText, const QString &path)
                                       : QStringLiteral("%1 (stored %2)").arg(date, shown(stored)),
                        shown(exportText(removed->height)), shown(exportText(removed->weight)),
                        bmiText(removed->height, removed->weight)));
+        print(QStringLiteral("Backed up first as %1.").arg(native(backup)));
         return int(Success);
     });
 }

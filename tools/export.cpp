@@ -3,8 +3,8 @@
 #include "db/database_file.h"
 #include "db/dates.h"
 #include "db/display_text.h"
+#include "db/files.h"
 #include "tools/commands.h"
-#include "tools/files.h"
 #include "tools/maintenance_sql.h"
 
 #include <QDir>

@@ -1,5 +1,7 @@
 // merivex-db import: the measurements of another tracker's history file, or
 // of this tool's own export, added to one patient in one transaction.
+#include "db/backups.h"
+#include "db/checked_files.h"
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/date_format.h"
@@ -11,7 +13,7 @@
 #include "tools/import_formats.h"
 
 #include <QCommandLineParser>
-#include <QFile>
+#include <QFileInfo>
 #include <QMap>
 
 #include <cmath>
@@ -56,6 +58,8 @@ QString reasonText(Skip skip, int thisYear)
         return QStringLiteral("unreadable");
     case Skip::NoWeight:
         return QStringLiteral("without a weight");
+    case Skip::NothingInKg:
+        return QStringLiteral("weighing 0 kg once converted and rounded to 10 g");
     case Skip::OtherPatient:
         return QStringLiteral("of another IdPatient than --source-patient");
     case Skip::OutsideYears:
@@ -64,6 +68,8 @@ QString reasonText(Skip skip, int thisYear)
             .arg(thisYear + 19);
     case Skip::AlreadyStored:
         return QStringLiteral("equal to a stored measurement (same date and weight)");
+    case Skip::Repeated:
+        return QStringLiteral("equal to an earlier row of the file (same date and weight)");
     case Skip::None:
         break;
     }
@@ -83,17 +89,6 @@ QString linesText(const QList<int> &lines, int count)
     return QStringLiteral("%1 %2%3").arg(QLatin1String(count == 1 ? "line" : "lines"),
                                          shown.join(QStringLiteral(", ")),
                                          QLatin1String(count > lines.size() ? ", ..." : ""));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.exists())
-        fail(ErrorNumber::FileNotFound, path);
-    if (!file.open(QIODevice::ReadOnly))
-        fail(ErrorNumber::DiskIoError,
-             QStringLiteral("Could not read '%1': %2.").arg(path, file.errorString()));
-    return file.readAll();
 }
 
 // The height for files that carry none: --height, else the last one saved.
@@ -137,11 +132,17 @@ std::set<std::pair<qint64, double>> storedMeasurements(const Database &db, qint1
 
 int importFile(const Options &options)
 {
-    const import::History history = import::readHistory(readFile(options.file));
+    const import::History history = import::readHistory(files::readUserFile(options.file));
     if (history.format.isEmpty())
         throw Error(ErrorNumber::TypeMismatch,
                     QStringLiteral("%1 is in no format import reads; its first line is \"%2\".")
-                        .arg(native(options.file), history.firstLine.left(100)));
+                        .arg(native(options.file), shown(history.firstLine.left(100))));
+    if (!history.cut.isEmpty())
+        throw Error(ErrorNumber::TypeMismatch,
+                    QStringLiteral("%1 reads as cut off: %2. A number cut short reads as a "
+                                   "smaller one, so nothing was imported. Take the whole file "
+                                   "again, or end its last line if it is whole.")
+                        .arg(native(options.file), history.cut));
     if (options.pounds && history.kilograms)
         return usageError(QStringLiteral("%1 is %2, whose weights are in kilograms: --unit lb "
                                          "does not apply.")
@@ -173,16 +174,22 @@ int importFile(const Options &options)
     QList<Measurement> taken;
     QMap<Skip, QList<int>> lines;
     QMap<Skip, int> skipped;
+    std::set<std::pair<qint64, double>> seen; // the file's rows so far
     for (const Row &row : history.rows) {
         Skip skip = row.skip;
         const double weight =
             options.pounds ? std::round(row.weight * kilogramsPerPound * 100) / 100 : row.weight;
+        if (skip == Skip::None && weight <= 0)
+            skip = Skip::NothingInKg;
         if (skip == Skip::None && options.sourcePatient && row.patient != *options.sourcePatient)
             skip = Skip::OtherPatient;
         if (skip == Skip::None &&
             (row.date.year() < thisYear - 80 || row.date.year() > thisYear + 19))
             skip = Skip::OutsideYears;
-        if (skip == Skip::None && stored.count({row.date.toJulianDay(), weight}))
+        const std::pair<qint64, double> measured{row.date.toJulianDay(), weight};
+        if (skip == Skip::None && !seen.insert(measured).second)
+            skip = Skip::Repeated;
+        if (skip == Skip::None && stored.count(measured))
             skip = Skip::AlreadyStored;
         if (skip == Skip::None) {
             taken.append({row.date, weight, row.height.value_or(height)});
@@ -192,6 +199,10 @@ int importFile(const Options &options)
         }
     }
 
+    // Held since the open, the file is copied as it is before the import.
+    QString backup;
+    if (!options.dryRun && !taken.isEmpty())
+        backup = backUpBefore(options.path, QStringLiteral("import"));
     // The ids continue the table's, as every save takes the last row's + 1.
     if (!options.dryRun)
         db->BeginTrans();
@@ -250,6 +261,10 @@ int importFile(const Options &options)
         print(QStringLiteral("  %1 %2: %3")
                   .arg(it.value())
                   .arg(reasonText(it.key(), thisYear), linesText(lines[it.key()], it.value())));
+    if (!backup.isEmpty())
+        print(QStringLiteral("Backed up first as %1; to undo this import: merivex-db restore %2 "
+                             "%3")
+                  .arg(native(backup), QFileInfo(backup).fileName(), native(options.path)));
     return int(Success);
 }
 
@@ -269,14 +284,14 @@ int importHistory(const QStringList &args)
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("Report only."));
     parser.addOptions({patient, unit, height, source, dryRun});
     if (!parser.parse(QStringList{QStringLiteral("merivex-db")} + args))
-        return usageError(parser.errorText() + QLatin1Char('.'));
+        return usageError(parser.errorText());
     const QStringList names = parser.positionalArguments();
     if (names.isEmpty() || names.size() > 2)
         return usageError(QStringLiteral("import takes FILE [PATH]."));
 
     Options options;
     options.file = names.first();
-    options.path = names.value(1, databasePath());
+    options.path = names.size() > 1 ? names[1] : databasePath();
     options.dryRun = parser.isSet(dryRun);
     const std::optional<qint16> id = idOf(parser.value(patient));
     if (!id)

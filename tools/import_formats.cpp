@@ -12,6 +12,11 @@ namespace merivex::import
 namespace
 {
 
+QString lastLineCut(int line)
+{
+    return QStringLiteral("line %1, its last, ends without a line break").arg(line);
+}
+
 // One CSV record (RFC 4180: quoted fields may hold commas, quotes and line
 // breaks) and the line it starts on.
 struct Record {
@@ -37,7 +42,8 @@ public:
             return false;
         record = Record{m_line, {}};
         QString field;
-        bool quoted = false;
+        bool quoted = false, ended = false;
+        int quoteLine = 0;
         for (; m_at < m_text.size(); ++m_at) {
             const QChar c = m_text[m_at];
             if (quoted) {
@@ -54,25 +60,34 @@ public:
                 }
             } else if (c == QLatin1Char('"')) {
                 quoted = true;
+                quoteLine = m_line;
             } else if (c == QLatin1Char(',')) {
                 record.fields.append(field);
                 field.clear();
             } else if (c == QLatin1Char('\n')) {
                 ++m_line;
                 ++m_at;
+                ended = true;
                 break;
             } else if (c != QLatin1Char('\r')) {
                 field += c;
             }
         }
         record.fields.append(field);
+        if (quoted)
+            m_cut = QStringLiteral("the quote opened in line %1 is never closed").arg(quoteLine);
+        else if (!ended)
+            m_cut = lastLineCut(record.line);
         return true;
     }
+
+    const QString &cut() const { return m_cut; }
 
 private:
     const QString &m_text;
     qsizetype m_at = 0;
     int m_line = 1;
+    QString m_cut;
 };
 
 std::optional<double> number(const QString &text)
@@ -200,6 +215,8 @@ void readTrale(const QString &text, History &history)
     history.format = QStringLiteral("trale");
     history.kilograms = true;
     const QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.last().trimmed().isEmpty())
+        history.cut = lastLineCut(int(lines.size()));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
@@ -234,6 +251,7 @@ History readHistory(const QByteArray &data)
         return history;
     if (exactly(header.fields, merivexHeader)) {
         readMerivex(csv, history);
+        history.cut = csv.cut();
         return history;
     }
     for (const CsvFormat &format : csvFormats()) {
@@ -253,6 +271,7 @@ History readHistory(const QByteArray &data)
                 readMeasurement(row, record.fields[date], record.fields[weight]);
             history.rows.append(row);
         }
+        history.cut = csv.cut();
         return history;
     }
     return history;

@@ -1,5 +1,5 @@
 #pragma once
-// The statements of merivex-db's check, export and backup.
+// The statements of merivex-db's check and export.
 #include <QString>
 
 namespace merivex::Sql::maintenance
@@ -34,9 +34,5 @@ inline const QString historyForExport =
                    "BMIHistory.Date, BMIHistory.Height, BMIHistory.Weight "
                    "FROM BMIHistory LEFT JOIN Biodata "
                    "ON Biodata.IdPatient = BMIHistory.IdPt ORDER BY BMIHistory.IdBMI");
-inline const QString copySchema = QStringLiteral("merivex_copy");
-inline const QString attachCopy = QStringLiteral("ATTACH DATABASE ?1 AS merivex_copy KEY ?2");
-inline const QString exportToCopy = QStringLiteral("SELECT sqlcipher_export('merivex_copy')");
-inline const QString detachCopy = QStringLiteral("DETACH DATABASE merivex_copy");
 
 } // namespace merivex::Sql::maintenance

@@ -4,6 +4,8 @@
 #include <QDir>
 
 #include <cstdio>
+#include <exception>
+#include <new>
 
 namespace merivex::tool
 {
@@ -65,7 +67,9 @@ QString measurements(long count)
 
 int usageError(const QString &message)
 {
-    printError(QStringLiteral("merivex-db: ") + message);
+    // The argument parser's own texts end with a period, or not.
+    printError(QStringLiteral("merivex-db: ") + message +
+               QLatin1String(message.endsWith(QLatin1Char('.')) ? "" : "."));
     printError(usage());
     return Usage;
 }
@@ -74,6 +78,11 @@ int run(const QString &what, const std::function<int()> &command)
 {
     try {
         return command();
+    } catch (const std::bad_alloc &) {
+        printError(QStringLiteral("merivex-db: %1: error %2: Out of memory.")
+                       .arg(what)
+                       .arg(ErrorNumber::OutOfMemory));
+        return Failed;
     } catch (const Error &error) {
         if (error.number() == ErrorNumber::FileInUse) {
             printError(QStringLiteral("merivex-db: %1: error %2: %3 Close the application (or "
@@ -88,6 +97,12 @@ int run(const QString &what, const std::function<int()> &command)
                        .arg(error.number())
                        .arg(error.description()));
         return Failed;
+    } catch (const std::exception &failure) {
+        printError(QStringLiteral("merivex-db: %1: error %2: Internal error: %3")
+                       .arg(what)
+                       .arg(ErrorNumber::InternalError)
+                       .arg(QString::fromLocal8Bit(failure.what())));
+        return Failed;
     }
 }
 
@@ -98,6 +113,7 @@ QString usage()
         "       merivex-db check [PATH]\n"
         "       merivex-db export [PATH] --csv DIR [--force]\n"
         "       merivex-db backup [PATH] DEST\n"
+        "       merivex-db backups [PATH]\n"
         "       merivex-db restore BACKUP [PATH]\n"
         "       merivex-db import FILE [PATH] --patient ID [--unit kg|lb] [--height METRES]\n"
         "                         [--source-patient ID] [--dry-run]\n"
@@ -110,8 +126,10 @@ QString usage()
         "system-wide, in $XDG_DATA_HOME/merivex (~/.local/share/merivex), which\n"
         "create and restore make when missing. Every command but create holds it\n"
         "the way the application does, so a file the application holds is refused,\n"
-        "and reads a private copy of it: check, export and backup write nothing\n"
-        "beside it. \"--\" ends the options: later arguments are names.\n"
+        "and reads a private copy of it: check, export, backup and report write\n"
+        "nothing beside it. No file beside it (-wal, -shm, -journal) is opened\n"
+        "through a link, nor unless it is a regular file of yours. \"--\" ends the\n"
+        "options: later arguments are names.\n"
         "\n"
         "create  Creates a new, empty patient database with the tables Biodata and\n"
         "        BMIHistory, encrypted with the application's password, readable and\n"
@@ -135,20 +153,28 @@ QString usage()
         "        the file has no name until it is complete. Anything at DEST (a file,\n"
         "        a link, a dangling link) is refused; a folder as DEST receives\n"
         "        Merivex.mdb.\n"
+        "backups Lists the automatic backups of PATH, newest first: copies made\n"
+        "        before every import, restore and delete-measurement, from this tool\n"
+        "        or the application, and before the first save of each day, in the\n"
+        "        folder backups beside PATH, named by date and time (mode 0600). The\n"
+        "        newest 10 are kept, and the newest of each of the last 7 days.\n"
         "restore Puts a copy of BACKUP in the place of PATH once it passes check,\n"
         "        holding PATH for the whole restore. The file that was there is kept\n"
         "        in the same folder under a dated name, with its log folded in (or\n"
         "        beside it as NAME-wal when it does not read as sound); its log is\n"
-        "        never paired with the restored copy. Mode 0600.\n"
+        "        never paired with the restored copy. Mode 0600. BACKUP may be the\n"
+        "        name of an automatic backup, as backups lists it.\n"
         "import  Adds the measurements of a history file to patient ID, all in one\n"
         "        transaction or none: openScale 2.x and 3.x CSV, trale, wger, GNOME\n"
         "        Health, Google Fit Takeout \"Daily Summaries.csv\" or this tool's own\n"
         "        history.csv (only IdPatient ID's rows with --source-patient ID), told\n"
         "        apart by their first line. --unit lb reads pounds where the format\n"
         "        does not say kg; files without heights take --height, else the\n"
-        "        patient's last stored height. Rows without a weight, unreadable,\n"
-        "        dated outside the years dd/mm/yy holds or equal to a stored one\n"
-        "        (same date and weight) are skipped and listed. --dry-run only\n"
+        "        patient's last stored height. Rows without a weight (also 0 kg\n"
+        "        once converted), unreadable, dated outside the years dd/mm/yy holds\n"
+        "        or equal to a stored one or to an earlier row of the file (same date\n"
+        "        and weight) are skipped and listed. A file cut off in its last line\n"
+        "        or with a quote never closed is refused whole. --dry-run only\n"
         "        reports.\n"
         "report  Writes an A4 PDF of patient ID's measurements (DATE is yyyy-mm-dd):\n"
         "        name, sex, birth date, age, each measurement with its BMI and WHO\n"

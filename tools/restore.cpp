@@ -5,10 +5,12 @@
 // the restored copy. The file is held from the first look to the rename, so
 // an application started meanwhile is refused instead of saving into a file
 // about to be replaced, and so is a second restore.
+#include "db/backups.h"
+#include "db/checked_files.h"
 #include "db/dao.h"
 #include "db/database_file.h"
+#include "db/files.h"
 #include "tools/commands.h"
-#include "tools/files.h"
 #include "tools/maintenance_sql.h"
 
 #include <QDateTime>
@@ -46,14 +48,11 @@ bool exists(const QString &path)
 // it folds the log in, then the check reads every page.
 QByteArray checkedBackup(const QString &backup, const PrivateFolder &work, CheckReport *report)
 {
-    struct stat st;
-    if (::stat(QFile::encodeName(backup).constData(), &st) != 0)
-        fail(ErrorNumber::FileNotFound, backup);
-    if (!S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode)) // a file, or a pipe of one
-        fail(ErrorNumber::CannotOpen, backup);
-    const QString copy = work.write(QStringLiteral("backup.mdb"), readFile(backup));
-    if (QFileInfo::exists(backup + logSuffix))
-        work.write(QStringLiteral("backup.mdb") + logSuffix, readFile(backup + logSuffix));
+    // A file, or a pipe of one.
+    const QString copy =
+        work.write(QStringLiteral("backup.mdb"), files::readUserFile(backup, true));
+    if (const std::optional<QByteArray> log = files::readCompanion(backup + logSuffix))
+        work.write(QStringLiteral("backup.mdb") + logSuffix, *log);
     try {
         naming(copy, backup, [&] { *report = checkCopy(copy); });
     } catch (const Error &error) {
@@ -137,6 +136,7 @@ void removeIfThere(const QString &path)
 
 Restored restorePatientDatabase(const QString &backup, const QString &path)
 {
+    files::checkCompanions(path);
     std::optional<FileHold> hold;
     if (exists(path))
         hold.emplace(path);
@@ -151,9 +151,11 @@ Restored restorePatientDatabase(const QString &backup, const QString &path)
         QString previous;
         if (hold) {
             previous = work.write(QStringLiteral("previous.mdb"), hold->contents());
-            if (hasLog)
-                work.write(QStringLiteral("previous.mdb") + logSuffix, readFile(path + logSuffix));
+            if (const std::optional<QByteArray> log = files::readCompanion(path + logSuffix))
+                work.write(QStringLiteral("previous.mdb") + logSuffix, *log);
             restored.unreadable = soundness(previous, path);
+            if (restored.unreadable.isEmpty())
+                restored.backup = backUpBefore(path, QStringLiteral("restore"));
         } else {
             restored.unreadable = QStringLiteral("there was only its log");
         }
@@ -186,6 +188,8 @@ int restore(const QString &backup, const QString &path)
 {
     return run(QStringLiteral("%1 not restored").arg(native(path)), [&] {
         const Restored restored = restorePatientDatabase(backup, path);
+        if (!restored.backup.isEmpty())
+            print(QStringLiteral("Backed up first as %1.").arg(native(restored.backup)));
         if (restored.aside.isEmpty()) {
             print(QStringLiteral("There was no file at %1.").arg(native(path)));
         } else {

@@ -3,6 +3,7 @@
 #include "app/module1.h"
 #include "bmi/frmBmi.h"
 #include "classic/forms.h"
+#include "db/backups.h"
 #include "db/display_text.h"
 #include "db/today.h"
 #include "graph/frmGraph.h"
@@ -64,6 +65,14 @@ void TestSave::storesTodaysMeasurementRefillsTheGridAndOpensTheGraph()
     frmBmi &bmi = calculatedForAli();
     clickSave(bmi);
     QVERIFY(messages.prompts().isEmpty());
+    // The day's first save copies the file first, as it was before.
+    const QList<merivex::AutomaticBackup> backups =
+        merivex::automaticBackups(testapp::databaseFile());
+    QCOMPARE(backups.size(), 1);
+    QCOMPARE(backups[0].change, QStringLiteral("save"));
+    QVERIFY(testfiles::readAll(*testfiles::open(backups[0].path),
+                               QStringLiteral("SELECT * FROM BMIHistory"))
+                .isEmpty());
 
     const QList<testfiles::Measurement> rows = testfiles::measurements();
     QCOMPARE(rows.size(), 1);

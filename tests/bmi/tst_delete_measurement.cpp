@@ -7,6 +7,7 @@
 #include "bmi/frmBmi.h"
 #include "classic/flexgrid.h"
 #include "classic/forms.h"
+#include "db/backups.h"
 #include "db/statements.h"
 #include "graph/frmGraph.h"
 #include "patientfile.h"
@@ -120,6 +121,15 @@ private slots:
             messages.clear();
         }
         QCOMPARE(storedIds(), (QList<int>{1, 2}));
+        // Copied first; the copy holds the row deleted.
+        QList<merivex::AutomaticBackup> backups =
+            merivex::automaticBackups(testapp::databaseFile());
+        QCOMPARE(backups.size(), 1);
+        QCOMPARE(backups[0].change, QStringLiteral("delete"));
+        QCOMPARE(testfiles::readAll(*testfiles::open(backups[0].path),
+                                    QStringLiteral("SELECT IdBMI FROM BMIHistory"))
+                     .size(),
+                 3);
         QCOMPARE(grid.Rows(), 3);
         QVERIFY(!chart.shown().labels.contains(QStringLiteral("03/12")));
 
@@ -135,6 +145,8 @@ private slots:
         bmi.ui().cmdCalculate->click();
         bmi.ui().cmdSave->click();
         QCOMPARE(storedIds(), (QList<int>{1, 2, 3}));
+        // Today's file is copied already: the save makes no second copy.
+        QCOMPARE(merivex::automaticBackups(testapp::databaseFile()).size(), 1);
     }
 
     void withTheTool()
@@ -151,10 +163,12 @@ private slots:
         const QString file = QDir::toNativeSeparators(path);
         const dbtest::Run removed = dbtest::runTool({"delete-measurement", "2", path});
         QCOMPARE(removed.exitCode, 0);
-        QCOMPARE(removed.out.trimmed(),
-                 QStringLiteral("Deleted IdBMI 2 from %1:\n  patient 2 (Siti), date 2026-12-02 "
-                                "(stored 02/12/26), height 1.6, weight 50, BMI 19.53125")
-                     .arg(file));
+        QVERIFY2(removed.out.startsWith(
+                     QStringLiteral("Deleted IdBMI 2 from %1:\n  patient 2 (Siti), date "
+                                    "2026-12-02 (stored 02/12/26), height 1.6, weight 50, BMI "
+                                    "19.53125\nBacked up first as %2-")
+                         .arg(file, QDir::toNativeSeparators(dir.filePath("backups/Merivex")))),
+                 qPrintable(removed.out));
         const dbtest::Run again = dbtest::runTool({"delete-measurement", "2", path});
         QCOMPARE(again.exitCode, 1);
         QVERIFY2(again.err.startsWith(QStringLiteral("merivex-db: IdBMI 2 not deleted: error 3265: "

@@ -21,7 +21,7 @@ using dbtest::runTool;
 namespace
 {
 
-enum Bytes { Intact, FirstPageDamaged, OneByte };
+enum Bytes { Intact, FirstPageDamaged, OneByte, CutCreate };
 
 // Zed registered before Amy, one measurement of Zed's.
 QString sample(const QTemporaryDir &dir, const QString &name)
@@ -99,6 +99,9 @@ private slots:
             << ErrorNumber::InvalidPassword;
         QTest::newRow("one byte") << QByteArray() << int(OneByte) << 1 << "3049"
                                   << ErrorNumber::CannotOpen;
+        QTest::newRow("empty, with the journal of a create cut off")
+            << QByteArray() << int(CutCreate) << 1 << "is empty: making it was cut off"
+            << ErrorNumber::CannotOpen;
     }
 
     void hostileFiles()
@@ -121,6 +124,11 @@ private slots:
             file.write(QByteArray(1024, 'x'));
         if (bytes == OneByte)
             QVERIFY(file.resize(1));
+        if (bytes == CutCreate) {
+            QVERIFY(file.resize(0));
+            QFile journal(hostile + QStringLiteral("-journal"));
+            QVERIFY(journal.open(QIODevice::WriteOnly) && journal.write("journal") == 7);
+        }
         file.close();
         const QString live = sample(dir, QStringLiteral("Merivex.mdb"));
         const QMap<QString, QByteArray> before = state(dir);

@@ -109,6 +109,14 @@ private slots:
         QTest::newRow("wger") << "wger.csv" << QByteArray("Date,Weight\r\n2024-06-01,80\r\n\r\n")
                               << QStringList{} << "wger CSV"
                               << QList<QStringList>{{day(2024, 6, 1), "80", p}} << QStringList{};
+        QTest::newRow("wger in pounds, one too light to keep, one row twice")
+            << "w.csv"
+            << QByteArray("Date,Weight\n2024-06-01,0.01\n2024-06-02,150\n2024-06-02,150\n")
+            << QStringList{"--unit", "lb"} << "wger CSV"
+            << QList<QStringList>{{day(2024, 6, 2),
+                                   QString::number(std::round(150 * 45.359237) / 100), p}}
+            << QStringList{"1 weighing 0 kg once converted and rounded to 10 g: line 2",
+                           "1 equal to an earlier row of the file (same date and weight): line 4"};
         QTest::newRow("GNOME Health")
             << "health.csv" << QByteArray("date,weight\n2024-07-01T07:00:00+02:00,47.5\n")
             << QStringList{} << "GNOME Health CSV"
@@ -165,6 +173,10 @@ private slots:
         const QString wger = write(dir, "w.csv", "Date,Weight\n2024-06-01,80\n2024-06-02,81\n");
         const QString google = write(dir, "g.csv", "Date,Average weight (kg)\n2024-06-01,80\n");
         const QString other = write(dir, "o.csv", "when,kilos\n2024-06-01,80\n");
+        // Cut in the last line, 70.5 reads as 7; an unclosed quote swallows the rest.
+        const QString cut = write(dir, "c.csv", "Date,Weight\n2024-06-01,80\n2024-06-02,7");
+        const QString quote =
+            write(dir, "q.csv", "Date,Weight\n2024-06-01,80\n\"2024-06-02,70.5\n2024-06-03,71\n");
         const QList<std::pair<QStringList, int>> cases = {
             {{"import", wger, path, "--patient", "1"}, 1},
             {{"import", other, path, "--patient", "1", "--height", "1.7"}, 1},
@@ -172,6 +184,8 @@ private slots:
             {{"import", wger, path, "--patient", "1", "--height", "172"}, 2},
             {{"import", wger, path, "--patient", "2", "--height", "1.7"}, 1},
             {{"import", wger, path, "--patient", "1", "--height", "1.7", "--dry-run"}, 0},
+            {{"import", cut, path, "--patient", "1", "--height", "1.7"}, 1},
+            {{"import", quote, path, "--patient", "1", "--height", "1.7"}, 1},
         };
         for (const auto &[args, status] : cases) {
             const Run run = runTool(args);
@@ -180,6 +194,10 @@ private slots:
         }
         QVERIFY(runTool({"import", wger, path, "--patient", "1"}).err.contains("--height"));
         QVERIFY(runTool({"import", other, path, "--patient", "1"}).err.contains("when,kilos"));
+        QVERIFY(runTool({"import", cut, path, "--patient", "1", "--height", "1.7"})
+                    .err.contains("line 3, its last, ends without a line break"));
+        QVERIFY(runTool({"import", quote, path, "--patient", "1", "--height", "1.7"})
+                    .err.contains("the quote opened in line 3 is never closed"));
 
         // Two rows after IdBMI 32766 would pass the limit; one reaches it.
         testfiles::insertRows(*testfiles::open(path), Sql::measurementTable(),

@@ -42,51 +42,102 @@ class TestLinks : public QObject
     Q_OBJECT
 
 private slots:
-    // Another user's link where the tool would create a file: refused, named,
-    // and nothing is written where it points.
+    // Another user's link where the tool would create a file, or beside the
+    // patient file where the engine would open its log, index or journal:
+    // refused, named, and nothing is written where it points. A pipe or
+    // another user's file there is refused as well, at once.
     void plantedLinksAreRefused_data()
     {
-        QTest::addColumn<QString>("link");  // made, relative to the folder
-        QTest::addColumn<bool>("dangling"); // else it points at victim.mdb
-        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("link");    // made, relative to the folder
+        QTest::addColumn<QString>("planted"); // "dangling", "link" (to victim.mdb), "pipe", "owned"
+        QTest::addColumn<QStringList>("args"); // {"application"}: the application's own open
         QTest::newRow("backup DEST a dangling link")
-            << "shared/merivex-backup.mdb" << true
-            << QStringList{"backup", "@/Merivex.mdb", "@/shared/merivex-backup.mdb"};
+            << "shared/merivex-backup.mdb"
+            << "dangling" << QStringList{"backup", "@/Merivex.mdb", "@/shared/merivex-backup.mdb"};
         QTest::newRow("backup DEST a link to a file")
-            << "shared/merivex-backup.mdb" << false
-            << QStringList{"backup", "@/Merivex.mdb", "@/shared/merivex-backup.mdb"};
+            << "shared/merivex-backup.mdb"
+            << "link" << QStringList{"backup", "@/Merivex.mdb", "@/shared/merivex-backup.mdb"};
         QTest::newRow("backup into a folder whose Merivex.mdb is a dangling link")
-            << "shared/Merivex.mdb" << true << QStringList{"backup", "@/Merivex.mdb", "@/shared"};
+            << "shared/Merivex.mdb"
+            << "dangling" << QStringList{"backup", "@/Merivex.mdb", "@/shared"};
         QTest::newRow("export --force over a linked patients.csv")
-            << "shared/patients.csv" << false
-            << QStringList{"export", "@/Merivex.mdb", "--csv", "@/shared", "--force"};
+            << "shared/patients.csv"
+            << "link" << QStringList{"export", "@/Merivex.mdb", "--csv", "@/shared", "--force"};
+        const QStringList import = {"import", "@/w.csv", "@/Merivex.mdb", "--patient", "1"};
+        QTest::newRow("import beside a linked log") << "Merivex.mdb-wal"
+                                                    << "link" << import;
+        QTest::newRow("import beside a dangling journal link") << "Merivex.mdb-journal"
+                                                               << "dangling" << import;
+        QTest::newRow("delete-measurement beside a linked index")
+            << "Merivex.mdb-shm"
+            << "link" << QStringList{"delete-measurement", "1", "@/Merivex.mdb"};
+        QTest::newRow("report beside a linked log")
+            << "Merivex.mdb-wal"
+            << "link" << QStringList{"report", "@/Merivex.mdb", "--patient", "1", "@/shared/r.pdf"};
+        QTest::newRow("restore beside a linked log")
+            << "Merivex.mdb-wal"
+            << "link" << QStringList{"restore", "@/copy.mdb", "@/Merivex.mdb"};
+        QTest::newRow("check beside a log that is a pipe")
+            << "Merivex.mdb-wal"
+            << "pipe" << QStringList{"check", "@/Merivex.mdb"};
+        QTest::newRow("the application beside a linked log")
+            << "Merivex.mdb-wal"
+            << "link" << QStringList{"application"};
+        QTest::newRow("the application beside another user's log")
+            << "Merivex.mdb-wal"
+            << "owned" << QStringList{"application"};
     }
     void plantedLinksAreRefused()
     {
         QFETCH(QString, link);
-        QFETCH(bool, dangling);
+        QFETCH(QString, planted);
         QFETCH(QStringList, args);
         QTemporaryDir dir;
-        sample(dir);
+        const QString path = sample(dir);
+        QVERIFY(QFile::copy(path, dir.filePath(QStringLiteral("copy.mdb"))));
+        QFile csv(dir.filePath(QStringLiteral("w.csv")));
+        QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write("Date,Weight\n2024-01-01,70\n") > 0);
+        csv.close();
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("shared")));
         const QString victim = dir.filePath(QStringLiteral("victim.mdb"));
-        if (!dangling) {
-            QFile file(victim);
+        const QString planting = dir.filePath(link);
+        if (planted == QLatin1String("link") || planted == QLatin1String("owned")) {
+            QFile file(planted == QLatin1String("owned") ? planting : victim);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("the other user's file");
         }
-        QVERIFY(QFile::link(victim, dir.filePath(link)));
+        if (planted == QLatin1String("owned") &&
+            ::chown(QFile::encodeName(planting).constData(), 65534, 65534) != 0)
+            QSKIP("Giving a file to another user takes root.");
+        if (planted == QLatin1String("pipe"))
+            QVERIFY(::mkfifo(QFile::encodeName(planting).constData(), 0600) == 0);
+        if (planted == QLatin1String("link") || planted == QLatin1String("dangling"))
+            QVERIFY(QFile::link(victim, planting));
         const QByteArray before = hashOf(victim);
+        const int mode = modeOf(victim);
 
-        QStringList inDir; // "@" is the folder
-        for (QString arg : args)
-            inDir.append(arg.replace(QLatin1Char('@'), dir.path()));
-        const Run run = runTool(inDir);
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains(dir.filePath(link)), qPrintable(run.err));
-        QVERIFY(QFileInfo(dir.filePath(link)).isSymLink());
+        QString err;
+        if (args == QStringList{QStringLiteral("application")}) {
+            try {
+                testfiles::readAll(*testfiles::open(path), QStringLiteral("SELECT * FROM Biodata"));
+            } catch (const merivex::Error &error) {
+                QCOMPARE(error.number(), merivex::ErrorNumber::NoPermission);
+                err = error.description();
+            }
+        } else {
+            QStringList inDir; // "@" is the folder
+            for (QString arg : args)
+                inDir.append(arg.replace(QLatin1Char('@'), dir.path()));
+            const Run run = runTool(inDir);
+            QCOMPARE(run.exitCode, 1);
+            err = run.err;
+        }
+        QVERIFY2(err.contains(planting), qPrintable(err));
+        QCOMPARE(QFileInfo(planting).isSymLink(),
+                 planted == QLatin1String("link") || planted == QLatin1String("dangling"));
         QCOMPARE(hashOf(victim), before);
-        QCOMPARE(QFile::exists(victim), !dangling);
+        QCOMPARE(modeOf(victim), mode);
+        QCOMPARE(QFile::exists(victim), planted == QLatin1String("link"));
         // Export replaces both files or neither.
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("shared/history.csv"))));
     }
@@ -117,9 +168,9 @@ private slots:
         QCOMPARE(modeOf(dir.filePath(QStringLiteral("new"))), 0700);
     }
 
-    // check, export and backup read a private copy: a file of mode 0400 in a
-    // folder of mode 0500 is checked and backed up, and stays as it was. As
-    // root, whom modes do not stop, the tool runs as nobody.
+    // check, backup and report read a private copy: a file of mode 0400 in a
+    // folder of mode 0500 is checked, backed up and reported on, and stays as
+    // it was. As root, whom modes do not stop, the tool runs as nobody.
     void readOnlyFileInAReadOnlyFolder()
     {
         QTemporaryDir dir;
@@ -146,6 +197,8 @@ private slots:
         QCOMPARE(check.exitCode, 0);
         QVERIFY2(check.out.contains(QStringLiteral("No problems found")), qPrintable(check.err));
         QCOMPARE(tool({QStringLiteral("backup"), path, out}).exitCode, 0);
+        const Run report = tool({"report", path, "--patient", "1", out + QStringLiteral("/r.pdf")});
+        QVERIFY2(report.exitCode == 0, qPrintable(report.err));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("Merivex.mdb")});
         QCOMPARE(hashOf(path), before);

@@ -63,15 +63,25 @@ private slots:
         const QString name = QStringLiteral("Ελένη خالد דוד 山田");
         const QDate birth(1970, 1, 5), child = QDate::currentDate().addYears(-15);
         const QDate start(2024, 1, 1);
-        // Each class once; 24.96 prints as 25.0 and is classed as printed.
-        const QList<Row> rows = {{start, 15.9, "severe thinness"},
-                                 {start.addDays(1), 16.5, "moderate thinness"},
-                                 {start.addDays(2), 18.4, "mild thinness"},
-                                 {start.addDays(3), 22, "normal"},
-                                 {start.addDays(4), 24.96, "pre-obese"},
-                                 {start.addDays(5), 32, "obese class I"},
-                                 {start.addDays(6), 37, "obese class II"},
-                                 {start.addDays(7), 41, "obese class III"}};
+        // Each class; 24.96 prints as 25.0, and 24.95, stored as 24.9499...,
+        // as 24.9: each is classed as printed, as are the others just below
+        // a bound.
+        QList<Row> rows;
+        const std::pair<double, const char *> classed[] = {{15.9, "severe thinness"},
+                                                           {15.95, "severe thinness"},
+                                                           {16.5, "moderate thinness"},
+                                                           {16.95, "moderate thinness"},
+                                                           {18.4, "mild thinness"},
+                                                           {18.45, "mild thinness"},
+                                                           {22, "normal"},
+                                                           {24.95, "normal"},
+                                                           {24.96, "pre-obese"},
+                                                           {29.95, "pre-obese"},
+                                                           {32, "obese class I"},
+                                                           {37, "obese class II"},
+                                                           {41, "obese class III"}};
+        for (const auto &[bmi, whoClass] : classed)
+            rows.append({start.addDays(rows.size()), bmi, QLatin1String(whoClass)});
         {
             auto db = testfiles::open(path);
             testfiles::insertRows(
@@ -107,7 +117,7 @@ private slots:
                   .arg(rows.last().weight - rows.first().weight, 0, 'f', 1)})
             QVERIFY2(text.contains(line), qPrintable(line + '\n' + text));
         QVERIFY(!text.contains(dayText(start.addDays(-1)))); // before --from
-        const QStringList lines = text.split('\n');
+        QStringList lines = text.split('\n');
         for (const Row &row : rows) {
             const QRegularExpression pattern(
                 QStringLiteral("^%1\\s+1\\s+%2\\s+%3\\s+%4$")
@@ -126,6 +136,32 @@ private slots:
                 QVERIFY2(font.contains(QRegularExpression(" yes +(yes|no) +yes ")),
                          qPrintable(font));
         }
+
+        // A name of 10,000 characters is shortened and leaves the page
+        // number whole; a weight of 1e308 kg and a height typed in
+        // centimetres are printed as what no person measures.
+        {
+            auto db = testfiles::open(path);
+            testfiles::insertRows(*db, Sql::patientTable(),
+                                  {{{"IdPatient", 3},
+                                    {"Name", QStringLiteral("Wide").repeated(2500)},
+                                    {"BirthDate", dayText(birth)}}});
+            testfiles::appendMeasurement(*db, 3, QStringLiteral("01/01/24"), 1e308, 1.0);
+            testfiles::appendMeasurement(*db, 3, QStringLiteral("02/01/24"), 70.0, 172.0);
+        }
+        const QString wide = dir.filePath("wide.pdf");
+        QCOMPARE(runTool({"report", path, "--patient", "3", wide}).exitCode, 0);
+        const QString wideText = poppler("pdftotext", {"-layout", wide, "-"});
+        QVERIFY2(wideText.count("Wide") < 500, qPrintable(wideText.left(2000)));
+        lines = wideText.split('\n');
+        QVERIFY(lines.indexOf(
+                    QRegularExpression(QStringLiteral("Wide.*\\.\\.\\. +Page 1 of 1$"))) >= 0);
+        QVERIFY(lines.indexOf(QRegularExpression(
+                    QStringLiteral("^01/01/2024 +1 +1e\\+308 +> 999 +no class: no "
+                                   "person's height or weight$"))) >= 0);
+        QVERIFY(lines.indexOf(QRegularExpression(
+                    QStringLiteral("^02/01/2024 +172 +70 +0.0 +no class: no person's height "
+                                   "or weight$"))) >= 0);
 
         // Never replaced; a patient under 20 gets no class.
         const QByteArray before = dbtest::hashOf(out);

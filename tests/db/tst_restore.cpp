@@ -228,6 +228,61 @@ private slots:
         QCOMPARE(testfiles::readAll(*db, Sql::patientList()),
                  (QList<QStringList>{{"Ann", "06/12/2026", "1"}}));
     }
+
+    // Import and delete-measurement back the file up first, into backups/
+    // beside it: listed newest first, one restored by its name undoes the
+    // import. Each copy keeps the newest 10 and the newest of each of the
+    // last 7 days; what else is there is left alone.
+    void automaticBackups()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Merivex.mdb"));
+        QCOMPARE(runTool({QStringLiteral("create"), path}).exitCode, 0);
+        testfiles::appendPatient(*testfiles::open(path), QStringLiteral("Ann"));
+        const QString csv = dir.filePath(QStringLiteral("w.csv"));
+        QFile history(csv);
+        QVERIFY(history.open(QIODevice::WriteOnly) &&
+                history.write("Date,Weight\n2024-01-01,70\n2024-01-02,71\n") > 0);
+        history.close();
+        const Run imported = runTool({"import", csv, path, "--patient", "1", "--height", "1.7"});
+        QCOMPARE(imported.exitCode, 0);
+        QCOMPARE(runTool({"delete-measurement", "2", path}).exitCode, 0);
+        const Run listed = runTool({"backups", path});
+        QCOMPARE(listed.exitCode, 0);
+        const QStringList lines = listed.out.split(QLatin1Char('\n'));
+        const QRegularExpression line(
+            QStringLiteral("^  (Merivex-\\d{4}-\\d\\d-\\d\\d-\\d{6}-before-(\\w+)\\.mdb)  "));
+        QCOMPARE(line.match(lines.value(1)).captured(2), QStringLiteral("delete"));
+        const QString beforeImport = line.match(lines.value(2)).captured(1);
+        QVERIFY2(imported.out.contains(QStringLiteral("merivex-db restore ") + beforeImport),
+                 qPrintable(imported.out));
+        const QString folder = dir.filePath(QStringLiteral("backups"));
+        QCOMPARE(QFile::permissions(QDir(folder).filePath(beforeImport)),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+
+        const QDate today = QDate::currentDate();
+        QStringList planted, kept;
+        // Two a day, 1 to 9 days ago.
+        for (int daysAgo = 1; daysAgo <= 9; ++daysAgo)
+            for (const char *time : {"100000", "110000"}) {
+                const QString name =
+                    QStringLiteral("Merivex-%1-%2-before-save.mdb")
+                        .arg(today.addDays(-daysAgo).toString(QStringLiteral("yyyy-MM-dd")),
+                             QLatin1String(time));
+                QFile(QDir(folder).filePath(name)).open(QIODevice::WriteOnly);
+                planted.append(name);
+            }
+        QFile(QDir(folder).filePath(QStringLiteral("notes.txt"))).open(QIODevice::WriteOnly);
+        QCOMPARE(runTool({restoreCmd, beforeImport, path}).exitCode, 0);
+        QCOMPARE(measurementIds(path), QList<QStringList>());
+        // Today's 3 (import, delete, restore) and the 7 newest planted are
+        // the newest 10; the newest of 5 and 6 days ago are kept too.
+        kept = planted.mid(0, 6) + QStringList{planted[7], planted[9], planted[11]};
+        QStringList left = QDir(folder).entryList(QDir::Files);
+        QCOMPARE(left.size(), 3 + kept.size() + 1);
+        for (const QString &name : kept + QStringList{beforeImport, QStringLiteral("notes.txt")})
+            QVERIFY2(left.contains(name), qPrintable(name));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRestore)

@@ -206,7 +206,8 @@ void TestDbFaults::faultMetByAnAction_data()
         // A write past the size limit fails as a write error, not as a full disk.
         {Kind::DiskFullFileSize, {Action::Register, Action::Save}, N::DiskIoError},
         {Kind::Directory, {Action::OpenList, Action::Save}, N::CannotOpen},
-        {Kind::JournalBlocked, {Action::OpenNew, Action::Graph, Action::Save}, N::DiskIoError},
+        // A folder in the log's place is refused as no regular file.
+        {Kind::JournalBlocked, {Action::OpenNew, Action::Graph, Action::Save}, N::NoPermission},
         // The open connection could still write, but into a file no longer
         // in the folder; Save opens the path anew and finds nothing.
         {Kind::MovedAway, {Action::Register}, N::DiskIoError},

@@ -2,10 +2,12 @@
 
 #include "app/application.h"
 #include "app/module1.h"
-#include "db/today.h"
+#include "db/backups.h"
 #include "db/database_file.h"
+#include "db/today.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 
@@ -22,12 +24,15 @@ FreshDatabase::FreshDatabase()
     const QString file = databaseFile();
     if (QFile::exists(file) && !QFile::remove(file))
         qFatal("cannot remove the old test database %s", qPrintable(file));
+    QDir(merivex::backupFolder(file)).removeRecursively();
     merivex::createPatientDatabase(file);
 }
 
 FreshDatabase::~FreshDatabase()
 {
     QFile::remove(databaseFile());
+    // The copies made before its first save of the day or a deletion.
+    QDir(merivex::backupFolder(databaseFile())).removeRecursively();
 }
 
 Session::Session() : m_ends(std::make_shared<int>(0))

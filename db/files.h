@@ -1,10 +1,11 @@
 #pragma once
-// The file operations of merivex-db. No file the tool creates follows a
-// link, replaces what it must not or is readable by anyone but its owner:
-// new files are unnamed until complete (O_TMPFILE, or O_CREAT|O_EXCL|
-// O_NOFOLLOW under a random name where the file system has no unnamed
-// files), mode 0600 whatever the umask, synced with their folder; folders the
-// tool makes are 0700. Every failure raises merivex::Error naming the path.
+// The file operations of merivex-db and of the copies the application makes
+// itself. No file they create follows a link, replaces what it must not or
+// is readable by anyone but its owner: new files are unnamed until complete
+// (O_TMPFILE, or O_CREAT|O_EXCL|O_NOFOLLOW under a random name where the
+// file system has no unnamed files), mode 0600 whatever the umask, synced
+// with their folder; folders they make are 0700. Every failure raises
+// merivex::Error naming the path.
 #include "db/file_hold.h"
 
 #include <QByteArray>
@@ -12,7 +13,7 @@
 
 #include <functional>
 
-namespace merivex::tool
+namespace merivex
 {
 
 // Error 3204 naming path when anything is there: a file, a folder, a link,
@@ -20,7 +21,7 @@ namespace merivex::tool
 void refuseExisting(const QString &path);
 
 // Makes the folder and any missing parents, each 0700; a folder that is
-// there is used as it is.
+// there is used as it is. Error 3050 naming the parent that refuses it.
 void makeFolders(const QString &path);
 
 void syncFolderOf(const QString &path);
@@ -93,4 +94,4 @@ void naming(const QString &from, const QString &to, const std::function<void()> 
 // The bytes of a file; Error 3024 when it is missing.
 QByteArray readFile(const QString &path);
 
-} // namespace merivex::tool
+} // namespace merivex

@@ -1,5 +1,7 @@
-#include "tools/files.h"
+#include "db/files.h"
 
+#include "db/checked_files.h"
+#include "db/database_file.h"
 #include "db/errors.h"
 
 #include <QDir>
@@ -17,7 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace merivex::tool
+namespace merivex
 {
 
 namespace
@@ -105,8 +107,11 @@ void makeFolders(const QString &path)
         return;
     if (parent != absolute)
         makeFolders(parent);
-    if (::mkdir(native(absolute).constData(), 0700) != 0 && errno != EEXIST)
+    if (::mkdir(native(absolute).constData(), 0700) != 0 && errno != EEXIST) {
+        if (errno == EACCES || errno == EPERM)
+            fail(ErrorNumber::FolderNotWritable, QDir::toNativeSeparators(parent));
         systemError(QStringLiteral("Could not create the folder"), absolute, errno);
+    }
 }
 
 void syncFolderOf(const QString &path)
@@ -255,9 +260,12 @@ QString PrivateFolder::write(const QString &name, const QByteArray &data) const
 
 Snapshot::Snapshot(const QString &path) : m_path(path), m_hold(path)
 {
-    m_copy = m_folder.write(QStringLiteral("Merivex.mdb"), m_hold.contents());
-    if (QFileInfo::exists(path + logSuffix))
-        m_folder.write(QStringLiteral("Merivex.mdb") + logSuffix, readFile(path + logSuffix));
+    const QByteArray contents = m_hold.contents();
+    if (contents.isEmpty())
+        refuseEmpty(path); // with what is left beside it, not beside the copy
+    m_copy = m_folder.write(QStringLiteral("Merivex.mdb"), contents);
+    if (const std::optional<QByteArray> log = files::readCompanion(path + logSuffix))
+        m_folder.write(QStringLiteral("Merivex.mdb") + logSuffix, *log);
 }
 
 void Snapshot::use(const std::function<void(const QString &)> &f) const
@@ -289,4 +297,4 @@ QByteArray readFile(const QString &path)
     return data;
 }
 
-} // namespace merivex::tool
+} // namespace merivex
