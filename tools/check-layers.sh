@@ -8,17 +8,17 @@ root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 
 # The layers from the ground up; the windows share one.
-declare -A rank=([db]=0 [classic]=1 [patients]=2 [bmi]=2 [graph]=2 [app]=3 [report]=3 [tools]=1)
-# tools/ stands on db/ alone, beside the classic-control layer; report/, the
-# tool's one drawing command, on tools/ and the graph window.
-declare -A only=([tools]="db" [report]="tools graph classic db")
+declare -A rank=([db]=0 [classic]=1 [patients]=2 [bmi]=2 [graph]=2 [app]=3 [cli]=1 [cli/report]=3)
+# The tool's commands (cli/) stand on db/ alone, beside the classic-control
+# layer; its one drawing command (cli/report/) on them and the graph window.
+declare -A only=([cli]="db" [cli/report]="cli graph classic db")
 
 edges=$(
     for folder in "${!rank[@]}"; do
         [ -d "$folder" ] || continue
         find "$folder" -maxdepth 1 \( -name '*.cpp' -o -name '*.h' \) -print0 |
             xargs -0 -r grep -Ho '^#include "[a-z]*/' |
-            sed -E 's|^([a-z]+)/[^:]*:#include "([a-z]+)/|\1 \2|'
+            sed -E 's|^([a-z/]+)/[^/:]*:#include "([a-z]+)/|\1 \2|'
     done | awk '$1 != $2' | sort | uniq -c | sort -k2,2 -k3,3
 )
 

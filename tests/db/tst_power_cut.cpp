@@ -3,7 +3,7 @@
 // engine's integrity check and hold every row whose Update had returned.
 #include "db/dao.h"
 #include "db/database_file.h"
-#include "tools/maintenance_sql.h"
+#include "cli/maintenance_sql.h"
 
 #include "patientfile.h"
 #include "power_cut_vfs.h"

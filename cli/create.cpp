@@ -1,6 +1,6 @@
 // merivex-db create: a new, empty, private patient file.
 #include "db/database_file.h"
-#include "tools/commands.h"
+#include "cli/commands.h"
 
 namespace merivex::tool
 {

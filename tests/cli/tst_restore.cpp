@@ -3,7 +3,7 @@
 // readable aside, and a restore that cannot go through changes nothing.
 #include "db/dao.h"
 #include "db/statements.h"
-#include "tools/maintenance_sql.h"
+#include "cli/maintenance_sql.h"
 
 #include "other_process.h"
 #include "patientfile.h"

@@ -7,8 +7,8 @@
 #include "db/display_text.h"
 #include "db/engine_sql.h"
 #include "db/files.h"
-#include "tools/commands.h"
-#include "tools/maintenance_sql.h"
+#include "cli/commands.h"
+#include "cli/maintenance_sql.h"
 
 #include <algorithm>
 #include <functional>

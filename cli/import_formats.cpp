@@ -1,4 +1,4 @@
-#include "tools/import_formats.h"
+#include "cli/import_formats.h"
 
 #include <QLocale>
 #include <QStringList>

@@ -3,7 +3,7 @@
 // arguments and picks the command.
 #include "db/backups.h"
 #include "db/database_file.h"
-#include "tools/commands.h"
+#include "cli/commands.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -5,7 +5,7 @@
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/statements.h"
-#include "tools/commands.h"
+#include "cli/commands.h"
 
 #include "other_process.h"
 #include "patientfile.h"

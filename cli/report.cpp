@@ -1,5 +1,5 @@
 // How merivex-db speaks: its usage, its lines and its one report of an error.
-#include "tools/commands.h"
+#include "cli/commands.h"
 
 #include <QDir>
 

@@ -4,7 +4,7 @@
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/delete_measurement.h"
-#include "tools/commands.h"
+#include "cli/commands.h"
 
 namespace merivex::tool
 {

@@ -2,7 +2,7 @@
 #include "db/database_file.h"
 #include "db/files.h"
 #include "graph/historyreport.h"
-#include "tools/commands.h"
+#include "cli/commands.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,7 +1,7 @@
 // merivex-db backup: an encrypted copy of the patient file, whole or not at
 // all; merivex-db backups: the automatic copies kept beside it.
 #include "db/backups.h"
-#include "tools/commands.h"
+#include "cli/commands.h"
 
 #include <QDir>
 #include <QFileInfo>

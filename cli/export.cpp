@@ -4,8 +4,8 @@
 #include "db/dates.h"
 #include "db/display_text.h"
 #include "db/files.h"
-#include "tools/commands.h"
-#include "tools/maintenance_sql.h"
+#include "cli/commands.h"
+#include "cli/maintenance_sql.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -9,8 +9,8 @@
 #include "db/history_sql.h"
 #include "db/int16.h"
 #include "db/statements.h"
-#include "tools/commands.h"
-#include "tools/import_formats.h"
+#include "cli/commands.h"
+#include "cli/import_formats.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

@@ -10,8 +10,8 @@
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/files.h"
-#include "tools/commands.h"
-#include "tools/maintenance_sql.h"
+#include "cli/commands.h"
+#include "cli/maintenance_sql.h"
 
 #include <QDateTime>
 #include <QDir>
