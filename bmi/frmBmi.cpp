@@ -5,7 +5,6 @@
 #include "classic/forms.h"
 #include "classic/msgbox.h"
 #include "classic/row_menu.h"
-#include "classic/runtime_error.h"
 #include "classic/shared_state.h"
 #include "classic/typed_input.h"
 #include "db/backups.h"
@@ -14,6 +13,7 @@
 #include "db/date_format.h"
 #include "db/dates.h"
 #include "db/delete_measurement.h"
+#include "db/errors.h"
 #include "db/history.h"
 #include "db/int16.h"
 #include "db/statements.h"
@@ -28,9 +28,9 @@ const QString HistoryFormat =
 const QString InputMessage = QStringLiteral("Please enter your weight please ...");
 
 // Error 91: an object used before it was set.
-RuntimeError noConnection()
+merivex::Error noConnection()
 {
-    return RuntimeError(91, QStringLiteral("Object variable or With block variable not set"));
+    return merivex::Error(91, QStringLiteral("Object variable or With block variable not set"));
 }
 
 // Height and weight as the calculation takes them: present, a number, and

@@ -1,6 +1,5 @@
 #include "classic/msgbox.h"
 
-#include "classic/runtime_error.h"
 #include "db/errors.h"
 
 #include <QApplication>
@@ -68,8 +67,6 @@ bool Guarded(const std::function<void()> &action)
         action();
         return true;
     } catch (const merivex::Error &error) {
-        ReportError(error.number(), error.description());
-    } catch (const RuntimeError &error) {
         ReportError(error.number(), error.description());
     } catch (const std::bad_alloc &) {
         ReportError(merivex::ErrorNumber::OutOfMemory, QStringLiteral("Out of memory"));

@@ -3,7 +3,8 @@
 #include "testapp.h"
 
 #include "classic/flexgrid.h"
-#include "classic/runtime_error.h"
+#include "classic/msgbox.h"
+#include "db/errors.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -139,11 +140,16 @@ void TestFlexGrid::cellsOutsideTheGridAreRefused()
     FlexGrid grid;
     grid.setRows(2);
     grid.setCols(2);
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, grid.setRow(2));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, grid.setCol(-1));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, grid.setTextMatrix(5, 0, "x"));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, grid.setFixedRows(3));
+    QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setRow(2));
+    QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setCol(-1));
+    QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setTextMatrix(5, 0, "x"));
+    QVERIFY_THROWS_EXCEPTION(merivex::Error, grid.setFixedRows(3));
     QCOMPARE(grid.TextMatrix(9, 9), QString());
+    // A handler that meets one ends with the runtime's box, number and text.
+    MsgBoxRecorder boxes;
+    QVERIFY(!Guarded([&] { grid.setRow(2); }));
+    QCOMPARE(boxes.prompts(), QStringList{"Run-time error '30009':\n\nInvalid Row value"});
+    QCOMPARE(boxes.messages().first().buttons, vbCritical);
 }
 
 void TestFlexGrid::areaBeyondTheCellsIsGray()
