@@ -1,7 +1,8 @@
 #include "classic/flexgrid.h"
 
-#include "classic/runtime_error.h"
+#include "classic/msgbox.h"
 #include "db/display_text.h"
+#include "db/errors.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -147,6 +148,33 @@ void FlexGridModel::publish()
     endResetModel();
 }
 
+void FlexGridModel::publishAppended()
+{
+    if (m_rows <= m_shownRows || m_rows == 0)
+        return;
+    // The former last row, empty until now, holds the first new row.
+    const int filled = m_shownRows - 1 - m_headerRow;
+    beginInsertRows(QModelIndex(), m_shownRows - m_headerRow, m_rows - 1 - m_headerRow);
+    m_shownRows = m_rows;
+    endInsertRows();
+    if (filled >= 0) {
+        emit dataChanged(index(filled, 0), index(filled, columnCount() - 1));
+        emit headerDataChanged(Qt::Vertical, filled, filled);
+    }
+}
+
+bool FlexGridModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && m_fetch;
+}
+
+void FlexGridModel::fetchMore(const QModelIndex &parent)
+{
+    // A copy: the reading may end, and clear m_fetch, while it runs.
+    if (const std::function<void()> fetch = m_fetch; !parent.isValid() && fetch)
+        fetch();
+}
+
 FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new FlexGridModel(*this, this))
 {
     resizeStorage(2, 2);
@@ -205,7 +233,7 @@ void FlexGrid::resizeStorage(int rows, int cols)
 void FlexGrid::setRows(int rows)
 {
     if (rows < 0)
-        throw RuntimeError(InvalidRow, QStringLiteral("Invalid Row value"));
+        throw merivex::Error(InvalidRow, QStringLiteral("Invalid Row value"));
     resizeStorage(rows, Cols());
     changed();
 }
@@ -213,7 +241,7 @@ void FlexGrid::setRows(int rows)
 void FlexGrid::setCols(int cols)
 {
     if (cols < 0)
-        throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
+        throw merivex::Error(InvalidCol, QStringLiteral("Invalid Col value"));
     resizeStorage(Rows(), cols);
     changed();
 }
@@ -221,7 +249,7 @@ void FlexGrid::setCols(int cols)
 void FlexGrid::setFixedRows(int rows)
 {
     if (rows < 0 || rows > Rows())
-        throw RuntimeError(InvalidRow, QStringLiteral("Invalid FixedRows value"));
+        throw merivex::Error(InvalidRow, QStringLiteral("Invalid FixedRows value"));
     m_fixedRows = rows;
     changed();
 }
@@ -229,7 +257,7 @@ void FlexGrid::setFixedRows(int rows)
 void FlexGrid::setFixedCols(int cols)
 {
     if (cols < 0 || cols > Cols())
-        throw RuntimeError(InvalidCol, QStringLiteral("Invalid FixedCols value"));
+        throw merivex::Error(InvalidCol, QStringLiteral("Invalid FixedCols value"));
     m_fixedCols = cols;
     changed();
 }
@@ -263,15 +291,15 @@ void FlexGrid::setFormatString(const QString &format)
 void FlexGrid::checkCell(int row, int col) const
 {
     if (row < 0 || row >= Rows())
-        throw RuntimeError(InvalidRow, QStringLiteral("Invalid Row value"));
+        throw merivex::Error(InvalidRow, QStringLiteral("Invalid Row value"));
     if (col < 0 || col >= Cols())
-        throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
+        throw merivex::Error(InvalidCol, QStringLiteral("Invalid Col value"));
 }
 
 void FlexGrid::setRow(int row)
 {
     if (row < 0 || row >= Rows())
-        throw RuntimeError(InvalidRow, QStringLiteral("Invalid Row value"));
+        throw merivex::Error(InvalidRow, QStringLiteral("Invalid Row value"));
     m_row = row;
     m_rowSel = row;
 }
@@ -279,7 +307,7 @@ void FlexGrid::setRow(int row)
 void FlexGrid::setCol(int col)
 {
     if (col < 0 || col >= Cols())
-        throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
+        throw merivex::Error(InvalidCol, QStringLiteral("Invalid Col value"));
     m_col = col;
 }
 
@@ -303,7 +331,7 @@ void FlexGrid::setTextMatrix(int row, int col, const QString &text)
 void FlexGrid::addRow(std::span<merivex::FieldValue> values, std::optional<qint64> key)
 {
     if (std::ssize(values) > Cols())
-        throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
+        throw merivex::Error(InvalidCol, QStringLiteral("Invalid Col value"));
     m_model->putRow(m_row, values, key);
     resizeStorage(Rows() + 1, Cols());
     m_row = m_rowSel = Rows() - 1;
@@ -325,13 +353,40 @@ std::optional<qint64> FlexGrid::rowKey(int row) const
 int FlexGrid::ColWidth(int col) const
 {
     if (col < 0 || col >= Cols())
-        throw RuntimeError(InvalidCol, QStringLiteral("Invalid Col value"));
+        throw merivex::Error(InvalidCol, QStringLiteral("Invalid Col value"));
     return m_widths[col] > 0 ? m_widths[col] : StandardColWidth;
+}
+
+void FlexGrid::setFetchMore(std::function<bool()> more)
+{
+    m_more = std::move(more);
+    m_model->setFetcher(m_more ? std::function<void()>([this] { fetchRows(); }) : nullptr);
+}
+
+void FlexGrid::fetchRows()
+{
+    if (!m_more || m_fetching)
+        return;
+    // The rows go after the last, wherever the user is; the user stays there.
+    const int row = m_row, rowSel = m_rowSel;
+    m_row = Rows() - 1;
+    bool more = false;
+    m_fetching = true;
+    Guarded([&] { more = m_more(); });
+    m_fetching = false;
+    m_row = row;
+    m_rowSel = rowSel;
+    if (!more)
+        setFetchMore(nullptr);
+    // Written before any refill was asked for, the rows go out as an
+    // insertion; otherwise with the refill.
+    if (!m_pending)
+        m_model->publishAppended();
 }
 
 void FlexGrid::changed()
 {
-    if (m_pending)
+    if (m_pending || m_fetching)
         return;
     m_pending = true;
     QMetaObject::invokeMethod(this, &FlexGrid::Refresh, Qt::QueuedConnection);

@@ -18,6 +18,7 @@
 #include <QString>
 #include <QTableView>
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -61,6 +62,13 @@ public:
 
     // Makes the dimensions and cells written so far the ones the view sees.
     void publish();
+    // Shows the rows added at the end since then, the rest unchanged, without
+    // a reset that would lose the view's current cell.
+    void publishAppended();
+    // The view asks for more rows as it nears the end while fetch is set.
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
+    void setFetcher(std::function<void()> fetch) { m_fetch = std::move(fetch); }
     int headerRow() const { return m_headerRow; }
     int headerCol() const { return m_headerCol; }
 
@@ -70,6 +78,7 @@ private:
     const FlexGrid &m_grid;
     std::vector<FlexGridCell> m_cells;
     std::vector<std::optional<qint64>> m_keys;
+    std::function<void()> m_fetch;
     int m_rows = 0;
     int m_cols = 0;
     // Published counts: the view's headers show grid row 0 and column 0 when
@@ -144,6 +153,11 @@ public:
     // Room for rows rows made at once, for a caller that knows how many it
     // will add: growing row by row moves every cell again and again.
     void reserveRows(int rows);
+    // Rows read as the view needs them, as QSqlQueryModel reads them: while
+    // more is set, the view calls it when it nears the last row; more adds
+    // rows with addRow and says whether any may follow. An error it raises
+    // is reported as a handler's is, and ends the reading.
+    void setFetchMore(std::function<bool()> more);
     // The key addRow gave the row; none for any other row.
     std::optional<qint64> rowKey(int row) const;
 
@@ -159,6 +173,7 @@ protected:
 
 private:
     void changed();
+    void fetchRows();
     void resizeStorage(int rows, int cols);
     void checkCell(int row, int col) const;
     void userMoved(const QModelIndex &current);
@@ -178,6 +193,8 @@ private:
     int m_col = 1;
     int m_rowSel = 1;
     bool m_pending = false;
+    bool m_fetching = false;
+    std::function<bool()> m_more;
 
     friend class FlexGridModel;
 };

@@ -146,25 +146,16 @@ public:
     // measurements: ids are the tables' integer keys and their order is the
     // order the tables store them in.
     bool hasOwnSchema() const;
-    // A second connection to the same file that only reads, with the same
-    // key and date order: for reading part of the file on another thread.
-    std::shared_ptr<Database> openReader() const;
 
 private:
     friend class DBEngine;
     friend class Recordset;
     friend std::shared_ptr<Database> inspectPatientDatabase(const QString &path);
-    struct Origin {
-        QString path, connect;
-        bool exclusive = true;
-    };
-    Database(sqlite3 *handle, int collationYear, Origin origin)
-        : m_handle(handle), m_collationYear(collationYear), m_origin(std::move(origin))
+    Database(sqlite3 *handle, int collationYear) : m_handle(handle), m_collationYear(collationYear)
     {
     }
     sqlite3 *m_handle;
     int m_collationYear;
-    Origin m_origin;
     long m_work = 0; // progress callbacks so far, on an inspecting connection
 };
 

@@ -31,12 +31,6 @@ namespace merivex
 namespace
 {
 
-// Nothing reads the engine's allocation statistics, and keeping them takes
-// one process-wide lock on every allocation, which the connections reading
-// on two threads at once would queue for. The setting only takes before the
-// engine's first use, hence at load time.
-const int allocationStatisticsOff = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-
 struct Closer {
     void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
 };
@@ -339,9 +333,8 @@ std::shared_ptr<Database> DBEngine::OpenDatabase(const QString &path, bool exclu
 {
     // The year is fixed per connection so one sort never sees two windows.
     const int year = dates::currentYear();
-    return std::shared_ptr<Database>(
-        new Database(openConnection(path, connect, exclusive, readOnly, false, nullptr, year), year,
-                     {path, connect, exclusive}));
+    return std::shared_ptr<Database>(new Database(
+        openConnection(path, connect, exclusive, readOnly, false, nullptr, year), year));
 }
 
 bool Database::hasOwnSchema() const
@@ -350,14 +343,6 @@ bool Database::hasOwnSchema() const
     check.bind(1, Sql::engine::schema.value(0));
     check.bind(2, Sql::engine::schema.value(1));
     return check.step() && check.columnInt64(0) == 1;
-}
-
-std::shared_ptr<Database> Database::openReader() const
-{
-    return std::shared_ptr<Database>(
-        new Database(openConnection(m_origin.path, m_origin.connect, m_origin.exclusive, true,
-                                    false, nullptr, m_collationYear),
-                     m_collationYear, m_origin));
 }
 
 namespace
@@ -483,7 +468,7 @@ QString connectString()
 std::shared_ptr<Database> inspectPatientDatabase(const QString &path)
 {
     const int year = dates::currentYear();
-    auto db = std::shared_ptr<Database>(new Database(nullptr, year, {path, connectString()}));
+    auto db = std::shared_ptr<Database>(new Database(nullptr, year));
     db->m_handle = openConnection(path, connectString(), true, false, false, &db->m_work, year);
     return db;
 }

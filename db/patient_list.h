@@ -1,13 +1,12 @@
 #pragma once
 // The patients as the list window shows them: the rows of the list
-// statement, in its order, each read once.
+// statement, in its order.
 #include "db/dao.h"
 #include "db/field_value.h"
 
-#include <cstddef>
-#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace merivex
 {
@@ -19,12 +18,11 @@ struct PatientListRow {
     std::optional<qint64> id;
 };
 
-// Hands every patient to take, in id order, as the rows are read; before
-// the first, expect is told how many at most follow when that is known. The
-// statement's result replaces the one held in result: left open when there
-// are no rows, closed after reading them.
-void readPatientList(Database &db, std::shared_ptr<Recordset> &result,
-                     const std::function<void(std::size_t)> &expect,
-                     const std::function<void(PatientListRow &&)> &take);
+// The list statement's result for count patients from the first, its
+// current row the first of them if any.
+std::shared_ptr<Recordset> openPatientList(Database &db, qint64 first, qint64 count);
+
+// Every row of records, from the current one on, in one pass; closes it.
+std::vector<PatientListRow> readPatientList(Recordset &records);
 
 } // namespace merivex

@@ -36,15 +36,9 @@ QString patientList()
 {
     return QStringLiteral("SELECT NAME , DATEREGISTER , IdPatient from Biodata ORDER BY IdPatient");
 }
-QString patientListRange()
+QString patientListPart()
 {
-    return QStringLiteral("SELECT NAME , DATEREGISTER , IdPatient from Biodata "
-                          "WHERE IdPatient >= ?1 AND IdPatient < ?2 ORDER BY IdPatient");
-}
-QString patientIdSpan()
-{
-    return QStringLiteral("SELECT (SELECT min(IdPatient) FROM Biodata), "
-                          "(SELECT max(IdPatient) FROM Biodata)");
+    return patientList() + QStringLiteral(" LIMIT ?1 OFFSET ?2");
 }
 QString measurementTable()
 {

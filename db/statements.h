@@ -20,16 +20,12 @@ inline const QString BirthDate = QStringLiteral("BirthDate");
 
 // The patient list: name, registration date and id, in id order.
 QString patientList();
+// Its ?1 rows after the first ?2, as the list window reads them.
+QString patientListPart();
 namespace PatientListColumn
 {
 enum : int { Name, DateRegister, IdPatient };
-constexpr int Shown = 2; // the columns the grid shows, from the first
 } // namespace PatientListColumn
-// The list's rows with ?1 <= IdPatient < ?2, same columns and order.
-QString patientListRange();
-// The lowest and highest IdPatient: a seek each on an integer key (one
-// select with both would read the whole table).
-QString patientIdSpan();
 
 // Saving a measurement: "Select * from BMIHistory", opened as type 2.
 QString measurementTable();

@@ -40,19 +40,41 @@ void frmOpen::search()
     grid->setFixedCols(1);
     grid->setCols(1);
     grid->setFormatString(PatientListFormat);
+    m_counter = 0;
 
-    // Each row: its running number, name and registration date, keyed by the
-    // patient's id.
-    qint16 counter = 0;
-    readPatientList(
-        *Module1::PatientDatabase, Module1::PatientRecordset,
-        [grid](std::size_t atMost) { grid->reserveRows(grid->Rows() + int(atMost)); },
-        [grid, &counter](PatientListRow &&row) {
-            counter = addInt16(counter, 1);
-            FieldValue cells[] = {qint64(counter), std::move(row.name),
-                                  std::move(row.dateRegister)};
-            grid->addRow(cells, row.id);
+    // The rows come as the grid scrolls towards them, a part at a time, each
+    // read by a statement of its own, so that nothing stays open on the
+    // connection between two parts: the first frame of a full list costs a
+    // part, not the table.
+    grid->setFetchMore(nullptr);
+    if (!addRows(0))
+        grid->setFetchMore([this, read = qint64(PartRows)]() mutable {
+            if (!Module1::PatientDatabase)
+                return false;
+            const bool last = addRows(read);
+            read += PartRows;
+            return !last;
         });
+}
+
+// Each row: its running number, name and registration date, keyed by the
+// patient's id. An empty result is left open until the next statement.
+// True when no more rows follow.
+bool frmOpen::addRows(qint64 first)
+{
+    using namespace merivex;
+    FlexGrid *grid = m_ui->MSFlexGrid1;
+    Module1::PatientRecordset = openPatientList(*Module1::PatientDatabase, first, PartRows);
+    if (Module1::PatientRecordset->RecordCount() == 0)
+        return true;
+    std::vector<PatientListRow> rows = readPatientList(*Module1::PatientRecordset);
+    grid->reserveRows(grid->Rows() + int(rows.size()));
+    for (PatientListRow &row : rows) {
+        m_counter = addInt16(m_counter, 1);
+        FieldValue cells[] = {qint64(m_counter), std::move(row.name), std::move(row.dateRegister)};
+        grid->addRow(cells, row.id);
+    }
+    return rows.size() < std::size_t(PartRows);
 }
 
 void frmOpen::cmdSelect_Click(int Index)

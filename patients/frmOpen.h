@@ -21,5 +21,9 @@ protected:
     void Form_Load() override;
 
 private:
+    // Rows read at once: more than a screenful.
+    static constexpr int PartRows = 256;
     void search();
+    bool addRows(qint64 first);
+    qint16 m_counter = 0; // the running number of the last row shown
 };
