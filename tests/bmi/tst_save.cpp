@@ -122,4 +122,4 @@ void TestSave::storesWhatTheBoxesHoldAtSave()
 }
 
 MERIVEX_TEST_MAIN(TestSave)
-#include "test_save.moc"
+#include "tst_save.moc"
