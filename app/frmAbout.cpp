@@ -1,4 +1,5 @@
 #include "app/frmAbout.h"
+#include "ui_frmAbout.h"
 
 #include "app/frmMain.h"
 #include "app/module1.h"
@@ -6,6 +7,8 @@
 
 #include <QTimer>
 #include <QWindow>
+
+template class DesignedForm<Ui::frmAbout, QDialog>;
 
 void frmAbout::connectHandlers()
 {

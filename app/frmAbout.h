@@ -1,15 +1,19 @@
 #pragma once
 #include "classic/form.h"
-#include "ui_frmAbout.h"
 
 #include <QDialog>
+
+namespace Ui
+{
+class frmAbout;
+}
+extern template class DesignedForm<Ui::frmAbout, QDialog>;
 
 // The About box: a fixed top-level dialog outside the frame.
 class frmAbout : public DesignedForm<Ui::frmAbout, QDialog>
 {
     Q_OBJECT
 public:
-    Ui::frmAbout &ui() { return *m_ui; }
     void cmdOK_Click();
 
 protected:

@@ -1,4 +1,5 @@
 #include "app/frmMain.h"
+#include "ui_frmMain.h"
 
 #include "app/frmAbout.h"
 #include "app/module1.h"
@@ -15,6 +16,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+
+template class DesignedForm<Ui::frmMain, QMainWindow>;
 
 std::unique_ptr<QWidget> frmMain::build()
 {

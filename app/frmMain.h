@@ -1,10 +1,15 @@
 #pragma once
 #include "classic/form.h"
-#include "ui_frmMain.h"
 
 #include <QMainWindow>
 
 class Workspace;
+
+namespace Ui
+{
+class frmMain;
+}
+extern template class DesignedForm<Ui::frmMain, QMainWindow>;
 
 // The MDI frame: menus, the toolbar strip of picture buttons, the workspace.
 class frmMain : public DesignedForm<Ui::frmMain, QMainWindow>
@@ -14,7 +19,6 @@ public:
     // The workspace the child windows open in; loads the frame if needed.
     Workspace *workspace();
     QMainWindow *mainWindow() const { return static_cast<QMainWindow *>(client()); }
-    Ui::frmMain &ui() { return *m_ui; }
 
     void mnuBaru_Click();
     void mnuBuka_Click();

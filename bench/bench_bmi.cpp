@@ -9,7 +9,9 @@
 #include "app/frmMain.h"
 #include "app/module1.h"
 #include "bmi/frmBmi.h"
+#include "classic/flexgrid.h"
 #include "classic/forms.h"
+#include "controls.h"
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/date_format.h"
@@ -133,7 +135,7 @@ bool run(const File &file)
     frmBmi &bmi = Forms::get<frmBmi>();
     bmi.Show();
     QCoreApplication::processEvents();
-    FlexGrid &grid = *bmi.ui().MSFlexGrid1;
+    FlexGrid &grid = *control<FlexGrid>(bmi, "MSFlexGrid1");
     if (grid.Rows() != Measurements + 2) {
         std::fprintf(stderr, "grid has %d rows, expected %d\n", grid.Rows(), Measurements + 2);
         return false;

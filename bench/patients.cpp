@@ -5,6 +5,7 @@
 #include "app/module1.h"
 #include "classic/flexgrid.h"
 #include "classic/forms.h"
+#include "controls.h"
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/display_text.h"
@@ -18,6 +19,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
 #include <algorithm>
@@ -78,7 +82,7 @@ double listLoad(const QString &templatePath)
     QElapsedTimer t;
     t.start();
     Forms::get<frmOpen>().Show();
-    FlexGrid *grid = Forms::get<frmOpen>().ui().MSFlexGrid1;
+    FlexGrid *grid = control<FlexGrid>(Forms::get<frmOpen>(), "MSFlexGrid1");
     QCoreApplication::processEvents();
     const double ms = t.nsecsElapsed() / 1e6;
     if (grid->Rows() < 40 || grid->TextMatrix(1, 0) != QLatin1String("1"))
@@ -92,7 +96,7 @@ double listToTheEnd(const QString &templatePath)
 {
     freshCopy(templatePath);
     Forms::get<frmOpen>().Show();
-    FlexGrid *grid = Forms::get<frmOpen>().ui().MSFlexGrid1;
+    FlexGrid *grid = control<FlexGrid>(Forms::get<frmOpen>(), "MSFlexGrid1");
     QCoreApplication::processEvents();
     QElapsedTimer t;
     t.start();
@@ -138,12 +142,12 @@ double registration(const QString &templatePath)
     freshCopy(templatePath);
     frmNew &form = Forms::get<frmNew>();
     form.Show();
-    form.ui().txtNama->setText(QStringLiteral("Benchmark"));
-    QTest::mouseClick(form.ui().OptMale, Qt::LeftButton);
-    form.ui().txtTL->setText(QStringLiteral("5/1/1970"));
+    control<QLineEdit>(form, "txtNama")->setText(QStringLiteral("Benchmark"));
+    QTest::mouseClick(control<QRadioButton>(form, "OptMale"), Qt::LeftButton);
+    control<QLineEdit>(form, "txtTL")->setText(QStringLiteral("5/1/1970"));
     QElapsedTimer t;
     t.start();
-    QTest::mouseClick(form.ui().cmdEnter, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(form, "cmdEnter"), Qt::LeftButton);
     const double ms = t.nsecsElapsed() / 1e6;
     if (form.IsLoaded() || Module1::CurrentPatientId != QLatin1String("32767"))
         qFatal("registration failed");

@@ -1,4 +1,5 @@
 #include "bmi/frmBmi.h"
+#include "ui_frmBmi.h"
 
 #include "bmi/number.h"
 #include "classic/accessibility.h"
@@ -20,6 +21,8 @@
 #include "db/today.h"
 
 #include <limits>
+
+template class DesignedForm<Ui::frmBmi, QWidget>;
 
 namespace
 {

@@ -3,18 +3,21 @@
 // the day, and the current patient's measurement history.
 #include "classic/form.h"
 #include "db/history.h"
-#include "ui_frmBmi.h"
 
 #include <QWidget>
 
 #include <optional>
 
+namespace Ui
+{
+class frmBmi;
+}
+extern template class DesignedForm<Ui::frmBmi, QWidget>;
+
 class frmBmi : public DesignedForm<Ui::frmBmi, QWidget>
 {
     Q_OBJECT
 public:
-    Ui::frmBmi &ui() { return *m_ui; }
-
     // Refills the history grid from the current patient's measurements.
     void search();
 

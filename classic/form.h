@@ -91,21 +91,40 @@ private:
     bool m_firstShow = false;
 };
 
-// A window whose designer state comes from a Qt Designer form.
+// A window whose designer state comes from a Qt Designer form. Every member
+// that may make or destroy the generated Ui (the constructor too) is defined
+// out of the class, so a window may keep Ui incomplete in its header: it
+// declares `extern template class DesignedForm<Ui::X, W>;` there and
+// instantiates it in its .cpp, the one file that includes the generated header.
 template <class Ui, class Widget> class DesignedForm : public Form
 {
 public:
-    ~DesignedForm() override { Discard(); }
+    DesignedForm();
+    ~DesignedForm() override;
 
 protected:
-    std::unique_ptr<QWidget> build() override
-    {
-        m_ui = std::make_unique<Ui>();
-        auto widget = std::make_unique<Widget>();
-        m_ui->setupUi(widget.get());
-        return widget;
-    }
-    void teardown() override { m_ui.reset(); }
+    std::unique_ptr<QWidget> build() override;
+    void teardown() override;
 
     std::unique_ptr<Ui> m_ui;
 };
+
+template <class Ui, class Widget> DesignedForm<Ui, Widget>::DesignedForm() = default;
+
+template <class Ui, class Widget> DesignedForm<Ui, Widget>::~DesignedForm()
+{
+    Discard();
+}
+
+template <class Ui, class Widget> std::unique_ptr<QWidget> DesignedForm<Ui, Widget>::build()
+{
+    m_ui = std::make_unique<Ui>();
+    auto widget = std::make_unique<Widget>();
+    m_ui->setupUi(widget.get());
+    return widget;
+}
+
+template <class Ui, class Widget> void DesignedForm<Ui, Widget>::teardown()
+{
+    m_ui.reset();
+}

@@ -1,4 +1,5 @@
 #include "patients/frmNew.h"
+#include "ui_frmNew.h"
 
 #include "classic/forms.h"
 #include "classic/msgbox.h"
@@ -14,6 +15,8 @@
 #include "db/today.h"
 
 #include <QDate>
+
+template class DesignedForm<Ui::frmNew, QWidget>;
 
 namespace
 {

@@ -1,8 +1,13 @@
 #pragma once
 #include "classic/form.h"
-#include "ui_frmNew.h"
 
 #include <QWidget>
+
+namespace Ui
+{
+class frmNew;
+}
+extern template class DesignedForm<Ui::frmNew, QWidget>;
 
 // Registration of a new patient: name, sex and birth date become one row of
 // Biodata and the new patient becomes the current one.
@@ -10,8 +15,6 @@ class frmNew : public DesignedForm<Ui::frmNew, QWidget>
 {
     Q_OBJECT
 public:
-    Ui::frmNew &ui() { return *m_ui; }
-
     void OptMale_Click();
     void OptFemale_Click();
     void cmdEnter_Click();

@@ -1,4 +1,5 @@
 #include "patients/frmOpen.h"
+#include "ui_frmOpen.h"
 
 #include "classic/forms.h"
 #include "classic/msgbox.h"
@@ -8,6 +9,8 @@
 #include "db/int16.h"
 #include "db/patient_list.h"
 #include "db/statements.h"
+
+template class DesignedForm<Ui::frmOpen, QWidget>;
 
 namespace
 {

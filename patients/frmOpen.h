@@ -1,8 +1,13 @@
 #pragma once
 #include "classic/form.h"
-#include "ui_frmOpen.h"
 
 #include <QWidget>
+
+namespace Ui
+{
+class frmOpen;
+}
+extern template class DesignedForm<Ui::frmOpen, QWidget>;
 
 // The list of registered patients; the one chosen becomes the current patient.
 // The search criteria below the list are shown but do nothing.
@@ -10,8 +15,6 @@ class frmOpen : public DesignedForm<Ui::frmOpen, QWidget>
 {
     Q_OBJECT
 public:
-    Ui::frmOpen &ui() { return *m_ui; }
-
     // Index is the member of the Select button array; there is only member 0.
     void cmdSelect_Click(int Index);
     void cmdCancel_Click();

@@ -1,4 +1,5 @@
 // The About box: its design and how it closes.
+#include "controls.h"
 #include "testapp.h"
 
 #include "app/frmAbout.h"
@@ -6,7 +7,10 @@
 #include "app/module1.h"
 #include "classic/forms.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 class AboutTest : public QObject
@@ -16,7 +20,7 @@ class AboutTest : public QObject
 
     frmAbout &openAbout()
     {
-        Forms::get<frmMain>().ui().mnuAbout->trigger();
+        control<QAction>(Forms::get<frmMain>(), "mnuAbout")->trigger();
         return Forms::get<frmAbout>();
     }
     static int aboutBoxesOnScreen()
@@ -42,24 +46,26 @@ private slots:
         QCOMPARE(box->minimumSize(), box->maximumSize());
         QVERIFY(!(box->windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(!(box->windowFlags() & Qt::WindowMinimizeButtonHint));
-        Ui::frmAbout &ui = about.ui();
-        QCOMPARE(ui.lblTitle->text(), QString("Merivex"));
-        QCOMPARE(ui.lblVersion->text(), QString("Version 0.01"));
-        QCOMPARE(ui.lblDescription->text(), QString("This Application to monitor our health."));
-        QVERIFY(ui.lblTitle->font().bold());
-        QCOMPARE(ui.lblTitle->font().pointSizeF(), 9.75);
-        QVERIFY(ui.lblVersion->font().italic());
-        QCOMPARE(ui.cmdOK->geometry(), QRect(283, 128, 84, 23));
-        QVERIFY(ui.cmdOK->isDefault());
-        for (QLabel *image : {ui.Image1, ui.Image2, ui.Image3})
+        QCOMPARE(control<QLabel>(about, "lblTitle")->text(), QString("Merivex"));
+        QCOMPARE(control<QLabel>(about, "lblVersion")->text(), QString("Version 0.01"));
+        QCOMPARE(control<QLabel>(about, "lblDescription")->text(),
+                 QString("This Application to monitor our health."));
+        QVERIFY(control<QLabel>(about, "lblTitle")->font().bold());
+        QCOMPARE(control<QLabel>(about, "lblTitle")->font().pointSizeF(), 9.75);
+        QVERIFY(control<QLabel>(about, "lblVersion")->font().italic());
+        QCOMPARE(control<QPushButton>(about, "cmdOK")->geometry(), QRect(283, 128, 84, 23));
+        QVERIFY(control<QPushButton>(about, "cmdOK")->isDefault());
+        for (QLabel *image : {control<QLabel>(about, "Image1"), control<QLabel>(about, "Image2"),
+                              control<QLabel>(about, "Image3")})
             QVERIFY(image->hasScaledContents());
-        QCOMPARE(ui.Image1->size(), QSize(49, 49));
-        QCOMPARE(ui.Image2->size(), QSize(249, 49));
-        QCOMPARE(ui.Image3->size(), QSize(81, 57));
+        QCOMPARE(control<QLabel>(about, "Image1")->size(), QSize(49, 49));
+        QCOMPARE(control<QLabel>(about, "Image2")->size(), QSize(249, 49));
+        QCOMPARE(control<QLabel>(about, "Image3")->size(), QSize(81, 57));
         QCOMPARE(box->palette().color(QPalette::Window), QColor(128, 255, 255));
         // The logo is drawn over the labels' right ends.
         const QObjectList order = box->children();
-        QVERIFY(order.indexOf(ui.Image3) > order.indexOf(ui.lblTitle));
+        QVERIFY(order.indexOf(control<QLabel>(about, "Image3")) >
+                order.indexOf(control<QLabel>(about, "lblTitle")));
     }
 
     void enterEscapeAndOkCloseIt_data()
@@ -75,7 +81,7 @@ private slots:
         QFETCH(int, how);
         frmAbout &about = openAbout();
         QWidget *box = about.client();
-        QVERIFY(about.ui().cmdOK->hasFocus() || !box->isActiveWindow());
+        QVERIFY(control<QPushButton>(about, "cmdOK")->hasFocus() || !box->isActiveWindow());
         switch (how) {
         case 0:
             QTest::keyClick(box, Qt::Key_Return);
@@ -84,7 +90,7 @@ private slots:
             QTest::keyClick(box, Qt::Key_Escape);
             break;
         case 2:
-            QTest::mouseClick(about.ui().cmdOK, Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(about, "cmdOK"), Qt::LeftButton);
             break;
         default:
             box->close();
@@ -111,7 +117,7 @@ private slots:
     {
         openAbout();
         MsgBoxRecorder rec;
-        Forms::get<frmMain>().ui().mnuGraf->trigger();
+        control<QAction>(Forms::get<frmMain>(), "mnuGraf")->trigger();
         QCOMPARE(rec.prompts(), QStringList({"No User Selected - No Graph"}));
     }
 };

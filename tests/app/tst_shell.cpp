@@ -1,4 +1,5 @@
 // The frame, its commands, and the window mechanism every window relies on.
+#include "controls.h"
 #include "testapp.h"
 
 #include "app/frmAbout.h"
@@ -8,8 +9,12 @@
 #include "classic/forms.h"
 #include "db/errors.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolButton>
 #include <QtTest>
 
 namespace
@@ -112,18 +117,19 @@ private slots:
 
     void menusHoldTheirItemsInOrder()
     {
-        Ui::frmMain &ui = Forms::get<frmMain>().ui();
+        const frmMain &frame = Forms::get<frmMain>();
         auto texts = [](QMenu *menu) {
             QStringList list;
             for (QAction *a : menu->actions())
                 list << (a->isSeparator() ? QString("-") : a->text());
             return list;
         };
-        QCOMPARE(texts(ui.mnuFail), QStringList({"New", "Open", "-", "Exit"}));
-        QCOMPARE(texts(ui.mnuMerivex), QStringList({"BMI", "-", "Graph"}));
-        QCOMPARE(texts(ui.mnuHelp), QStringList({"About"}));
+        QCOMPARE(texts(control<QMenu>(frame, "mnuFail")),
+                 QStringList({"New", "Open", "-", "Exit"}));
+        QCOMPARE(texts(control<QMenu>(frame, "mnuMerivex")), QStringList({"BMI", "-", "Graph"}));
+        QCOMPARE(texts(control<QMenu>(frame, "mnuHelp")), QStringList({"About"}));
         QStringList bar;
-        for (QAction *a : ui.menubar->actions())
+        for (QAction *a : control<QMenuBar>(frame, "menubar")->actions())
             bar << a->text();
         QCOMPARE(bar, QStringList({"File", "Merivex", "Help"}));
     }
@@ -159,42 +165,48 @@ private slots:
 
     void menuAndToolbarRunTheSameCommand()
     {
-        Ui::frmMain &ui = Forms::get<frmMain>().ui();
+        const frmMain &frame = Forms::get<frmMain>();
         {
             MsgBoxRecorder rec;
-            ui.mnuGraf->trigger();
-            QTest::mouseClick(ui.ArahanGraf, Qt::LeftButton);
+            control<QAction>(frame, "mnuGraf")->trigger();
+            QTest::mouseClick(control<QToolButton>(frame, "ArahanGraf"), Qt::LeftButton);
             QCOMPARE(rec.prompts(),
                      QStringList({"No User Selected - No Graph", "No User Selected - No Graph"}));
         }
-        ui.mnuKeluar->trigger();
+        control<QAction>(frame, "mnuKeluar")->trigger();
         QCOMPARE(ends(), 1);
-        QTest::mouseClick(ui.ArahanKeluar, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(frame, "ArahanKeluar"), Qt::LeftButton);
         QCOMPARE(ends(), 2);
-        QVERIFY(Forms::get<frmMain>().IsLoaded()); // Exit runs no closing logic
+        QVERIFY(frame.IsLoaded()); // Exit runs no closing logic
     }
 
     void toolbarButtonsSitWhereTheLayoutPutsThem()
     {
-        Ui::frmMain &ui = Forms::get<frmMain>().ui();
-        QCOMPARE(ui.Arahanbaru->geometry(), twips(0, 0, 1050, 800));
-        QCOMPARE(ui.ArahanBuka->geometry(), twips(1009, 0, 1050, 800));
-        QCOMPARE(ui.ArahanBmi->geometry(), twips(2040, 0, 1095, 800));
-        QCOMPARE(ui.ArahanGraf->geometry(), twips(3120, 0, 1050, 800));
-        QCOMPARE(ui.ArahanKeluar->geometry(), twips(4150, 0, 1050, 800));
-        QCOMPARE(ui.Picture1->height(), 57);
-        QCOMPARE(ui.Picture1->width(), ui.centralwidget->width());
+        const frmMain &frame = Forms::get<frmMain>();
+        QCOMPARE(control<QToolButton>(frame, "Arahanbaru")->geometry(), twips(0, 0, 1050, 800));
+        QCOMPARE(control<QToolButton>(frame, "ArahanBuka")->geometry(), twips(1009, 0, 1050, 800));
+        QCOMPARE(control<QToolButton>(frame, "ArahanBmi")->geometry(), twips(2040, 0, 1095, 800));
+        QCOMPARE(control<QToolButton>(frame, "ArahanGraf")->geometry(), twips(3120, 0, 1050, 800));
+        QCOMPARE(control<QToolButton>(frame, "ArahanKeluar")->geometry(),
+                 twips(4150, 0, 1050, 800));
+        QCOMPARE(control<QWidget>(frame, "Picture1")->height(), 57);
+        QCOMPARE(control<QWidget>(frame, "Picture1")->width(),
+                 control<QWidget>(frame, "centralwidget")->width());
         QStringList captions;
         for (QToolButton *b :
-             {ui.Arahanbaru, ui.ArahanBuka, ui.ArahanBmi, ui.ArahanGraf, ui.ArahanKeluar}) {
+             {control<QToolButton>(frame, "Arahanbaru"), control<QToolButton>(frame, "ArahanBuka"),
+              control<QToolButton>(frame, "ArahanBmi"), control<QToolButton>(frame, "ArahanGraf"),
+              control<QToolButton>(frame, "ArahanKeluar")}) {
             captions << b->text();
             QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
         }
         QCOMPARE(captions, QStringList({"New", "Open", "BMI", "Graph", "Exit"}));
         // The later buttons overlap the earlier ones, Exit in front.
-        const QObjectList order = ui.Picture1->children();
-        QVERIFY(order.indexOf(ui.ArahanKeluar) > order.indexOf(ui.ArahanGraf));
-        QVERIFY(order.indexOf(ui.ArahanBuka) > order.indexOf(ui.Arahanbaru));
+        const QObjectList order = control<QWidget>(frame, "Picture1")->children();
+        QVERIFY(order.indexOf(control<QToolButton>(frame, "ArahanKeluar")) >
+                order.indexOf(control<QToolButton>(frame, "ArahanGraf")));
+        QVERIFY(order.indexOf(control<QToolButton>(frame, "ArahanBuka")) >
+                order.indexOf(control<QToolButton>(frame, "Arahanbaru")));
     }
 
     void restoredFrameHasTheDesignedClientArea()
@@ -204,8 +216,9 @@ private slots:
         frame->resize(frame->width(), frame->height()); // keep designer size
         QCOMPARE(frame->centralWidget()->size(), QSize(374, 368));
         frame->resize(300, 400);
-        QCOMPARE(Forms::get<frmMain>().ui().Arahanbaru->geometry(), twips(0, 0, 1050, 800));
-        QCOMPARE(Forms::get<frmMain>().ui().Picture1->width(), 300);
+        QCOMPARE(control<QToolButton>(Forms::get<frmMain>(), "Arahanbaru")->geometry(),
+                 twips(0, 0, 1050, 800));
+        QCOMPARE(control<QWidget>(Forms::get<frmMain>(), "Picture1")->width(), 300);
     }
 
     void showingALoadedWindowOnlyRaisesIt()

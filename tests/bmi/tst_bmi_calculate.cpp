@@ -3,9 +3,12 @@
 #include "bmiwindow.h"
 #include "classic/accessibility.h"
 #include "classic/msgbox.h"
+#include "controls.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
+#include <QPushButton>
 
 using namespace bmitest;
 
@@ -24,7 +27,7 @@ const QColor Blue(0, 0, 255);
 
 QLabel &advice()
 {
-    return *window().ui().lblNasihat;
+    return *control<QLabel>(window(), "lblNasihat");
 }
 QColor adviceColour()
 {
@@ -91,7 +94,7 @@ void TestBmiCalculate::bmiAndAdvice()
     MsgBoxRecorder rec;
     calculate(height, weight);
     QCOMPARE(rec.messages().size(), 0);
-    QCOMPARE(window().ui().txtBmi->text(), bmi);
+    QCOMPARE(control<QLineEdit>(window(), "txtBmi")->text(), bmi);
     QCOMPARE(advice().text(), " Hai  - No User" + text);
     QCOMPARE(adviceColour(), colour);
     QCOMPARE(advice().font().pointSizeF(), 10.0);
@@ -108,7 +111,7 @@ void TestBmiCalculate::adviceNamesTheCurrentPatient()
     QCOMPARE(LastAnnouncement(window().client()),
              "Your Body Mass Indes is 22.  Hai Siti Aminah" + Good);
     calculate("1.70", "95");
-    QCOMPARE(window().ui().txtBmi->text(), QString("33"));
+    QCOMPARE(control<QLineEdit>(window(), "txtBmi")->text(), QString("33"));
     QCOMPARE(advice().text(), " Hai Siti Aminah" + Over);
     QCOMPARE(adviceColour(), Red);
     QCOMPARE(advice().font().pointSizeF(), 10.0);
@@ -138,7 +141,7 @@ void TestBmiCalculate::rejectedEntriesChangeNothing()
     QFETCH(QString, weight);
     window().Show();
     calculate("1.70", "65");
-    const QString bmiBefore = window().ui().txtBmi->text();
+    const QString bmiBefore = control<QLineEdit>(window(), "txtBmi")->text();
     const QString adviceBefore = advice().text();
 
     MsgBoxRecorder rec;
@@ -146,7 +149,7 @@ void TestBmiCalculate::rejectedEntriesChangeNothing()
     QCOMPARE(rec.prompts(), QStringList{InputMessage});
     QCOMPARE(rec.messages().first().buttons, vbOKOnly);
     QCOMPARE(rec.messages().first().title, QString("MerivexDemo"));
-    QCOMPARE(window().ui().txtBmi->text(), bmiBefore);
+    QCOMPARE(control<QLineEdit>(window(), "txtBmi")->text(), bmiBefore);
     QCOMPARE(advice().text(), adviceBefore);
     QCOMPARE(adviceColour(), Blue);
 }
@@ -155,20 +158,19 @@ void TestBmiCalculate::saveIsEnabledOnlyWithAPatient()
 {
     MsgBoxRecorder rec;
     window().Show();
-    Ui::frmBmi &ui = window().ui();
-    QVERIFY(!ui.cmdSave->isEnabled());
+    QVERIFY(!control<QPushButton>(window(), "cmdSave")->isEnabled());
     calculate("1.70", "65");
     calculate("0", "65");
     calculate("1.70", "65");
-    QVERIFY(!ui.cmdSave->isEnabled());
+    QVERIFY(!control<QPushButton>(window(), "cmdSave")->isEnabled());
 
     currentPatient("Ali");
     window().Unload();
     window().Show();
-    QVERIFY(!window().ui().cmdSave->isEnabled());
+    QVERIFY(!control<QPushButton>(window(), "cmdSave")->isEnabled());
     // Even a rejected entry lets the patient save.
     calculate("", "65");
-    QVERIFY(window().ui().cmdSave->isEnabled());
+    QVERIFY(control<QPushButton>(window(), "cmdSave")->isEnabled());
     QCOMPARE(rec.prompts().size(), 2);
 }
 
@@ -178,9 +180,9 @@ void TestBmiCalculate::localeDecimalSeparator()
     window().Show();
     MsgBoxRecorder rec;
     calculate("1,70", "65");
-    QCOMPARE(window().ui().txtBmi->text(), QString("22"));
+    QCOMPARE(control<QLineEdit>(window(), "txtBmi")->text(), QString("22"));
     calculate("1.70", "65,5");
-    QCOMPARE(window().ui().txtBmi->text(), QString("23"));
+    QCOMPARE(control<QLineEdit>(window(), "txtBmi")->text(), QString("23"));
     QVERIFY(rec.prompts().isEmpty());
 }
 

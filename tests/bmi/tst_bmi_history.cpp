@@ -3,13 +3,18 @@
 #include "app/frmMain.h"
 #include "app/module1.h"
 #include "bmiwindow.h"
+#include "classic/flexgrid.h"
 #include "classic/msgbox.h"
+#include "controls.h"
 #include "db/date_format.h"
 
 #include <QAction>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 
 using namespace bmitest;
 
@@ -17,7 +22,7 @@ namespace
 {
 FlexGrid &grid()
 {
-    return *window().ui().MSFlexGrid1;
+    return *control<FlexGrid>(window(), "MSFlexGrid1");
 }
 
 QStringList row(int r)
@@ -53,34 +58,38 @@ private:
 void TestBmiHistory::opensMaximizedWithItsDesignerState()
 {
     // The main window's BMI command opens it.
-    Forms::get<frmMain>().ui().mnuBMI->trigger();
+    control<QAction>(Forms::get<frmMain>(), "mnuBMI")->trigger();
     QVERIFY(window().IsLoaded());
     QVERIFY(Module1::BmiWindowLoaded);
     QVERIFY(window().window()->isMaximized());
     QCOMPARE(window().Caption(), QString("Your Ideal Weight !"));
-    Ui::frmBmi &ui = window().ui();
-    QVERIFY(!ui.txtBmi->isEnabled());
-    QVERIFY(!ui.cmdSave->isEnabled());
-    QVERIFY(ui.cmdCalculate->isEnabled());
-    QVERIFY(!ui.cmdCalculate->isDefault() && !ui.cmdCalculate->autoDefault());
-    QCOMPARE(ui.txtBmi->text(), QString());
-    QCOMPARE(ui.Label3->text(), QString("Your Body Mass Indes is"));
-    QCOMPARE(ui.Label11->text(), QString("Calculate Your's BMI"));
-    QCOMPARE(ui.Label12->text(), QString("Your's BMI History"));
-    QVERIFY(ui.Label7->text().contains(". n June"));
-    QCOMPARE(ui.Label9->text().count(QChar(0x2019)), 1);
+    QVERIFY(!control<QLineEdit>(window(), "txtBmi")->isEnabled());
+    QVERIFY(!control<QPushButton>(window(), "cmdSave")->isEnabled());
+    QVERIFY(control<QPushButton>(window(), "cmdCalculate")->isEnabled());
+    QVERIFY(!control<QPushButton>(window(), "cmdCalculate")->isDefault() &&
+            !control<QPushButton>(window(), "cmdCalculate")->autoDefault());
+    QCOMPARE(control<QLineEdit>(window(), "txtBmi")->text(), QString());
+    QCOMPARE(control<QLabel>(window(), "Label3")->text(), QString("Your Body Mass Indes is"));
+    QCOMPARE(control<QLabel>(window(), "Label11")->text(), QString("Calculate Your's BMI"));
+    QCOMPARE(control<QLabel>(window(), "Label12")->text(), QString("Your's BMI History"));
+    QVERIFY(control<QLabel>(window(), "Label7")->text().contains(". n June"));
+    QCOMPARE(control<QLabel>(window(), "Label9")->text().count(QChar(0x2019)), 1);
 
     QWidget *client = window().client();
     // Tab goes weight, height, Calculate, grid: the disabled boxes are skipped.
-    QList<QWidget *> order{ui.txtweight};
-    for (QWidget *w = ui.txtweight->nextInFocusChain(); w != ui.txtweight && order.size() < 4;
+    QList<QWidget *> order{control<QLineEdit>(window(), "txtweight")};
+    for (QWidget *w = control<QLineEdit>(window(), "txtweight")->nextInFocusChain();
+         w != control<QLineEdit>(window(), "txtweight") && order.size() < 4;
          w = w->nextInFocusChain()) {
         if (w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(client))
             order << w;
     }
-    QCOMPARE(order,
-             (QList<QWidget *>{ui.txtweight, ui.txtHeight, ui.cmdCalculate, ui.MSFlexGrid1}));
-    QVERIFY(ui.txtweight->nextInFocusChain() == ui.txtBmi);
+    QCOMPARE(order, (QList<QWidget *>{control<QLineEdit>(window(), "txtweight"),
+                                      control<QLineEdit>(window(), "txtHeight"),
+                                      control<QPushButton>(window(), "cmdCalculate"),
+                                      control<FlexGrid>(window(), "MSFlexGrid1")}));
+    QVERIFY(control<QLineEdit>(window(), "txtweight")->nextInFocusChain() ==
+            control<QLineEdit>(window(), "txtBmi"));
 }
 
 void TestBmiHistory::restoredSizeAndFixedLayout()
@@ -88,9 +97,8 @@ void TestBmiHistory::restoredSizeAndFixedLayout()
     window().Show();
     QMdiSubWindow *sub = qobject_cast<QMdiSubWindow *>(window().window());
     QVERIFY(sub);
-    Ui::frmBmi &ui = window().ui();
-    const QRect save = ui.cmdSave->geometry();
-    const QRect gridBox = ui.MSFlexGrid1->geometry();
+    const QRect save = control<QPushButton>(window(), "cmdSave")->geometry();
+    const QRect gridBox = control<FlexGrid>(window(), "MSFlexGrid1")->geometry();
     sub->showNormal();
     QCOMPARE(window().ScaleWidth(), 11880.0);
     QCOMPARE(window().ScaleHeight(), 8595.0);
@@ -98,8 +106,8 @@ void TestBmiHistory::restoredSizeAndFixedLayout()
     sub->resize(300, 200);
     QCoreApplication::processEvents();
     QVERIFY(window().ScaleWidth() < 11880);
-    QCOMPARE(ui.cmdSave->geometry(), save);
-    QCOMPARE(ui.MSFlexGrid1->geometry(), gridBox);
+    QCOMPARE(control<QPushButton>(window(), "cmdSave")->geometry(), save);
+    QCOMPARE(control<FlexGrid>(window(), "MSFlexGrid1")->geometry(), gridBox);
     QCOMPARE(save, QRect(328, 456, 81, 25));
 }
 
@@ -108,7 +116,7 @@ void TestBmiHistory::noPatientLeavesTheGridClearedAndOpensNothing()
     window().Show();
     QCoreApplication::processEvents();
     QVERIFY(!Module1::PatientRecordset);
-    QCOMPARE(window().ui().lblNasihat->text(), QString());
+    QCOMPARE(control<QLabel>(window(), "lblNasihat")->text(), QString());
     // Cleared, in its designer dimensions.
     QCOMPARE(grid().Rows(), 2);
     QCOMPARE(grid().Cols(), 2);

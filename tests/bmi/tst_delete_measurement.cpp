@@ -7,6 +7,7 @@
 #include "bmi/frmBmi.h"
 #include "classic/flexgrid.h"
 #include "classic/forms.h"
+#include "controls.h"
 #include "db/backups.h"
 #include "db/statements.h"
 #include "graph/frmGraph.h"
@@ -16,7 +17,9 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -85,7 +88,7 @@ private slots:
         bmi.Show(); // in front again, the graph open behind it
         const GraphLite &chart = *Forms::get<frmGraph>().ui().GraphLite1;
         QCOMPARE(chart.shown().labels, (QStringList{"01/12", "03/12"}));
-        FlexGrid &grid = *bmi.ui().MSFlexGrid1;
+        FlexGrid &grid = *control<FlexGrid>(bmi, "MSFlexGrid1");
         QVERIFY(QTest::qWaitForWindowExposed(bmi.window()->window()));
         grid.setFocus();
         const QString wrongRow = QStringLiteral("Delete this measurement?\n\nDate: 03/12/26\n"
@@ -140,10 +143,10 @@ private slots:
                 }).isEmpty());
 
         // The next save takes the last row's id + 1, which frees the deleted 3.
-        bmi.ui().txtHeight->setText("1.70");
-        bmi.ui().txtweight->setText("64");
-        bmi.ui().cmdCalculate->click();
-        bmi.ui().cmdSave->click();
+        control<QLineEdit>(bmi, "txtHeight")->setText("1.70");
+        control<QLineEdit>(bmi, "txtweight")->setText("64");
+        control<QPushButton>(bmi, "cmdCalculate")->click();
+        control<QPushButton>(bmi, "cmdSave")->click();
         QCOMPARE(storedIds(), (QList<int>{1, 2, 3}));
         // Today's file is copied already: the save makes no second copy.
         QCOMPARE(merivex::automaticBackups(testapp::databaseFile()).size(), 1);

@@ -2,40 +2,20 @@
 // two-digit year window of the application's clock.
 #include "classic/typed_input.h"
 #include "db/today.h"
+#include "locales.h"
 
 #include <QLocale>
 #include <QTest>
 
 using namespace merivex;
-
-namespace
-{
-
-QLocale british()
-{
-    return QLocale(QLocale::English, QLocale::UnitedKingdom);
-}
-QLocale american()
-{
-    return QLocale(QLocale::English, QLocale::UnitedStates);
-}
-QLocale german()
-{
-    return QLocale(QLocale::German, QLocale::Germany);
-}
-
-} // namespace
+using namespace testlocales;
 
 class TestTypedDates : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        QLocale::setDefault(QLocale::c());
-        Today::setSource({});
-    }
+    void cleanup() { restoreLocaleAndClock(); }
 
     void readTypedDateInLocaleOrder()
     {

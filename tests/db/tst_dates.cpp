@@ -3,27 +3,16 @@
 #include "db/date_format.h"
 #include "db/dates.h"
 #include "db/today.h"
+#include "locales.h"
 
 #include <QLocale>
 #include <QTest>
 
 using namespace merivex;
+using namespace testlocales;
 
 namespace
 {
-
-QLocale british()
-{
-    return QLocale(QLocale::English, QLocale::UnitedKingdom);
-}
-QLocale american()
-{
-    return QLocale(QLocale::English, QLocale::UnitedStates);
-}
-QLocale german()
-{
-    return QLocale(QLocale::German, QLocale::Germany);
-}
 
 int compare(const QString &a, const QString &b)
 {
@@ -39,11 +28,7 @@ class TestDates : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        QLocale::setDefault(QLocale::c());
-        Today::setSource({});
-    }
+    void cleanup() { restoreLocaleAndClock(); }
 
     void separatorOfTheLocale()
     {

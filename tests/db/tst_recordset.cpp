@@ -52,7 +52,7 @@ class TestRecordset : public QObject
     }
 
 private slots:
-    // The first ids are tst_frmnew's and test_save's.
+    // The first ids are tst_frmnew's and tst_save's.
     void emptyTableHasNoCurrentRow()
     {
         Database &db = fresh();

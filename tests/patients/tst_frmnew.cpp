@@ -1,5 +1,6 @@
 // Registration against a real patient file: the checks, what is stored, the
 // current patient and caption afterwards, and failures that must store nothing.
+#include "controls.h"
 #include "patientfile.h"
 #include "testapp.h"
 
@@ -12,8 +13,13 @@
 #include "db/dates.h"
 #include "patients/frmNew.h"
 
+#include <QAction>
 #include <QDate>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 
 #include <optional>
@@ -25,21 +31,20 @@ class TestFrmNew : public QObject
     std::optional<testapp::Surroundings> m_run;
 
     frmNew &form() { return Forms::get<frmNew>(); }
-    Ui::frmNew &ui() { return form().ui(); }
 
     void open()
     {
-        Forms::get<frmMain>().ui().mnuBaru->trigger();
+        control<QAction>(Forms::get<frmMain>(), "mnuBaru")->trigger();
         QVERIFY(form().IsLoaded());
     }
     void fill(const QString &name, QRadioButton *sex, const QString &birthDate)
     {
-        ui().txtNama->setText(name);
+        control<QLineEdit>(form(), "txtNama")->setText(name);
         if (sex)
             QTest::mouseClick(sex, Qt::LeftButton);
-        ui().txtTL->setText(birthDate);
+        control<QLineEdit>(form(), "txtTL")->setText(birthDate);
     }
-    void enter() { QTest::mouseClick(ui().cmdEnter, Qt::LeftButton); }
+    void enter() { QTest::mouseClick(control<QPushButton>(form(), "cmdEnter"), Qt::LeftButton); }
 
 private slots:
     void init() { m_run.emplace(true); }
@@ -49,17 +54,19 @@ private slots:
     {
         open();
         QCOMPARE(form().Caption(), QStringLiteral("New Biodata"));
-        QVERIFY(ui().txtNama->text().isEmpty() && ui().txtTL->text().isEmpty());
-        QVERIFY(!ui().OptMale->isChecked() && !ui().OptFemale->isChecked());
+        QVERIFY(control<QLineEdit>(form(), "txtNama")->text().isEmpty() &&
+                control<QLineEdit>(form(), "txtTL")->text().isEmpty());
+        QVERIFY(!control<QRadioButton>(form(), "OptMale")->isChecked() &&
+                !control<QRadioButton>(form(), "OptFemale")->isChecked());
         QCOMPARE(form().ScaleWidth(), 4785.0);
         QCOMPARE(form().ScaleHeight(), 2355.0);
 
         // Neither key presses a button: only a click registers.
         MsgBoxRecorder rec;
-        ui().cmdEnter->setFocus();
-        QTest::keyClick(ui().cmdEnter, Qt::Key_Return);
-        QTest::keyClick(ui().cmdEnter, Qt::Key_Enter);
-        QTest::keyClick(ui().cmdCancel, Qt::Key_Escape);
+        control<QPushButton>(form(), "cmdEnter")->setFocus();
+        QTest::keyClick(control<QPushButton>(form(), "cmdEnter"), Qt::Key_Return);
+        QTest::keyClick(control<QPushButton>(form(), "cmdEnter"), Qt::Key_Enter);
+        QTest::keyClick(control<QPushButton>(form(), "cmdCancel"), Qt::Key_Escape);
         QVERIFY(rec.messages().isEmpty());
         QVERIFY(form().IsLoaded());
     }
@@ -70,19 +77,22 @@ private slots:
         main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(main));
         open();
-        QCOMPARE(QApplication::focusWidget(), ui().cmdCancel);
+        QCOMPARE(QApplication::focusWidget(), control<QPushButton>(form(), "cmdCancel"));
         // The option group is one tab stop, entered at Male; arrows move within.
-        const QList<QWidget *> order = {ui().OptMale, ui().txtTL, ui().cmdEnter, ui().txtNama,
-                                        ui().cmdCancel};
+        const QList<QWidget *> order = {
+            control<QRadioButton>(form(), "OptMale"), control<QLineEdit>(form(), "txtTL"),
+            control<QPushButton>(form(), "cmdEnter"), control<QLineEdit>(form(), "txtNama"),
+            control<QPushButton>(form(), "cmdCancel")};
         for (QWidget *expected : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), expected);
         }
-        ui().OptMale->setFocus();
-        QTest::keyClick(ui().OptMale, Qt::Key_Right);
-        QCOMPARE(QApplication::focusWidget(), ui().OptFemale);
+        control<QRadioButton>(form(), "OptMale")->setFocus();
+        QTest::keyClick(control<QRadioButton>(form(), "OptMale"), Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), control<QRadioButton>(form(), "OptFemale"));
         // A screen reader entering the group names it by the label beside it.
-        QCOMPARE(ui().Label2->buddy(), ui().OptMale);
+        QCOMPARE(control<QLabel>(form(), "Label2")->buddy(),
+                 control<QRadioButton>(form(), "OptMale"));
     }
 
     void checksReportOneMissingEntryAtATime()
@@ -90,9 +100,9 @@ private slots:
         open();
         MsgBoxRecorder rec;
         enter();
-        ui().txtNama->setText(QStringLiteral("Aminah"));
+        control<QLineEdit>(form(), "txtNama")->setText(QStringLiteral("Aminah"));
         enter();
-        QTest::mouseClick(ui().OptFemale, Qt::LeftButton);
+        QTest::mouseClick(control<QRadioButton>(form(), "OptFemale"), Qt::LeftButton);
         enter();
         QCOMPARE(rec.prompts(), QStringList({"Please Enter Your Name", "Please Click Your Gender",
                                              "Please Input Your BirtDate"}));
@@ -102,8 +112,8 @@ private slots:
         }
         // Nothing stored, nothing changed, everything typed is still there.
         QVERIFY(form().IsLoaded());
-        QCOMPARE(ui().txtNama->text(), QStringLiteral("Aminah"));
-        QVERIFY(ui().OptFemale->isChecked());
+        QCOMPARE(control<QLineEdit>(form(), "txtNama")->text(), QStringLiteral("Aminah"));
+        QVERIFY(control<QRadioButton>(form(), "OptFemale")->isChecked());
         QVERIFY(testfiles::patients().isEmpty());
         QCOMPARE(Module1::CurrentUserName, Module1::NoUser);
         QVERIFY(Module1::CurrentPatientId.isEmpty());
@@ -112,9 +122,10 @@ private slots:
     void firstPatientIsStoredAndBecomesCurrent()
     {
         open();
-        fill(QStringLiteral("Aminah"), ui().OptMale, QStringLiteral("5/1/1970"));
-        QTest::mouseClick(ui().OptFemale, Qt::LeftButton);
-        QVERIFY(!ui().OptMale->isChecked());
+        fill(QStringLiteral("Aminah"), control<QRadioButton>(form(), "OptMale"),
+             QStringLiteral("5/1/1970"));
+        QTest::mouseClick(control<QRadioButton>(form(), "OptFemale"), Qt::LeftButton);
+        QVERIFY(!control<QRadioButton>(form(), "OptMale")->isChecked());
         MsgBoxRecorder rec;
         enter();
         QVERIFY(rec.messages().isEmpty());
@@ -139,7 +150,8 @@ private slots:
         testfiles::addPatients({{5, "A", "Male", "01/01/2001", "01/01/1990"},
                                 {7, "B", "Female", "02/01/2001", "02/01/1990"}});
         open();
-        fill(QStringLiteral("C"), ui().OptMale, QStringLiteral("3/4/1975"));
+        fill(QStringLiteral("C"), control<QRadioButton>(form(), "OptMale"),
+             QStringLiteral("3/4/1975"));
         enter();
         const QList<testfiles::Patient> rows = testfiles::patients();
         QCOMPARE(rows.size(), 3);
@@ -161,7 +173,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, stored);
         open();
-        fill(QStringLiteral("D"), ui().OptFemale, typed);
+        fill(QStringLiteral("D"), control<QRadioButton>(form(), "OptFemale"), typed);
         enter();
         QVERIFY(!form().IsLoaded());
         QCOMPARE(testfiles::patients().value(0).birthDate.toString(), stored);
@@ -170,14 +182,15 @@ private slots:
     void cancelStoresNothingAndReopensEmpty()
     {
         open();
-        fill(QStringLiteral("E"), ui().OptMale, QStringLiteral("1/1/1990"));
-        QTest::mouseClick(ui().cmdCancel, Qt::LeftButton);
+        fill(QStringLiteral("E"), control<QRadioButton>(form(), "OptMale"),
+             QStringLiteral("1/1/1990"));
+        QTest::mouseClick(control<QPushButton>(form(), "cmdCancel"), Qt::LeftButton);
         QVERIFY(!form().IsLoaded());
         QVERIFY(testfiles::patients().isEmpty());
         QCOMPARE(Module1::CurrentUserName, Module1::NoUser);
         open();
-        QVERIFY(ui().txtNama->text().isEmpty());
-        QVERIFY(!ui().OptMale->isChecked());
+        QVERIFY(control<QLineEdit>(form(), "txtNama")->text().isEmpty());
+        QVERIFY(!control<QRadioButton>(form(), "OptMale")->isChecked());
     }
 
     void openingClosesALoadedBmiWindow()
@@ -187,7 +200,7 @@ private slots:
         QVERIFY(Forms::get<frmBmi>().IsLoaded());
         open();
         QVERIFY(!Forms::get<frmBmi>().IsLoaded());
-        QTest::mouseClick(ui().cmdCancel, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(form(), "cmdCancel"), Qt::LeftButton);
         QVERIFY(!Forms::get<frmBmi>().IsLoaded());
     }
 };

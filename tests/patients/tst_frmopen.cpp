@@ -1,6 +1,7 @@
 // The patient list against a real patient file: what the grid shows, what
 // Select makes current, and that Select on no patient changes nothing.
 #include "appdriver.h"
+#include "controls.h"
 #include "patientfile.h"
 #include "testapp.h"
 
@@ -13,6 +14,10 @@
 #include "db/database_file.h"
 #include "patients/frmOpen.h"
 
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 #include <optional>
 
@@ -23,16 +28,16 @@ class TestFrmOpen : public QObject
     std::optional<testapp::Surroundings> m_run;
 
     frmOpen &form() { return Forms::get<frmOpen>(); }
-    FlexGrid *grid() { return form().ui().MSFlexGrid1; }
+    FlexGrid *grid() { return control<FlexGrid>(form(), "MSFlexGrid1"); }
 
     void open()
     {
-        Forms::get<frmMain>().ui().mnuBuka->trigger();
+        control<QAction>(Forms::get<frmMain>(), "mnuBuka")->trigger();
         QVERIFY(form().IsLoaded());
     }
     // A click on a grid row as the user does it (row 1 is the first patient).
     void clickRow(int row) { appdriver::clickRow(grid(), row); }
-    void select() { QTest::mouseClick(form().ui().cmdSelect, Qt::LeftButton); }
+    void select() { QTest::mouseClick(control<QPushButton>(form(), "cmdSelect"), Qt::LeftButton); }
     void seedThree()
     {
         testfiles::addPatients({{1, "Aminah", "Female", "01/02/2003", "1/1/1970"},
@@ -136,12 +141,13 @@ private slots:
         press(Qt::Key_Tab, Qt::ShiftModifier);
         press(Qt::Key_Tab, Qt::ShiftModifier);
         press(Qt::Key_Tab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), form().ui().cmdSelect);
+        QCOMPARE(QApplication::focusWidget(), control<QPushButton>(form(), "cmdSelect"));
         press(Qt::Key_Space);
         QCOMPARE(Module1::CurrentUserName, QStringLiteral("Ben Tan"));
         // The focus lands on a control of the main window, not on nothing.
         QTRY_VERIFY(QApplication::focusWidget() &&
-                    Forms::get<frmMain>().ui().Picture1->isAncestorOf(QApplication::focusWidget()));
+                    control<QWidget>(Forms::get<frmMain>(), "Picture1")
+                        ->isAncestorOf(QApplication::focusWidget()));
     }
 
     void selectOnNoPatientKeepsTheCurrentOne_data()
@@ -187,14 +193,14 @@ private slots:
     {
         seedThree();
         open();
-        Ui::frmOpen &ui = form().ui();
-        QTest::keyClicks(ui.cmbSearchName, QStringLiteral("Chong"));
-        QTest::mouseClick(ui.Command3, Qt::LeftButton);
-        QTest::mouseClick(ui.Command4, Qt::LeftButton);
+        QTest::keyClicks(control<QComboBox>(form(), "cmbSearchName"), QStringLiteral("Chong"));
+        QTest::mouseClick(control<QPushButton>(form(), "Command3"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(form(), "Command4"), Qt::LeftButton);
         QCOMPARE(grid()->Rows(), 5);
-        QCOMPARE(ui.cmbSearchName->count(), 0);
-        QCOMPARE(ui.Label4->text(), QStringLiteral("Date of register egister"));
-        QTest::mouseClick(ui.cmdCancel, Qt::LeftButton);
+        QCOMPARE(control<QComboBox>(form(), "cmbSearchName")->count(), 0);
+        QCOMPARE(control<QLabel>(form(), "Label4")->text(),
+                 QStringLiteral("Date of register egister"));
+        QTest::mouseClick(control<QPushButton>(form(), "cmdCancel"), Qt::LeftButton);
         QVERIFY(!form().IsLoaded());
         QCOMPARE(Module1::CurrentUserName, Module1::NoUser);
         QVERIFY(Module1::CurrentPatientId.isEmpty());
@@ -207,7 +213,7 @@ private slots:
         QVERIFY(Forms::get<frmBmi>().IsLoaded());
         open();
         QVERIFY(!Forms::get<frmBmi>().IsLoaded());
-        QTest::mouseClick(form().ui().cmdCancel, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(form(), "cmdCancel"), Qt::LeftButton);
         QVERIFY(!Forms::get<frmBmi>().IsLoaded());
     }
 };

@@ -3,6 +3,7 @@
 // registration must store exactly as typed, byte for byte, as data and never
 // as part of a statement.
 #include "appdriver.h"
+#include "controls.h"
 #include "patientfile.h"
 #include "testapp.h"
 
@@ -15,7 +16,10 @@
 #include "patients/frmNew.h"
 #include "patients/frmOpen.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace appdriver;
@@ -126,7 +130,6 @@ void TestBadInput::heightAndWeight()
     menuOpen();
     selectPatient(1);
     menuBmi();
-    Ui::frmBmi &ui = bmiWindow().ui();
 
     qsizetype saved = 0;
     for (const bool asHeight : {true, false}) {
@@ -136,32 +139,32 @@ void TestBadInput::heightAndWeight()
         // A good calculation first: a refused one must leave its result shown.
         typeMeasurement(QStringLiteral("2"), QStringLiteral("100"));
         clickCalculate();
-        QCOMPARE(ui.txtBmi->text(), QStringLiteral("25"));
-        const QString advice = ui.lblNasihat->text();
+        QCOMPARE(control<QLineEdit>(bmiWindow(), "txtBmi")->text(), QStringLiteral("25"));
+        const QString advice = control<QLabel>(bmiWindow(), "lblNasihat")->text();
         messages.clear();
 
         typeMeasurement(height, weight);
-        QCOMPARE(ui.txtHeight->text(), height);
-        QCOMPARE(ui.txtweight->text(), weight);
+        QCOMPARE(control<QLineEdit>(bmiWindow(), "txtHeight")->text(), height);
+        QCOMPARE(control<QLineEdit>(bmiWindow(), "txtweight")->text(), weight);
         clickCalculate();
         clickSave();
         QCOMPARE(session.endCount(), 0);
         // The typed texts stay for the user to correct.
-        QCOMPARE(ui.txtHeight->text(), height);
-        QCOMPARE(ui.txtweight->text(), weight);
+        QCOMPARE(control<QLineEdit>(bmiWindow(), "txtHeight")->text(), height);
+        QCOMPARE(control<QLineEdit>(bmiWindow(), "txtweight")->text(), weight);
 
         const QList<testfiles::Measurement> stored = testfiles::measurements();
         if (bmi.isEmpty()) {
             QCOMPARE(messages.prompts(), QStringList({InputMessage, InputMessage}));
             QCOMPARE(messages.messages()[0].buttons, vbOKOnly);
-            QCOMPARE(ui.txtBmi->text(), QStringLiteral("25"));
-            QCOMPARE(ui.lblNasihat->text(), advice);
+            QCOMPARE(control<QLineEdit>(bmiWindow(), "txtBmi")->text(), QStringLiteral("25"));
+            QCOMPARE(control<QLabel>(bmiWindow(), "lblNasihat")->text(), advice);
             QCOMPARE(stored.size(), saved);
-            QVERIFY(ui.cmdSave->isEnabled());
+            QVERIFY(control<QPushButton>(bmiWindow(), "cmdSave")->isEnabled());
             QVERIFY(!Forms::get<frmGraph>().IsLoaded());
         } else {
             QCOMPARE(messages.prompts(), QStringList());
-            QCOMPARE(ui.txtBmi->text(), bmi);
+            QCOMPARE(control<QLineEdit>(bmiWindow(), "txtBmi")->text(), bmi);
             QCOMPARE(stored.size(), ++saved);
             QCOMPARE(stored.last().height.toDouble(), asHeight ? value : 1.7);
             QCOMPARE(stored.last().weight.toDouble(), asHeight ? 65.0 : value);
@@ -209,8 +212,8 @@ void TestBadInput::namesAndBirthDates()
     MsgBoxRecorder messages;
     menuNew();
     fillRegistration(name, true, birthDate);
-    QCOMPARE(registration().ui().txtNama->text(), name);
-    QCOMPARE(registration().ui().txtTL->text(), birthDate);
+    QCOMPARE(control<QLineEdit>(registration(), "txtNama")->text(), name);
+    QCOMPARE(control<QLineEdit>(registration(), "txtTL")->text(), birthDate);
     clickEnter();
     QCOMPARE(session.endCount(), 0);
 
@@ -235,7 +238,7 @@ void TestBadInput::namesAndBirthDates()
 
     // And listed back, trimmed, under its id.
     menuOpen();
-    FlexGrid *grid = patientList().ui().MSFlexGrid1;
+    FlexGrid *grid = control<FlexGrid>(patientList(), "MSFlexGrid1");
     QCOMPARE(grid->Rows(), 4);
     QCOMPARE(grid->TextMatrix(1, 1), QStringLiteral("Ali"));
     QCOMPARE(grid->TextMatrix(2, 0), QStringLiteral("2"));

@@ -3,6 +3,7 @@
 // what the user typed, leaves the application running, and works again
 // once the fault is gone.
 #include "appdriver.h"
+#include "controls.h"
 #include "faults.h"
 #include "patientfile.h"
 #include "testapp.h"
@@ -19,6 +20,9 @@
 #include "patients/frmNew.h"
 #include "patients/frmOpen.h"
 
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -61,7 +65,7 @@ void prepare(Action action, Kind fault)
         menuBmi();
         typeMeasurement(QStringLiteral("1.70"), QStringLiteral("65"));
         clickCalculate();
-        QCOMPARE(bmiWindow().ui().txtBmi->text(), QStringLiteral("22"));
+        QCOMPARE(control<QLineEdit>(bmiWindow(), "txtBmi")->text(), QStringLiteral("22"));
     }
     if (action == Action::Register) {
         menuNew();
@@ -84,21 +88,19 @@ void checkLeftAsItWas(Action action, Kind fault)
         break;
     case Action::Register: {
         QVERIFY(registration().IsLoaded());
-        Ui::frmNew &ui = registration().ui();
-        QCOMPARE(ui.txtNama->text(), registeredName(fault));
-        QCOMPARE(ui.txtTL->text(), BirthDate);
-        QVERIFY(ui.OptFemale->isChecked());
+        QCOMPARE(control<QLineEdit>(registration(), "txtNama")->text(), registeredName(fault));
+        QCOMPARE(control<QLineEdit>(registration(), "txtTL")->text(), BirthDate);
+        QVERIFY(control<QRadioButton>(registration(), "OptFemale")->isChecked());
         QVERIFY(Module1::CurrentPatientId.isEmpty());
         QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo - No User"));
         break;
     }
     case Action::Save: {
         QVERIFY(bmiWindow().IsLoaded());
-        Ui::frmBmi &ui = bmiWindow().ui();
-        QCOMPARE(ui.txtHeight->text(), QStringLiteral("1.70"));
-        QCOMPARE(ui.txtweight->text(), QStringLiteral("65"));
-        QCOMPARE(ui.txtBmi->text(), QStringLiteral("22"));
-        QVERIFY(ui.cmdSave->isEnabled());
+        QCOMPARE(control<QLineEdit>(bmiWindow(), "txtHeight")->text(), QStringLiteral("1.70"));
+        QCOMPARE(control<QLineEdit>(bmiWindow(), "txtweight")->text(), QStringLiteral("65"));
+        QCOMPARE(control<QLineEdit>(bmiWindow(), "txtBmi")->text(), QStringLiteral("22"));
+        QVERIFY(control<QPushButton>(bmiWindow(), "cmdSave")->isEnabled());
         QVERIFY(!Forms::get<frmGraph>().IsLoaded());
         break;
     }
@@ -117,13 +119,15 @@ void checkDone(Action action, Kind fault)
         break;
     case Action::OpenList:
         QVERIFY(patientList().IsLoaded());
-        QCOMPARE(patientList().ui().MSFlexGrid1->Rows(), 3);
-        QCOMPARE(patientList().ui().MSFlexGrid1->TextMatrix(1, 1), QStringLiteral("Ali"));
+        QCOMPARE(control<FlexGrid>(patientList(), "MSFlexGrid1")->Rows(), 3);
+        QCOMPARE(control<FlexGrid>(patientList(), "MSFlexGrid1")->TextMatrix(1, 1),
+                 QStringLiteral("Ali"));
         break;
     case Action::BmiHistory:
         QVERIFY(bmiWindow().IsLoaded());
-        QCOMPARE(bmiWindow().ui().MSFlexGrid1->Rows(), 3);
-        QCOMPARE(bmiWindow().ui().MSFlexGrid1->TextMatrix(1, 1), QStringLiteral("01/12/26"));
+        QCOMPARE(control<FlexGrid>(bmiWindow(), "MSFlexGrid1")->Rows(), 3);
+        QCOMPARE(control<FlexGrid>(bmiWindow(), "MSFlexGrid1")->TextMatrix(1, 1),
+                 QStringLiteral("01/12/26"));
         break;
     case Action::Register:
         QVERIFY(!registration().IsLoaded());
@@ -131,7 +135,7 @@ void checkDone(Action action, Kind fault)
         QCOMPARE(Module1::CurrentUserName, registeredName(fault));
         break;
     case Action::Save:
-        QVERIFY(!bmiWindow().ui().cmdSave->isEnabled());
+        QVERIFY(!control<QPushButton>(bmiWindow(), "cmdSave")->isEnabled());
         QVERIFY(Forms::get<frmGraph>().IsLoaded());
         break;
     case Action::Graph:

@@ -3,6 +3,7 @@
 // with the overflow error and stores nothing; the list, the history and the
 // graph show all 32,767.
 #include "appdriver.h"
+#include "controls.h"
 #include "patientfile.h"
 #include "testapp.h"
 
@@ -17,7 +18,9 @@
 #include "patients/frmNew.h"
 #include "patients/frmOpen.h"
 
+#include <QLineEdit>
 #include <QLocale>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -62,12 +65,12 @@ void TestLimits::patientsUpToTheLastId()
     QCOMPARE(messages.messages()[0].buttons, vbCritical);
     QCOMPARE(session.endCount(), 0);
     QVERIFY(registration().IsLoaded());
-    QCOMPARE(registration().ui().txtNama->text(), QStringLiteral("One Too Many"));
+    QCOMPARE(control<QLineEdit>(registration(), "txtNama")->text(), QStringLiteral("One Too Many"));
     QCOMPARE(Module1::CurrentPatientId, QString::number(LastId));
     QCOMPARE(Module1::CurrentUserName, QStringLiteral("Last One"));
     QCOMPARE(Forms::get<frmMain>().Caption(), QStringLiteral("Merivex Demo -Last One"));
     // The window is still usable: Cancel closes it as ever.
-    QTest::mouseClick(registration().ui().cmdCancel, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(registration(), "cmdCancel"), Qt::LeftButton);
     QVERIFY(!registration().IsLoaded());
 
     const QList<testfiles::Patient> stored = testfiles::patients();
@@ -78,7 +81,7 @@ void TestLimits::patientsUpToTheLastId()
     messages.clear();
     menuOpen();
     QCOMPARE(messages.prompts(), QStringList());
-    FlexGrid *grid = patientList().ui().MSFlexGrid1;
+    FlexGrid *grid = control<FlexGrid>(patientList(), "MSFlexGrid1");
     // The first part only, until the view asks for the rest by scrolling.
     QVERIFY(grid->Rows() < LastId / 10);
     QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
@@ -111,14 +114,14 @@ void TestLimits::measurementsUpToTheLastId()
     menuOpen();
     selectPatient(1);
     menuBmi();
-    QCOMPARE(bmiWindow().ui().MSFlexGrid1->Rows(), LastId - 1 + 2);
+    QCOMPARE(control<FlexGrid>(bmiWindow(), "MSFlexGrid1")->Rows(), LastId - 1 + 2);
     typeMeasurement(QStringLiteral("1.70"), QStringLiteral("65"));
     clickCalculate();
     clickSave();
     QCOMPARE(messages.prompts(), QStringList());
 
     // The history and the graph of 32,767 measurements.
-    FlexGrid *grid = bmiWindow().ui().MSFlexGrid1;
+    FlexGrid *grid = control<FlexGrid>(bmiWindow(), "MSFlexGrid1");
     QCOMPARE(grid->Rows(), LastId + 2);
     QCOMPARE(grid->TextMatrix(LastId, 0), QString::number(LastId));
     QVERIFY(grid->TextMatrix(LastId + 1, 1).isEmpty());
@@ -136,8 +139,8 @@ void TestLimits::measurementsUpToTheLastId()
     QCOMPARE(messages.prompts(), QStringList({OverflowMessage}));
     QCOMPARE(messages.messages()[0].buttons, vbCritical);
     QCOMPARE(session.endCount(), 0);
-    QCOMPARE(bmiWindow().ui().txtHeight->text(), QStringLiteral("1.80"));
-    QVERIFY(bmiWindow().ui().cmdSave->isEnabled());
+    QCOMPARE(control<QLineEdit>(bmiWindow(), "txtHeight")->text(), QStringLiteral("1.80"));
+    QVERIFY(control<QPushButton>(bmiWindow(), "cmdSave")->isEnabled());
     QCOMPARE(testfiles::measurements().size(), LastId);
 }
 

@@ -1,4 +1,5 @@
 #include "appdriver.h"
+#include "controls.h"
 
 #include "app/frmMain.h"
 #include "bmi/frmBmi.h"
@@ -7,7 +8,10 @@
 #include "patients/frmNew.h"
 #include "patients/frmOpen.h"
 
+#include <QAction>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 
 namespace appdriver
@@ -15,31 +19,31 @@ namespace appdriver
 
 namespace
 {
-Ui::frmMain &mainUi()
+void trigger(const char *menuItem)
 {
-    return Forms::get<frmMain>().ui();
+    control<QAction>(Forms::get<frmMain>(), menuItem)->trigger();
 }
 } // namespace
 
 void menuNew()
 {
-    mainUi().mnuBaru->trigger();
+    trigger("mnuBaru");
 }
 void menuOpen()
 {
-    mainUi().mnuBuka->trigger();
+    trigger("mnuBuka");
 }
 void menuBmi()
 {
-    mainUi().mnuBMI->trigger();
+    trigger("mnuBMI");
 }
 void menuGraph()
 {
-    mainUi().mnuGraf->trigger();
+    trigger("mnuGraf");
 }
 void menuAbout()
 {
-    mainUi().mnuAbout->trigger();
+    trigger("mnuAbout");
 }
 
 frmNew &registration()
@@ -84,16 +88,16 @@ void typeInto(QLineEdit *box, const QString &text)
 void fillRegistration(const QString &name, bool male, const QString &birthDate)
 {
     QVERIFY(registration().IsLoaded());
-    Ui::frmNew &ui = registration().ui();
-    typeInto(ui.txtNama, name);
-    QTest::mouseClick(male ? ui.OptMale : ui.OptFemale, Qt::LeftButton);
-    typeInto(ui.txtTL, birthDate);
+    typeInto(control<QLineEdit>(registration(), "txtNama"), name);
+    QTest::mouseClick(control<QRadioButton>(registration(), male ? "OptMale" : "OptFemale"),
+                      Qt::LeftButton);
+    typeInto(control<QLineEdit>(registration(), "txtTL"), birthDate);
 }
 
 void clickEnter()
 {
     QVERIFY(registration().IsLoaded());
-    QTest::mouseClick(registration().ui().cmdEnter, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(registration(), "cmdEnter"), Qt::LeftButton);
 }
 
 void clickRow(FlexGrid *grid, int row)
@@ -109,28 +113,28 @@ void clickRow(FlexGrid *grid, int row)
 void selectPatient(int row)
 {
     QVERIFY(patientList().IsLoaded());
-    clickRow(patientList().ui().MSFlexGrid1, row);
-    QTest::mouseClick(patientList().ui().cmdSelect, Qt::LeftButton);
+    clickRow(control<FlexGrid>(patientList(), "MSFlexGrid1"), row);
+    QTest::mouseClick(control<QPushButton>(patientList(), "cmdSelect"), Qt::LeftButton);
 }
 
 void typeMeasurement(const QString &height, const QString &weight)
 {
     QVERIFY(bmiWindow().IsLoaded());
-    typeInto(bmiWindow().ui().txtHeight, height);
-    typeInto(bmiWindow().ui().txtweight, weight);
+    typeInto(control<QLineEdit>(bmiWindow(), "txtHeight"), height);
+    typeInto(control<QLineEdit>(bmiWindow(), "txtweight"), weight);
 }
 
 void clickCalculate()
 {
     QVERIFY(bmiWindow().IsLoaded());
-    QTest::mouseClick(bmiWindow().ui().cmdCalculate, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(bmiWindow(), "cmdCalculate"), Qt::LeftButton);
 }
 
 void clickSave()
 {
     QVERIFY(bmiWindow().IsLoaded());
-    QVERIFY(bmiWindow().ui().cmdSave->isEnabled());
-    QTest::mouseClick(bmiWindow().ui().cmdSave, Qt::LeftButton);
+    QVERIFY(control<QPushButton>(bmiWindow(), "cmdSave")->isEnabled());
+    QTest::mouseClick(control<QPushButton>(bmiWindow(), "cmdSave"), Qt::LeftButton);
 }
 
 } // namespace appdriver

@@ -216,4 +216,4 @@ void TestGraphLite::designerFontsAndBorder()
 
 MERIVEX_TEST_MAIN(TestGraphLite)
 
-#include "test_graphlite.moc"
+#include "tst_graphlite.moc"

@@ -2,7 +2,9 @@
 // gets, and what the window and the graph do afterwards.
 #include "app/module1.h"
 #include "bmi/frmBmi.h"
+#include "classic/flexgrid.h"
 #include "classic/forms.h"
+#include "controls.h"
 #include "db/backups.h"
 #include "db/display_text.h"
 #include "db/today.h"
@@ -10,6 +12,8 @@
 #include "patientfile.h"
 #include "testapp.h"
 
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 namespace
@@ -22,8 +26,8 @@ frmBmi &calculatedForAli(const QString &height = "1.70", const QString &weight =
     testapp::openPatientDatabase();
     frmBmi &bmi = Forms::get<frmBmi>();
     bmi.Show();
-    bmi.ui().txtHeight->setText(height);
-    bmi.ui().txtweight->setText(weight);
+    control<QLineEdit>(bmi, "txtHeight")->setText(height);
+    control<QLineEdit>(bmi, "txtweight")->setText(weight);
     bmi.cmdCalculate_Click();
     return bmi;
 }
@@ -31,8 +35,8 @@ frmBmi &calculatedForAli(const QString &height = "1.70", const QString &weight =
 // As the user does it: through the button, so that a failure is reported.
 void clickSave(frmBmi &bmi)
 {
-    QVERIFY(bmi.ui().cmdSave->isEnabled());
-    bmi.ui().cmdSave->click();
+    QVERIFY(control<QPushButton>(bmi, "cmdSave")->isEnabled());
+    control<QPushButton>(bmi, "cmdSave")->click();
 }
 
 GraphLite &chart()
@@ -85,15 +89,15 @@ void TestSave::storesTodaysMeasurementRefillsTheGridAndOpensTheGraph()
     QCOMPARE(rows[0].height.toDouble(), 1.7);
 
     // Save waits for the next calculation.
-    QVERIFY(!bmi.ui().cmdSave->isEnabled());
-    QCOMPARE(bmi.ui().MSFlexGrid1->Rows(), 3);
+    QVERIFY(!control<QPushButton>(bmi, "cmdSave")->isEnabled());
+    QCOMPARE(control<FlexGrid>(bmi, "MSFlexGrid1")->Rows(), 3);
     QVERIFY(Forms::get<frmGraph>().IsLoaded());
     QCOMPARE(chart().shown().labels[0], QString("06/12"));
     QCOMPARE(chart().shown().points[2][0].y(), 65 / (1.7 * 1.7));
     // The BMI window stays open under it.
     QVERIFY(bmi.IsLoaded());
     bmi.cmdCalculate_Click();
-    QVERIFY(bmi.ui().cmdSave->isEnabled());
+    QVERIFY(control<QPushButton>(bmi, "cmdSave")->isEnabled());
 }
 
 void TestSave::nextIdFollowsTheLastRecordOfAnyPatient()
@@ -110,12 +114,12 @@ void TestSave::nextIdFollowsTheLastRecordOfAnyPatient()
 void TestSave::storesWhatTheBoxesHoldAtSave()
 {
     frmBmi &bmi = calculatedForAli();
-    QCOMPARE(bmi.ui().txtBmi->text(), QString("22"));
-    bmi.ui().txtHeight->setText("1.80");
+    QCOMPARE(control<QLineEdit>(bmi, "txtBmi")->text(), QString("22"));
+    control<QLineEdit>(bmi, "txtHeight")->setText("1.80");
     clickSave(bmi);
-    QCOMPARE(bmi.ui().txtBmi->text(), QString("22"));
+    QCOMPARE(control<QLineEdit>(bmi, "txtBmi")->text(), QString("22"));
     QCOMPARE(testfiles::measurements()[0].height.toDouble(), 1.8);
 }
 
 MERIVEX_TEST_MAIN(TestSave)
-#include "test_save.moc"
+#include "tst_save.moc"
