@@ -1,16 +1,14 @@
 // merivex-db import: the measurements of another tracker's history file, or
 // of this tool's own export, added to one patient in one transaction.
+#include "cli/commands.h"
+#include "cli/import_formats.h"
+#include "db/append.h"
 #include "db/backups.h"
 #include "db/checked_files.h"
 #include "db/dao.h"
 #include "db/database_file.h"
-#include "db/date_format.h"
 #include "db/dates.h"
 #include "db/history_sql.h"
-#include "db/int16.h"
-#include "db/statements.h"
-#include "cli/commands.h"
-#include "cli/import_formats.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -206,12 +204,8 @@ int importFile(const Options &options)
     // The ids continue the table's, as every save takes the last row's + 1.
     if (!options.dryRun)
         db->BeginTrans();
-    auto records = db->OpenRecordset(Sql::measurementTable(), dbOpenDynaset);
-    qint16 last = 0;
-    if (records->RecordCount() != 0) {
-        records->MoveLast();
-        last = toInt16(records->Fields(QStringLiteral("IdBMI")).Value());
-    }
+    auto records = openMeasurementsForAppend(*db);
+    const qint16 last = lastMeasurementId(*records);
     if (int(last) + taken.size() > maximumId)
         throw Error(
             ErrorNumber::Overflow,
@@ -220,17 +214,8 @@ int importFile(const Options &options)
                 .arg(native(options.path), QString::number(last), QString::number(taken.size())));
     if (!options.dryRun) {
         qint16 id = last;
-        for (const Measurement &m : taken) {
-            records->AddNew();
-            id = addInt16(id, 1);
-            records->Fields(QStringLiteral("IdBMI")).setValue(id);
-            records->Fields(QStringLiteral("IdPt")).setValue(options.patient);
-            records->Fields(QStringLiteral("Date"))
-                .setValue(formatDate(m.date, QStringLiteral("dd/mm/yy")));
-            records->Fields(QStringLiteral("Weight")).setValue(m.weight);
-            records->Fields(QStringLiteral("Height")).setValue(m.height);
-            records->Update();
-        }
+        for (const Measurement &m : taken)
+            id = appendMeasurement(*records, id, {options.patient, m.date, m.weight, m.height});
         records->Close();
         db->CommitTrans();
     }

@@ -5,13 +5,11 @@
 #include "classic/msgbox.h"
 #include "classic/shared_state.h"
 #include "classic/typed_input.h"
+#include "db/append.h"
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/date_format.h"
 #include "db/dates.h"
-#include "db/display_text.h"
-#include "db/int16.h"
-#include "db/statements.h"
 #include "db/today.h"
 
 #include <QDate>
@@ -86,26 +84,15 @@ void frmNew::check()
 void frmNew::enterDB()
 {
     using namespace merivex;
-    namespace Column = Sql::PatientColumn;
-    // A failing append must leave the current patient as it was: the id read
-    // back from the new row only becomes current once the row is stored.
+    // A failing append must leave the current patient as it was: the new id
+    // only becomes current once the row is stored.
     auto &rs = Module1::PatientRecordset;
-    rs = Module1::PatientDatabase->OpenRecordset(Sql::patientTable(), dbOpenDynaset);
-    qint16 lastId = 0;
-    if (rs->RecordCount() != 0) {
-        rs->MoveLast(0);
-        lastId = toInt16(rs->Fields(Column::IdPatient).Value());
-    }
-    rs->AddNew();
-    rs->Fields(Column::IdPatient).setValue(addInt16(lastId, 1));
-    const QString newPatientId = displayText(rs->Fields(Column::IdPatient).Value());
-    rs->Fields(Column::Name).setValue(m_ui->txtNama->text());
-    rs->Fields(Column::Sex).setValue(Sex);
-    rs->Fields(Column::DateRegister)
-        .setValue(formatDate(Today::date(), QStringLiteral("dd/mm/yyyy")));
-    rs->Fields(Column::BirthDate).setValue(birthDateText(m_ui->txtTL->text()));
-    rs->Update(1, false);
+    rs = openPatientsForAppend(*Module1::PatientDatabase);
+    const qint16 id = appendPatient(
+        *rs, lastPatientId(*rs),
+        {m_ui->txtNama->text(), Sex, Today::date(), birthDateText(m_ui->txtTL->text())});
     rs->Close();
+    const QString newPatientId = QString::number(id);
     Module1::CurrentPatientId = newPatientId;
     Module1::CurrentUserName = m_ui->txtNama->text();
     Forms::get(Forms::Window::Main).setCaption("Merivex Demo -" + Module1::CurrentUserName);
