@@ -113,7 +113,7 @@ void naiveGrid(QTableWidget &table)
     for (; !rs->AtEOF(); rs->MoveNext()) {
         n = merivex::addInt16(n, 1);
         table.setItem(n - 1, 0, new QTableWidgetItem(QString::number(n)));
-        for (int i = 0; i < merivex::Sql::HistoryColumn::Count; ++i)
+        for (int i = 0; i <= merivex::Sql::HistoryColumn::Bmi; ++i)
             table.setItem(n - 1, i + 1,
                           new QTableWidgetItem(merivex::displayText(rs->Fields(i).Value())));
         table.setRowCount(n + 1);
@@ -154,7 +154,7 @@ bool run(const File &file)
     // and every read would then pay the page faults of taking it again.
     std::vector<merivex::HistoryRow> rows;
     const Timing read =
-        measure([&] { rows = merivex::readPatientHistory(*Module1::PatientDatabase, 1); });
+        measure([&] { rows = merivex::readPatientHistory(*Module1::PatientDatabase, 1).rows; });
     // A row stored and removed again, untimed: the search must read the file.
     const auto change = [] {
         Module1::PatientDatabase->execute(

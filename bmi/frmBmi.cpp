@@ -8,6 +8,7 @@
 #include "classic/row_menu.h"
 #include "classic/shared_state.h"
 #include "classic/typed_input.h"
+#include "db/append.h"
 #include "db/backups.h"
 #include "db/dao.h"
 #include "db/database_file.h"
@@ -17,7 +18,6 @@
 #include "db/errors.h"
 #include "db/history.h"
 #include "db/int16.h"
-#include "db/statements.h"
 #include "db/today.h"
 
 #include <limits>
@@ -94,8 +94,11 @@ void frmBmi::search()
     grid.setCols(1);
     grid.setFormatString(HistoryFormat);
 
-    const std::vector<merivex::HistoryRow> &rows =
+    merivex::HistoryCache::Read history =
         m_history.read(*Module1::PatientDatabase, id, Module1::PatientRecordset);
+    if (history.result)
+        Module1::PatientRecordset = std::move(history.result);
+    const std::vector<merivex::HistoryRow> &rows = history.rows;
     if (rows.empty())
         return;
     grid.setRow(1);
@@ -172,7 +175,6 @@ void frmBmi::cmdCalculate_Click()
 
 void frmBmi::cmdSave_Click()
 {
-    namespace Column = merivex::Sql::MeasurementColumn;
     // Save is enabled even after a rejected calculation, so the texts are
     // checked again: an empty or unreadable one would be stored for good.
     const std::optional<double> height = usable(m_ui->txtHeight->text());
@@ -186,22 +188,10 @@ void frmBmi::cmdSave_Click()
     // before Update, and Save stays enabled for another try.
     Module1::PatientDatabase = merivex::openPatientDatabase();
     merivex::backUpBeforeFirstSaveOfDay(merivex::databasePath());
-    Module1::PatientRecordset = Module1::PatientDatabase->OpenRecordset(
-        merivex::Sql::measurementTable(), merivex::dbOpenDynaset);
+    Module1::PatientRecordset = merivex::openMeasurementsForAppend(*Module1::PatientDatabase);
     merivex::Recordset &records = *Module1::PatientRecordset;
-    qint16 last = 0;
-    if (records.RecordCount() != 0) {
-        records.MoveLast(0);
-        last = merivex::toInt16(records.Fields(Column::IdBMI).Value());
-    }
-    records.AddNew();
-    records.Fields(Column::IdBMI).setValue(merivex::addInt16(last, 1));
-    records.Fields(Column::IdPt).setValue(Module1::CurrentPatientId);
-    records.Fields(Column::Date)
-        .setValue(merivex::formatDate(Today::date(), QStringLiteral("dd/mm/yy")));
-    records.Fields(Column::Weight).setValue(*weight);
-    records.Fields(Column::Height).setValue(*height);
-    records.Update();
+    merivex::appendMeasurement(records, merivex::lastMeasurementId(records),
+                               {Module1::CurrentPatientId, Today::date(), *weight, *height});
     records.Close();
 
     m_ui->cmdSave->setEnabled(false);

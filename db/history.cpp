@@ -88,24 +88,24 @@ std::vector<HistoryRow> inDateOrder(std::vector<HistoryRow> rows, std::vector<Da
 
 } // namespace
 
-std::vector<HistoryRow> readPatientHistory(Database &db, qint16 id,
-                                           std::shared_ptr<Recordset> &result)
+PatientHistory readPatientHistory(Database &db, qint16 id)
 {
     namespace Column = Sql::MeasurementRowColumn;
     // On the tables create makes, the engine reads the patient's rows by id
     // and the date order is made here, a key per row instead of a collation
     // call per comparison; on any other file the engine orders them itself.
     const bool own = db.hasOwnSchema();
+    PatientHistory history;
     if (own)
-        result = db.OpenRecordset(Sql::patientMeasurements(), {QVariant(id)}, dbOpenSnapshot,
-                                  dbSQLPassThrough);
+        history.result = db.OpenRecordset(Sql::patientMeasurements(), {QVariant(id)},
+                                          dbOpenSnapshot, dbSQLPassThrough);
     else
-        result = db.OpenRecordset(Sql::patientMeasurementsByDate(QString::number(id)),
-                                  dbOpenSnapshot, dbSQLPassThrough);
-    Recordset &records = *result;
-    std::vector<HistoryRow> rows;
+        history.result = db.OpenRecordset(Sql::patientMeasurementsByDate(QString::number(id)),
+                                          dbOpenSnapshot, dbSQLPassThrough);
+    Recordset &records = *history.result;
     if (records.RecordCount() == 0)
-        return rows;
+        return history;
+    std::vector<HistoryRow> rows;
     std::vector<DateKey> keys;
     const int thisYear = db.collationYear();
     records.readToEnd([&](const Statement &s) {
@@ -119,28 +119,24 @@ std::vector<HistoryRow> readPatientHistory(Database &db, qint16 id,
             {primaryOf(type, textOf(rows.back().date), thisYear), std::uint32_t(rows.size() - 1)});
     });
     records.Close();
-    return own ? inDateOrder(std::move(rows), std::move(keys)) : rows;
+    history.rows = own ? inDateOrder(std::move(rows), std::move(keys)) : std::move(rows);
+    return history;
 }
 
-std::vector<HistoryRow> readPatientHistory(Database &db, qint16 id)
-{
-    std::shared_ptr<Recordset> result;
-    return readPatientHistory(db, id, result);
-}
-
-const std::vector<HistoryRow> &HistoryCache::read(Database &db, qint16 id,
-                                                  std::shared_ptr<Recordset> &result)
+HistoryCache::Read HistoryCache::read(Database &db, qint16 id,
+                                      const std::shared_ptr<Recordset> &held)
 {
     const Database::Version version = db.version();
-    if (m_db.lock().get() == &db && m_id == id && m_version == version && result &&
-        m_result.lock() == result)
-        return m_rows;
-    m_rows = readPatientHistory(db, id, result);
+    if (m_db.lock().get() == &db && m_id == id && m_version == version && held &&
+        m_result.lock() == held)
+        return {m_rows, nullptr};
+    PatientHistory history = readPatientHistory(db, id);
+    m_rows = std::move(history.rows);
     m_db = db.weak_from_this();
-    m_result = result;
+    m_result = history.result;
     m_id = id;
     m_version = version;
-    return m_rows;
+    return {m_rows, std::move(history.result)};
 }
 
 } // namespace merivex

@@ -19,21 +19,26 @@ struct HistoryRow {
 
 // The measurements of patient id, in the order of the history statement
 // ("order by date" under the file's date order, equal dates in the order the
-// file stores them). The statement's result replaces the one held in result:
-// left open when there are no rows, closed after reading them.
-std::vector<HistoryRow> readPatientHistory(Database &db, qint16 id,
-                                           std::shared_ptr<Recordset> &result);
-std::vector<HistoryRow> readPatientHistory(Database &db, qint16 id);
+// file stores them), and the statement's result: left open when there are
+// no rows, closed after reading them.
+struct PatientHistory {
+    std::vector<HistoryRow> rows;
+    std::shared_ptr<Recordset> result;
+};
+PatientHistory readPatientHistory(Database &db, qint16 id);
 
 // The last history read, given again while nothing it depends on can have
-// changed: the same connection, patient and held result, and the same file
-// version (the file is held by this process alone). A window that searches
-// again on every resize then reads the file once.
+// changed: the same connection, patient and file version, and held is still
+// that read's result. A window that searches again on every resize then
+// reads the file once.
 class HistoryCache
 {
 public:
-    const std::vector<HistoryRow> &read(Database &db, qint16 id,
-                                        std::shared_ptr<Recordset> &result);
+    struct Read {
+        const std::vector<HistoryRow> &rows;
+        std::shared_ptr<Recordset> result; // the new result; none when given again
+    };
+    Read read(Database &db, qint16 id, const std::shared_ptr<Recordset> &held);
 
 private:
     std::weak_ptr<Database> m_db;

@@ -121,7 +121,9 @@ void TestHistory::cacheReadsAgainWhenAnythingCanHaveChanged()
     auto db = testfiles::open(path);
     HistoryCache cache;
     std::shared_ptr<Recordset> result;
-    const std::vector<HistoryRow> first = cache.read(*db, 0, result);
+    HistoryCache::Read firstRead = cache.read(*db, 0, result);
+    const std::vector<HistoryRow> first = firstRead.rows;
+    result = firstRead.result;
     const auto held = result;
     qint16 id = 0;
     const QString add = QStringLiteral("INSERT INTO BMIHistory VALUES (9999, 0, '01/01/01', 1, 1)");
@@ -136,9 +138,11 @@ void TestHistory::cacheReadsAgainWhenAnythingCanHaveChanged()
     if (change == "another statement's result held")
         result = db->OpenRecordset(Sql::patientList(), dbOpenSnapshot);
 
-    const std::vector<HistoryRow> again = cache.read(*db, id, result);
-    std::shared_ptr<Recordset> fresh;
-    const std::vector<HistoryRow> expected = readPatientHistory(*db, id, fresh);
+    HistoryCache::Read read = cache.read(*db, id, result);
+    const std::vector<HistoryRow> again = read.rows;
+    if (read.result)
+        result = read.result;
+    const std::vector<HistoryRow> expected = readPatientHistory(*db, id).rows;
     QCOMPARE(again.size(), expected.size());
     for (std::size_t r = 0; r < expected.size(); ++r)
         QCOMPARE(again[r].idBmi, expected[r].idBmi);
@@ -164,9 +168,9 @@ void TestHistory::sameRowsCellsAndOrderAsTheStatement()
         for (int id = -3; id <= g.patients - 2; ++id) { // -3 and the last: no patient
             const QList<QStringList> expected =
                 testfiles::readAll(*db, Sql::patientHistory(QString::number(id)));
-            std::shared_ptr<Recordset> result;
-            const std::vector<HistoryRow> history = readPatientHistory(*db, qint16(id), result);
-            QVERIFY(result);
+            const PatientHistory read = readPatientHistory(*db, qint16(id));
+            QVERIFY(read.result);
+            const std::vector<HistoryRow> &history = read.rows;
             QCOMPARE(qsizetype(history.size()), expected.size());
             for (qsizetype r = 0; r < expected.size(); ++r) {
                 const HistoryRow &row = history[std::size_t(r)];
