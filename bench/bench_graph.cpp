@@ -102,8 +102,8 @@ double naiveOnce()
     QElapsedTimer timer;
     timer.start();
     std::shared_ptr<Database> db = openPatientDatabase();
-    std::shared_ptr<Recordset> result =
-        db->OpenRecordset(Sql::patientTrend(QStringLiteral("1")), dbOpenSnapshot, dbSQLPassThrough);
+    std::shared_ptr<Recordset> result = db->OpenRecordset(Sql::patientHistory(QStringLiteral("1")),
+                                                          dbOpenSnapshot, dbSQLPassThrough);
     int n = 0;
     while (!result->AtEOF()) {
         result->MoveNext();
@@ -123,7 +123,7 @@ double naiveOnce()
         labels.append(label + QString(seen[label]++, QChar(0x200B)));
         ideal->append(i, QString::number(25).toDouble());
         under->append(i, QString::number(20).toDouble());
-        bmi->append(i, displayText(result->Fields(1).Value()).toDouble());
+        bmi->append(i, displayText(result->Fields(Sql::HistoryColumn::Bmi).Value()).toDouble());
         result->MoveNext();
     }
     result->Close();

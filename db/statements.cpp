@@ -45,13 +45,21 @@ QString measurementTable()
     return QStringLiteral("Select * from BMIHistory");
 }
 
-QString patientHistory(const QString &id)
+namespace
 {
-    return QStringLiteral("SELECT Date, Height,Weight,(Weight/(Height*Height)) from Biodata , "
-                          "BMIHistory ") +
+// The history's join and order for patient id, after its select list.
+QString historyOf(const QString &columns, const QString &id)
+{
+    return QStringLiteral("SELECT ") + columns + QStringLiteral(" from Biodata , BMIHistory ") +
            QStringLiteral(" Where Biodata.IdPatient Like ") + checkedId(id) +
            QStringLiteral(" and BMIhistory.Idpt = Biodata.IdPatient ") +
            QStringLiteral(" order by date");
+}
+} // namespace
+
+QString patientHistory(const QString &id)
+{
+    return historyOf(QStringLiteral("Date, Height,Weight,(Weight/(Height*Height))"), id);
 }
 
 QString patientMeasurements()
@@ -63,11 +71,8 @@ QString patientMeasurements()
 
 QString patientMeasurementsByDate(const QString &id)
 {
-    return QStringLiteral("SELECT BMIHistory.IdBMI, Date, Height,Weight,(Weight/(Height*Height)) "
-                          "from Biodata , BMIHistory ") +
-           QStringLiteral(" Where Biodata.IdPatient Like ") + checkedId(id) +
-           QStringLiteral(" and BMIhistory.Idpt = Biodata.IdPatient ") +
-           QStringLiteral(" order by date");
+    return historyOf(
+        QStringLiteral("BMIHistory.IdBMI, Date, Height,Weight,(Weight/(Height*Height))"), id);
 }
 
 QString ownSchema()
@@ -75,14 +80,6 @@ QString ownSchema()
     return QStringLiteral("SELECT (SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
                           "sql IN (?1, ?2)) = 2 AND NOT EXISTS (SELECT 1 FROM sqlite_master "
                           "WHERE type = 'index' AND tbl_name = 'BMIHistory' COLLATE NOCASE)");
-}
-
-QString patientTrend(const QString &id)
-{
-    return QStringLiteral("SELECT Date,(Weight/(Height*Height)) from Biodata , BMIHistory ") +
-           QStringLiteral(" Where Biodata.IdPatient Like ") + checkedId(id) +
-           QStringLiteral(" and biodata.Idpatient = bmihistory.IDpt ") +
-           QStringLiteral(" order by date");
 }
 
 namespace engine

@@ -45,7 +45,7 @@ inline const QString Height = QStringLiteral("Height");
 QString patientHistory(const QString &id);
 namespace HistoryColumn
 {
-enum : int { Date, Height, Weight, Bmi, Count };
+enum : int { Date, Height, Weight, Bmi };
 } // namespace HistoryColumn
 // The same rows with their ids, as the file stores them, for ordering
 // outside the engine: ?1 is the patient id; none when no patient has it.
@@ -61,11 +61,5 @@ QString patientMeasurementsByDate(const QString &id);
 // ?1 and ?2) and BMIHistory has no index: the rows of patientMeasurements
 // then come in id order and only their dates rank them.
 QString ownSchema();
-
-QString patientTrend(const QString &id);
-namespace TrendColumn
-{
-enum : int { Date, Bmi };
-} // namespace TrendColumn
 
 } // namespace merivex::Sql

@@ -240,8 +240,9 @@ private slots:
         }
         const qint16 id = testfiles::appendPatient(*db, QStringLiteral("First"));
         testfiles::appendMeasurement(*db, id, QStringLiteral("06/12/26"), 90.0, 2.0);
-        QCOMPARE(testfiles::readAll(*db, Sql::patientTrend(QString::number(id))),
-                 (QList<QStringList>{{QStringLiteral("06/12/26"), QStringLiteral("22.5")}}));
+        QCOMPARE(testfiles::readAll(*db, Sql::patientHistory(QString::number(id))),
+                 (QList<QStringList>{{QStringLiteral("06/12/26"), QStringLiteral("2"),
+                                      QStringLiteral("90"), QStringLiteral("22.5")}}));
     }
     void usage()
     {

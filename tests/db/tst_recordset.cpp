@@ -59,7 +59,7 @@ private slots:
         auto rs = db.OpenRecordset(Sql::patientTable(), dbOpenDynaset);
         QCOMPARE(rs->RecordCount(), 0);
         QVERIFY(rs->AtEOF());
-        QCOMPARE(errorNumber([&] { rs->MoveLast(0); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(errorNumber([&] { rs->MoveLast(); }), ErrorNumber::NoCurrentRecord);
         QCOMPARE(errorNumber([&] { rs->Fields(0).Value(); }), ErrorNumber::NoCurrentRecord);
     }
 
@@ -69,7 +69,7 @@ private slots:
         for (int i = 1; i <= 7; ++i)
             testfiles::appendPatient(db, QStringLiteral("P%1").arg(i));
         auto rs = db.OpenRecordset(Sql::patientTable(), dbOpenDynaset);
-        rs->MoveLast(0);
+        rs->MoveLast();
         const qint16 last = toInt16(rs->Fields(QStringLiteral("IdPatient")).Value());
         QCOMPARE(last, 7);
         rs->AddNew();
@@ -78,7 +78,7 @@ private slots:
         // Read back before storing, as registration does for the current id.
         QCOMPARE(displayText(rs->Fields(QStringLiteral("idpatient")).Value()), QStringLiteral("8"));
         rs->Fields(QStringLiteral("Name")).setValue(QStringLiteral("Eighth"));
-        rs->Update(1, false);
+        rs->Update(dbUpdateRegular);
         QCOMPARE(toInt16(rs->Fields(QStringLiteral("IdPatient")).Value()), 7); // current row stays
         rs->MoveNext(); // the stored row follows
         QCOMPARE(rs->Fields(QStringLiteral("Name")).Value(), QVariant(QStringLiteral("Eighth")));
@@ -198,13 +198,11 @@ private slots:
         QStringList expected;
         for (const QDate &d : days)
             expected.append(formatDate(d, QStringLiteral("dd/mm/yy")));
-        for (const QString &sql : {Sql::patientHistory(QString::number(patient)),
-                                   Sql::patientTrend(QString::number(patient))}) {
-            QStringList listed;
-            for (const QStringList &row : testfiles::readAll(db, sql))
-                listed.append(row.first());
-            QCOMPARE(listed, expected);
-        }
+        QStringList listed;
+        for (const QStringList &row :
+             testfiles::readAll(db, Sql::patientHistory(QString::number(patient))))
+            listed.append(row.first());
+        QCOMPARE(listed, expected);
     }
 
     // The walk the trend graph does: count to the end, return, read again.
@@ -212,7 +210,7 @@ private slots:
     {
         Database &db = fresh();
         const qint16 patient = withThreeMeasurements(db);
-        auto rs = db.OpenRecordset(Sql::patientTrend(QString::number(patient)), dbOpenSnapshot,
+        auto rs = db.OpenRecordset(Sql::patientHistory(QString::number(patient)), dbOpenSnapshot,
                                    dbSQLPassThrough);
         int n = 0;
         while (!rs->AtEOF()) {
