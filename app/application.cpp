@@ -16,7 +16,7 @@
 void InitApplication()
 {
     QApplication::setApplicationName(QStringLiteral("MerivexDemo"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QStringLiteral(MERIVEX_VERSION));
     // The run ends when the main window and the About box have both gone,
     // which Module1 decides, not Qt's last-window rule.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -2,6 +2,7 @@
 
 #include "classic/accessibility.h"
 #include "classic/forms.h"
+#include "db/errors.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -90,6 +91,14 @@ bool Form::load()
     built->setWindowIcon(icon);
     if (fixed)
         built->setFixedSize(built->size());
+    // A child window opens only in the main window's workspace, which exists
+    // only while that window is loaded.
+    QMdiArea *area = mdiChild && workspace() ? workspace()() : nullptr;
+    if (mdiChild && !area) {
+        built.reset();
+        teardown();
+        throw merivex::Error(91, QStringLiteral("Object variable or With block variable not set"));
+    }
 
     if (mdiChild) {
         Qt::WindowFlags flags = Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -99,7 +108,6 @@ bool Form::load()
         if (flag(built.get(), "MaxButton", true))
             flags |= Qt::WindowMaximizeButtonHint;
         m_client = built.get();
-        QMdiArea *area = workspace()();
         // The workspace maximizes a child that becomes active while the active
         // one is maximized. A fixed child keeps its designed size and leaves
         // the maximized one as it is: its activation switches that off before

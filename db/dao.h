@@ -55,7 +55,7 @@ public:
 
     long RecordCount() const; // 0 exactly when empty
     void MoveFirst();
-    void MoveLast(int options = 0);
+    void MoveLast();
     void MoveNext();
     bool AtEOF() const; // the end-of-records test (EOF is a C macro)
 
@@ -63,7 +63,7 @@ public:
     Field &Fields(int index);           // 0-based position in the select list
 
     void AddNew();
-    void Update(int type = dbUpdateRegular, bool force = false);
+    void Update(int type = dbUpdateRegular);
     void Close();
 
     // Reads the rows from the current one to the end in one pass, handing

@@ -229,8 +229,14 @@ PrivateFolder::PrivateFolder()
         systemError(QStringLiteral("Could not create a folder in"), temp, errno);
     m_path = QFile::decodeName(name);
     m_fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (m_fd < 0 || ::flock(m_fd, LOCK_EX) != 0)
-        systemError(QStringLiteral("Could not use the folder"), m_path, errno);
+    if (m_fd < 0 || ::flock(m_fd, LOCK_EX) != 0) {
+        // No destructor runs for a constructor that throws.
+        const int error = errno;
+        if (m_fd >= 0)
+            ::close(m_fd);
+        ::rmdir(name.constData());
+        systemError(QStringLiteral("Could not use the folder"), m_path, error);
+    }
 }
 
 PrivateFolder::~PrivateFolder()

@@ -81,7 +81,7 @@ void Recordset::MoveFirst()
         fail(ErrorNumber::NoCurrentRecord);
 }
 
-void Recordset::MoveLast(int)
+void Recordset::MoveLast()
 {
     checkOpen();
     m_adding = false;
@@ -157,7 +157,7 @@ void Recordset::AddNew()
     m_buffer.assign(m_fields.size(), QVariant());
 }
 
-void Recordset::Update(int type, bool)
+void Recordset::Update(int type)
 {
     checkOpen();
     if (type != dbUpdateRegular)

@@ -1,5 +1,6 @@
 // The window mechanism without any of the application's windows.
 #include "classic/form.h"
+#include "db/errors.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -19,6 +20,12 @@ struct PlainUi {
 class Plain : public DesignedForm<PlainUi, QWidget>
 {
 };
+struct ChildUi {
+    void setupUi(QWidget *window) { new QLabel(QStringLiteral("child"), window); }
+};
+class Child : public DesignedForm<ChildUi, QWidget>
+{
+};
 } // namespace
 
 class TestForm : public QObject
@@ -36,6 +43,17 @@ private slots:
         QPointer<QWidget> window = form->client();
         form.reset();
         QVERIFY(window.isNull());
+    }
+
+    // A child window without a workspace to open in (the main window not
+    // loaded) is refused with the runtime's error and stays unloaded.
+    void childWithoutWorkspace()
+    {
+        Form::setWorkspace([] { return static_cast<QMdiArea *>(nullptr); });
+        Child form;
+        QVERIFY_THROWS_EXCEPTION(merivex::Error, form.Show());
+        QVERIFY(!form.IsLoaded());
+        QVERIFY(form.client() == nullptr);
     }
 };
 

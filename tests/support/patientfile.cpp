@@ -62,7 +62,7 @@ qint16 appendWithNextId(Database &db, const QString &sql, const QString &idColum
     auto rs = db.OpenRecordset(sql, dbOpenDynaset);
     qint16 last = 0;
     if (rs->RecordCount() != 0) {
-        rs->MoveLast(0);
+        rs->MoveLast();
         last = toInt16(rs->Fields(idColumn).Value());
     }
     rs->AddNew();
@@ -70,7 +70,7 @@ qint16 appendWithNextId(Database &db, const QString &sql, const QString &idColum
     const qint16 id = toInt16(rs->Fields(idColumn).Value());
     for (const auto &[column, value] : values)
         rs->Fields(column).setValue(value);
-    rs->Update(1, false);
+    rs->Update(dbUpdateRegular);
     rs->Close();
     return id;
 }
