@@ -5,6 +5,7 @@
 #include "db/display_text.h"
 #include "db/history_sql.h"
 #include "db/statements.h"
+#include "db/today.h"
 #include "graph/datelabels.h"
 #include "graph/graphlite.h"
 #include "graph/trendchart.h"
@@ -318,7 +319,7 @@ HistoryReport readHistoryReport(Database &db, qint16 patient, const QDate &from,
     HistoryReport report;
     report.from = from;
     report.to = to;
-    report.today = QDate::currentDate();
+    report.today = Today::date();
     {
         Statement person = db.prepare(Sql::history::patient);
         person.bind(1, patient);
