@@ -42,7 +42,6 @@ int pixels(float twips)
 {
     return qRound(qMax(0.0f, twips) / TwipsPerPixel);
 }
-} // namespace
 
 // To assistive technology the chart is one object, heard by its name and
 // description; the view and the scene inside it have nothing to tell.
@@ -82,6 +81,7 @@ protected:
 private:
     int &m_frames;
 };
+} // namespace
 
 GraphLite::GraphLite(QWidget *parent) : QWidget(parent)
 {

@@ -27,7 +27,7 @@ class QChart;
 class QCategoryAxis;
 class QValueAxis;
 class QLineSeries;
-class ChartView;
+class QChartView;
 
 class GraphLite : public QWidget
 {
@@ -138,7 +138,7 @@ private:
     bool m_dataChanged = true;
     bool m_settingsChanged = true;
 
-    ChartView *m_view = nullptr;
+    QChartView *m_view = nullptr;
     QChart *m_chart = nullptr;
     QCategoryAxis *m_labelAxis = nullptr;
     QValueAxis *m_valueAxis = nullptr;
