@@ -31,11 +31,8 @@ HistoryReport currentReport()
     using namespace merivex;
     if (!Module1::PatientDatabase)
         Module1::PatientDatabase = openPatientDatabase();
-    bool ok = false;
-    const short id = Module1::CurrentPatientId.toShort(&ok);
-    if (!ok)
-        fail(ErrorNumber::TypeMismatch);
-    return readHistoryReport(*Module1::PatientDatabase, id, {}, {});
+    return readHistoryReport(*Module1::PatientDatabase, idFromText(Module1::CurrentPatientId), {},
+                             {});
 }
 
 QString spokenPoint(const PointTable &table, int point)
