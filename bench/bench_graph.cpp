@@ -13,6 +13,7 @@
 #include "db/statements.h"
 #include "graph/datelabels.h"
 #include "graph/frmGraph.h"
+#include "graph/graphlite.h"
 #include "patientfile.h"
 #include "testapp.h"
 
@@ -36,7 +37,7 @@ constexpr int Rounds = 7;
 
 GraphLite &chart()
 {
-    return *Forms::get<frmGraph>().ui().GraphLite1;
+    return *Forms::get<frmGraph>().client()->findChild<GraphLite *>("GraphLite1");
 }
 
 // Counts the paints of a widget.

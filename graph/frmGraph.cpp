@@ -10,6 +10,7 @@
 #include "graph/datelabels.h"
 #include "graph/historyreport.h"
 #include "graph/trendchart.h"
+#include "ui_frmGraph.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -59,6 +60,27 @@ QString chartDescription(const PointTable &table, int measured)
     return text + QStringLiteral(" Reference lines: Ideal Weight at 25, UnderWeight at 20.");
 }
 } // namespace
+
+frmGraph::frmGraph() = default;
+
+// The window goes while teardown can still release the form.
+frmGraph::~frmGraph()
+{
+    Discard();
+}
+
+std::unique_ptr<QWidget> frmGraph::build()
+{
+    m_ui = std::make_unique<Ui::frmGraph>();
+    auto widget = std::make_unique<QWidget>();
+    m_ui->setupUi(widget.get());
+    return widget;
+}
+
+void frmGraph::teardown()
+{
+    m_ui.reset();
+}
 
 void frmGraph::connectHandlers()
 {

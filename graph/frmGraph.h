@@ -1,17 +1,24 @@
 #pragma once
 #include "classic/form.h"
-#include "ui_frmGraph.h"
 
 #include <QWidget>
 
+#include <memory>
+
+namespace Ui
+{
+class frmGraph;
+}
+
 // The trend graph: the current patient's BMI by date between the reference
 // lines at 25 and 20. The chart is filled once per load; showing an open window
-// again only raises it.
-class frmGraph : public DesignedForm<Ui::frmGraph, QWidget>
+// again only raises it. Its chart is the child widget named "GraphLite1".
+class frmGraph : public Form
 {
     Q_OBJECT
 public:
-    Ui::frmGraph &ui() { return *m_ui; }
+    frmGraph();
+    ~frmGraph() override;
 
     // A measurement deleted in the BMI window redraws an open graph.
     void Requery() override
@@ -21,6 +28,8 @@ public:
     }
 
 protected:
+    std::unique_ptr<QWidget> build() override;
+    void teardown() override;
     void connectHandlers() override;
     void Form_Load() override;
     void Form_Resize() override;
@@ -32,4 +41,6 @@ private:
     // doctor or saves it as a PDF.
     void printReport();
     void saveReportAsPdf();
+
+    std::unique_ptr<Ui::frmGraph> m_ui;
 };

@@ -7,6 +7,7 @@
 #include "db/display_text.h"
 #include "db/today.h"
 #include "graph/frmGraph.h"
+#include "graph/graphlite.h"
 #include "patientfile.h"
 #include "testapp.h"
 
@@ -37,7 +38,7 @@ void clickSave(frmBmi &bmi)
 
 GraphLite &chart()
 {
-    return *Forms::get<frmGraph>().ui().GraphLite1;
+    return *Forms::get<frmGraph>().client()->findChild<GraphLite *>("GraphLite1");
 }
 } // namespace
 

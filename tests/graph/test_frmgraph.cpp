@@ -5,6 +5,7 @@
 #include "bmi/frmBmi.h"
 #include "classic/forms.h"
 #include "graph/frmGraph.h"
+#include "graph/graphlite.h"
 #include "patientfile.h"
 #include "testapp.h"
 
@@ -16,7 +17,7 @@ namespace
 {
 GraphLite &chart()
 {
-    return *Forms::get<frmGraph>().ui().GraphLite1;
+    return *Forms::get<frmGraph>().client()->findChild<GraphLite *>("GraphLite1");
 }
 
 QList<double> values(int series)
