@@ -116,10 +116,17 @@ struct frmGraph::History {
     {
         if (dated)
             return;
+        // From the stored bytes: a text per date would cost more than the trend.
         const int thisYear = merivex::dates::currentYear();
-        for (qsizetype i = 0; i < measurements.size(); ++i)
-            measurements[i].date =
-                merivex::readStoredDate(merivex::displayText((*stored)[std::size_t(i)]), thisYear);
+        for (qsizetype i = 0; i < measurements.size(); ++i) {
+            const auto *text = std::get_if<std::string>(&(*stored)[std::size_t(i)]);
+            if (!text)
+                continue;
+            const merivex::dates::DayMonthYear day =
+                merivex::dates::parseDayMonthYear(text->data(), text->size(), thisYear);
+            if (day.valid)
+                measurements[i].date = QDate(day.year, day.month, day.day);
+        }
         dated = true;
     }
     void smooth()
