@@ -200,14 +200,14 @@ key ctrl+w
 hear '^Your Weight text'
 save_again 67 23
 key t
-hear '^Trend shown\. Trend BMI 22\.6'
+hear 'Trend shown\. Trend BMI 22\.6'
 date='[0-9]{2}/[0-9]{2}/[0-9]{2}'
 key Home
-hear "^$date, BMI 22\.5, trend 22\.5"
+hear "$date, BMI 22\.5, trend 22\.5"
 key Right
-hear "^$date, BMI 22\.8, trend 22\.5"
+hear "$date, BMI 22\.8, trend 22\.5"
 key Right
-hear "^$date, BMI 23\.2, trend 22\.6"
+hear "$date, BMI 23\.2, trend 22\.6"
 key ctrl+w
 hear '^Your Ideal Weight !' '^Your Weight text'
 
