@@ -9,6 +9,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QFontMetricsF>
+#include <QGraphicsEllipseItem>
+#include <QGraphicsSimpleTextItem>
 #include <QHash>
 #include <QLegend>
 #include <QLegendMarker>
@@ -42,7 +44,6 @@ int pixels(float twips)
 {
     return qRound(qMax(0.0f, twips) / TwipsPerPixel);
 }
-} // namespace
 
 // To assistive technology the chart is one object, heard by its name and
 // description; the view and the scene inside it have nothing to tell.
@@ -82,6 +83,7 @@ protected:
 private:
     int &m_frames;
 };
+} // namespace
 
 GraphLite::GraphLite(QWidget *parent) : QWidget(parent)
 {
@@ -117,6 +119,15 @@ GraphLite::GraphLite(QWidget *parent) : QWidget(parent)
     m_view->setFocusPolicy(Qt::NoFocus);
     m_view->setFrameShape(QFrame::Box);
     connect(m_chart, &QChart::plotAreaChanged, this, [this] { fitToPlotArea(); });
+    // Owned by the chart, above its lines.
+    m_note = new QGraphicsSimpleTextItem(m_chart);
+    m_message = new QGraphicsSimpleTextItem(m_chart);
+    m_mark = new QGraphicsEllipseItem(m_chart);
+    for (QGraphicsItem *item : std::initializer_list<QGraphicsItem *>{m_note, m_message, m_mark}) {
+        item->setZValue(100);
+        item->hide();
+    }
+    m_mark->setPen(QPen(Qt::black, 2));
 
     m_pending.background = palette().color(QPalette::Window);
     m_shown = m_pending;
@@ -188,6 +199,44 @@ void GraphLite::defineSeries(qint16 index, qint32 colour, const QString &caption
     m_dataChanged = true;
 }
 
+void GraphLite::setSeriesStyle(qint16 index, Qt::PenStyle style)
+{
+    if (index < 0)
+        return;
+    if (m_pending.definitions.size() <= index)
+        m_pending.definitions.resize(index + 1);
+    m_pending.definitions[index].style = style;
+    m_settingsChanged = true;
+}
+
+void GraphLite::setNote(const QString &text)
+{
+    m_pending.note = text;
+    m_settingsChanged = true;
+}
+
+void GraphLite::setMessage(const QString &text)
+{
+    m_pending.message = text;
+    m_settingsChanged = true;
+}
+
+void GraphLite::markPoint(int point, int series)
+{
+    m_pending.markedPoint = point;
+    m_pending.markedSeries = series;
+    m_settingsChanged = true;
+}
+
+QPen GraphLite::pen(int series) const
+{
+    const SeriesDefinition def = definition(series);
+    QPen pen(def.colour);
+    pen.setWidth(m_shown.lineWidth);
+    pen.setStyle(def.style);
+    return pen;
+}
+
 void GraphLite::setScaleDivisions(qint16 divisions)
 {
     m_pending.divisions = qMax<int>(1, divisions);
@@ -230,7 +279,7 @@ GraphLite::SeriesDefinition GraphLite::definition(int index) const
     if (index < m_shown.definitions.size() && m_shown.definitions[index].colour.isValid())
         return m_shown.definitions[index];
     static const QColor defaults[] = {Qt::darkBlue, Qt::darkGreen, Qt::darkRed, Qt::darkCyan};
-    return {defaults[index % 4], QStringLiteral("Series %1").arg(index + 1)};
+    return {defaults[index % 4], QStringLiteral("Series %1").arg(index + 1), Qt::SolidLine};
 }
 
 void GraphLite::rebuildSeries()
@@ -240,8 +289,7 @@ void GraphLite::rebuildSeries()
     const int n = m_shown.data.points;
     for (int k = 0; k < m_shown.data.series.size(); ++k) {
         const SeriesDefinition def = definition(k);
-        QPen pen(def.colour);
-        pen.setWidth(m_shown.lineWidth);
+        const QPen linePen = pen(k);
         QList<QLineSeries *> runs;
         QList<QPointF> run;
         // Styled before it joins the chart, so that its geometry is made once.
@@ -250,7 +298,7 @@ void GraphLite::rebuildSeries()
                 return;
             auto line = std::make_unique<QLineSeries>();
             line->setName(def.caption);
-            line->setPen(pen);
+            line->setPen(linePen);
             line->replace(thinnedForDrawing(run, n));
             runs.append(line.get());
             m_chart->addSeries(line.release());
@@ -300,10 +348,9 @@ void GraphLite::applySettings()
     m_labelAxis->setRange(-0.5, qMax(1, m_shown.data.points) - 0.5);
 
     for (int k = 0; k < m_lines.size(); ++k) {
-        QPen pen(definition(k).colour);
-        pen.setWidth(s.lineWidth);
+        const QPen linePen = pen(k);
         for (QLineSeries *line : m_lines[k]) {
-            line->setPen(pen);
+            line->setPen(linePen);
             line->setMarkerSize(s.lineWidth + 2); // the radius
         }
     }
@@ -315,6 +362,10 @@ void GraphLite::applySettings()
     for (int i = 0; i < qMin(s.data.points, 64); ++i)
         widest = qMax(widest, metrics.horizontalAdvance(label(i)));
     m_labelRoom = widest + 2 * metrics.averageCharWidth() + 4;
+    m_note->setFont(m_font);
+    m_note->setText(s.note);
+    m_message->setFont(m_titleFont);
+    m_message->setText(s.message);
     m_axisLabels.clear(); // the labels depend on the plot's width
     fitToPlotArea();
 }
@@ -333,6 +384,8 @@ void GraphLite::fitToPlotArea()
             line->setPointsVisible(line->count() == 1 || (m_shown.markers && n <= FullDetailLimit &&
                                                           spacing >= MinMarkerSpacing));
 
+    placeOverlays();
+
     const int fit = qMax(1, int(width / m_labelRoom) - 1);
     const int step = qMax(1, int(std::ceil(double(n) / fit)));
 
@@ -350,6 +403,29 @@ void GraphLite::fitToPlotArea()
     for (const auto &[point, label] : std::as_const(m_axisLabels)) {
         const int repeats = seen[label]++;
         m_labelAxis->append(label + QString(repeats, Invisible), point);
+    }
+}
+
+void GraphLite::placeOverlays()
+{
+    const State &s = m_shown;
+    const QRectF plot = m_chart->plotArea();
+    m_note->setVisible(!s.note.isEmpty());
+    m_note->setPos(plot.left() + 4, plot.top() + 2);
+    m_message->setVisible(!s.message.isEmpty());
+    const QRectF words = m_message->boundingRect();
+    m_message->setPos(plot.center() - words.center());
+
+    const int k = s.markedSeries;
+    const bool marked = s.markedPoint >= 0 && k >= 0 && k < m_lines.size() &&
+                        k < s.data.series.size() && s.markedPoint < s.data.series[k].size() &&
+                        !std::isnan(s.data.series[k][s.markedPoint]);
+    m_mark->setVisible(marked);
+    if (marked) {
+        const QPointF at = m_chart->mapToPosition(
+            QPointF(s.markedPoint, s.data.series[k][s.markedPoint]), m_lines[k].first());
+        const double r = 6;
+        m_mark->setRect(QRectF(at.x() - r, at.y() - r, 2 * r, 2 * r));
     }
 }
 
@@ -377,6 +453,9 @@ GraphLite::Shown GraphLite::shown() const
             shown.legend.append({marker->label(), marker->brush().color()});
     }
     shown.title = m_chart->title();
+    shown.note = m_note->isVisible() ? m_note->text() : QString();
+    shown.message = m_message->isVisible() ? m_message->text() : QString();
+    shown.markedPoint = m_mark->isVisible() ? m_shown.markedPoint : -1;
     shown.minimum = m_valueAxis->min();
     shown.maximum = m_valueAxis->max();
     shown.background = m_chart->backgroundBrush().color();

@@ -27,7 +27,9 @@ class QChart;
 class QCategoryAxis;
 class QValueAxis;
 class QLineSeries;
-class ChartView;
+class QGraphicsEllipseItem;
+class QGraphicsSimpleTextItem;
+class QChartView;
 
 class GraphLite : public QWidget
 {
@@ -64,6 +66,14 @@ public:
     // A marker on every point, where the points are far enough apart to tell
     // them from the line (a point standing alone is always marked).
     void setPointMarkers(bool on);
+    // Line style of series index (solid unless set).
+    void setSeriesStyle(qint16 index, Qt::PenStyle style);
+    // One line of text along the top of the plot; empty: none.
+    void setNote(const QString &text);
+    // Words in the middle of the plot, as where there is nothing to draw.
+    void setMessage(const QString &text);
+    // A ring around point's value in series; a point of -1: none.
+    void markPoint(int point, int series);
     // Place and size in the parent, in twips; a negative size counts as 0.
     void setPlacementTwips(float left, float top, float width, float height);
     float leftTwips() const;
@@ -93,7 +103,8 @@ public:
         QList<int> drawnPoints;
         QList<bool> markers;
         QList<QPair<QString, QColor>> legend; // caption and colour, in order
-        QString title;
+        QString title, note, message;
+        int markedPoint = -1; // -1 when no point is marked
         double minimum = 0, maximum = 0;
         QColor background;
         QFont font, titleFont;
@@ -110,6 +121,7 @@ private:
     struct SeriesDefinition {
         QColor colour;
         QString caption;
+        Qt::PenStyle style = Qt::SolidLine;
     };
     struct State {
         PointTable data;
@@ -123,12 +135,16 @@ private:
         int minorParts = 1;
         bool gridLines = true;
         bool markers = false;
+        QString note, message;
+        int markedPoint = -1, markedSeries = 0;
     };
 
     QString label(int point) const;
     void rebuildSeries();
     void applySettings();
     void fitToPlotArea();
+    void placeOverlays();
+    QPen pen(int series) const;
     SeriesDefinition definition(int index) const;
     QRectF placement() const;
     static QRect pixelRect(const QRectF &twips);
@@ -138,12 +154,16 @@ private:
     bool m_dataChanged = true;
     bool m_settingsChanged = true;
 
-    ChartView *m_view = nullptr;
+    QChartView *m_view = nullptr;
     QChart *m_chart = nullptr;
     QCategoryAxis *m_labelAxis = nullptr;
     QValueAxis *m_valueAxis = nullptr;
     QList<QList<QLineSeries *>> m_lines; // per series, one line per unbroken run
     QList<QPair<int, QString>> m_axisLabels;
+    // Drawn over the chart only when set: hidden, they paint nothing.
+    QGraphicsSimpleTextItem *m_note = nullptr;
+    QGraphicsSimpleTextItem *m_message = nullptr;
+    QGraphicsEllipseItem *m_mark = nullptr;
     double m_labelRoom = 1; // pixels a label needs along the axis
     QFont m_font;
     QFont m_titleFont;

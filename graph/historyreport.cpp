@@ -5,8 +5,10 @@
 #include "db/display_text.h"
 #include "db/history_sql.h"
 #include "db/statements.h"
+#include "db/today.h"
 #include "graph/datelabels.h"
 #include "graph/graphlite.h"
+#include "graph/trend.h"
 #include "graph/trendchart.h"
 
 #include <QChart>
@@ -205,8 +207,10 @@ private:
     double summary(double y)
     {
         const QList<ReportMeasurement> &rows = m_report.rows;
-        if (rows.isEmpty())
-            return line(QStringLiteral("No measurements in this period."), y, font(10));
+        if (rows.isEmpty()) {
+            y = line(QStringLiteral("No measurements in this period."), y, font(10));
+            return trend(y);
+        }
         auto describe = [](const ReportMeasurement &m) {
             return QStringLiteral("%1: weight %2 kg, BMI %3")
                 .arg(shownDate(m), m.weight, m.bmi ? bmiText(*m.bmi) : QStringLiteral("-"));
@@ -222,7 +226,14 @@ private:
         change += QStringLiteral(", BMI %1")
                       .arg(first.bmi && last.bmi ? signedOneDecimal(*last.bmi - *first.bmi)
                                                  : QStringLiteral("-"));
-        return line(change, y, font(10, true));
+        return trend(line(change, y, font(10, true)));
+    }
+
+    double trend(double y)
+    {
+        if (m_report.trendSentence.isEmpty())
+            return y;
+        return line(m_report.trendSentence + QLatin1Char('.'), y, font(10));
     }
 
     // The graph window's chart, drawn by the same code at this size.
@@ -318,7 +329,7 @@ HistoryReport readHistoryReport(Database &db, qint16 patient, const QDate &from,
     HistoryReport report;
     report.from = from;
     report.to = to;
-    report.today = QDate::currentDate();
+    report.today = Today::date();
     {
         Statement person = db.prepare(Sql::history::patient);
         person.bind(1, patient);
@@ -332,22 +343,28 @@ HistoryReport readHistoryReport(Database &db, qint16 patient, const QDate &from,
     }
     const int thisYear = dates::currentYear();
     const bool bounded = from.isValid() || to.isValid();
-    Statement history = db.prepare(Sql::patientHistory(QString::number(patient)));
+    // Every measurement counts for the trend, the period's rows for the rest.
+    QList<trend::Measurement> all;
+    Statement history = db.prepare(Sql::patientMeasurementsByDate(QString::number(patient)));
     while (history.step()) {
+        namespace Column = Sql::MeasurementRowColumn;
         ReportMeasurement row;
-        row.stored = displayText(history.column(Sql::HistoryColumn::Date));
+        row.stored = displayText(history.column(Column::Date));
         row.date = readStoredDate(row.stored, thisYear);
-        if (bounded && (!row.date.isValid() || (from.isValid() && row.date < from) ||
-                        (to.isValid() && row.date > to)))
-            continue;
-        row.height = displayText(history.column(Sql::HistoryColumn::Height));
-        row.weight = displayText(history.column(Sql::HistoryColumn::Weight));
-        const QVariant bmi = history.column(Sql::HistoryColumn::Bmi);
+        const QVariant bmi = history.column(Column::Bmi);
         if ((bmi.typeId() == QMetaType::Double || bmi.typeId() == QMetaType::LongLong) &&
             std::isfinite(bmi.toDouble()))
             row.bmi = bmi.toDouble();
+        all.append({row.date, history.column(Column::IdBMI).toLongLong(),
+                    row.bmi.value_or(std::numeric_limits<double>::quiet_NaN())});
+        if (bounded && (!row.date.isValid() || (from.isValid() && row.date < from) ||
+                        (to.isValid() && row.date > to)))
+            continue;
+        row.height = displayText(history.column(Column::Height));
+        row.weight = displayText(history.column(Column::Weight));
         report.rows.append(row);
     }
+    report.trendSentence = trend::sentence(trend::wayAhead(all, trend::smoothed(all)));
     return report;
 }
 

@@ -25,6 +25,9 @@ struct HistoryReport {
     QDate birthDate, today;
     QDate from, to;                // the period asked for; invalid for no bound
     QList<ReportMeasurement> rows; // in the history's date order
+    // Where the trend of all the measurements stands and heads, also when
+    // the period shows only some of them; empty without a trend.
+    QString trendSentence;
 };
 
 // Patient id's data, rows outside [from, to] left out (a row whose date does

@@ -32,7 +32,8 @@ double trendValue(const merivex::FieldValue &bmi)
     return ok ? finiteOrNone(value) : None;
 }
 
-PointTable trendTable(QList<double> bmis, std::function<QString(int point)> label)
+PointTable trendTable(QList<double> bmis, std::function<QString(int point)> label,
+                      QList<double> smoothed)
 {
     const qsizetype measured = bmis.size();
     PointTable table;
@@ -47,6 +48,10 @@ PointTable trendTable(QList<double> bmis, std::function<QString(int point)> labe
     }
     bmis.resize(table.points, None);
     table.series = {ideal, under, bmis};
+    if (!smoothed.isEmpty()) {
+        smoothed.resize(table.points, None);
+        table.series.append(smoothed);
+    }
     return table;
 }
 
@@ -60,6 +65,10 @@ void drawTrend(GraphLite &chart, const PointTable &table)
     chart.defineSeries(0, 0x0000FF, QStringLiteral("Ideal Weight"));
     chart.defineSeries(1, 0xFF0000, QStringLiteral("UnderWeight"));
     chart.defineSeries(2, 0x00FFFF, QStringLiteral("Your Weight"));
+    if (table.series.size() > 3) {
+        chart.defineSeries(3, 0x800040, QStringLiteral("Trend"));
+        chart.setSeriesStyle(3, Qt::DashLine);
+    }
     chart.setScaleDivisions(5);
     chart.setMinorDivisions(1);
     chart.setGridLines(true);

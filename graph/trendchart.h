@@ -16,8 +16,12 @@ double trendValue(const merivex::FieldValue &bmi);
 
 // The measured BMIs in their order (NaN where there is none), point i
 // labelled label(i), with the reference lines at 25 and 20 through each
-// point. A single measurement is followed by an empty point.
-PointTable trendTable(QList<double> bmis, std::function<QString(int point)> label);
+// point, and the smoothed trend as a fourth series when one is given. A
+// single measurement is followed by an empty point.
+PointTable trendTable(QList<double> bmis, std::function<QString(int point)> label,
+                      QList<double> smoothed = {});
 
 // Loads the table and applies the colours, captions and scale, then redraws.
+// The trend is a dark purple dashed line, told from yellow, red and blue also
+// by readers who do not see colours apart.
 void drawTrend(GraphLite &chart, const PointTable &table);

@@ -103,6 +103,12 @@ for i in 0 1 2 3 4; do
     date=$(date -d "-$((300 - 60 * i)) days" +%d/%m/%y)
     history+="INSERT INTO BMIHistory (IdBMI, IdPt, Date, Weight, Height) VALUES ($((i + 1)), 1, '$date', ${weights[i]}, 1.7);"
 done
+# Budi Santoso (patient 2) weighs in weekly for the trend's picture.
+weights=(84.0 83.8 83.1 83.0 82.4 82.2 81.5 81.4 80.8 80.5)
+for i in "${!weights[@]}"; do
+    date=$(date -d "-$((63 - 7 * i)) days" +%d/%m/%y)
+    history+="INSERT INTO BMIHistory (IdBMI, IdPt, Date, Weight, Height) VALUES ($((i + 6)), 2, '$date', ${weights[i]}, 1.75);"
+done
 sql "$db" "$history"
 
 # Second run: a calculation with that history, today's save, the graph.
@@ -138,6 +144,17 @@ open_patient 1
 click_toolbar ArahanGraf
 wait_for "the graph window" pixel_is $((CHILD_X + graph_w - 4)) $((CHILD_Y + graph_h - 3)) "$WINDOW_BG"
 frame_picture graph-window "$graph_w" "$graph_h"
+
+# Another patient's graph with the trend (T) and the last point marked (End).
+step "graph window with the trend"
+press ctrl+w
+wait_for "the BMI window" title_matches '- \[Your Ideal Weight !\]$'
+open_patient 2
+click_toolbar ArahanGraf
+wait_for "the graph window" pixel_is $((CHILD_X + graph_w - 4)) $((CHILD_Y + graph_h - 3)) "$WINDOW_BG"
+settle
+press t End
+frame_picture graph-trend "$graph_w" "$graph_h"
 
 # About from the Help menu: open the first menu, walk right to Help, take its
 # only command.

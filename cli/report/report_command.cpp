@@ -1,8 +1,9 @@
 // merivex-db report: a patient's measurements as an A4 PDF for a doctor.
+#include "cli/commands.h"
 #include "db/database_file.h"
 #include "db/files.h"
+#include "db/int16.h"
 #include "graph/historyreport.h"
-#include "cli/commands.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -67,10 +68,12 @@ int report(int argc, char *argv[])
     const QStringList names = parser.positionalArguments();
     if (names.isEmpty() || names.size() > 2)
         return usageError(QStringLiteral("report takes [PATH] OUT.pdf."));
-    bool ok = false;
-    const short id = parser.value(patient).toShort(&ok);
-    if (!ok)
+    qint16 id = 0;
+    try {
+        id = idFromText(parser.value(patient));
+    } catch (const Error &) {
         return usageError(QStringLiteral("report needs --patient ID, a patient's IdPatient."));
+    }
     QDate first, last;
     if (parser.isSet(from) && !(first = dateOption(parser.value(from))).isValid())
         return usageError(QStringLiteral("--from takes a date as yyyy-mm-dd."));

@@ -11,6 +11,7 @@
 #include "db/backups.h"
 #include "db/statements.h"
 #include "graph/frmGraph.h"
+#include "graph/graphlite.h"
 #include "patientfile.h"
 #include "testapp.h"
 #include "tool_support.h"
@@ -86,7 +87,8 @@ private slots:
         bmi.Show();
         Forms::get<frmGraph>().Show();
         bmi.Show(); // in front again, the graph open behind it
-        const GraphLite &chart = *Forms::get<frmGraph>().ui().GraphLite1;
+        const GraphLite &chart =
+            *Forms::get<frmGraph>().client()->findChild<GraphLite *>("GraphLite1");
         QCOMPARE(chart.shown().labels, (QStringList{"01/12", "03/12"}));
         FlexGrid &grid = *control<FlexGrid>(bmi, "MSFlexGrid1");
         QVERIFY(QTest::qWaitForWindowExposed(bmi.window()->window()));

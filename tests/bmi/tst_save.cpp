@@ -9,6 +9,7 @@
 #include "db/display_text.h"
 #include "db/today.h"
 #include "graph/frmGraph.h"
+#include "graph/graphlite.h"
 #include "patientfile.h"
 #include "testapp.h"
 
@@ -41,7 +42,7 @@ void clickSave(frmBmi &bmi)
 
 GraphLite &chart()
 {
-    return *Forms::get<frmGraph>().ui().GraphLite1;
+    return *Forms::get<frmGraph>().client()->findChild<GraphLite *>("GraphLite1");
 }
 } // namespace
 

@@ -17,6 +17,7 @@
 #include "classic/msgbox.h"
 #include "db/errors.h"
 #include "graph/frmGraph.h"
+#include "graph/graphlite.h"
 #include "patients/frmNew.h"
 #include "patients/frmOpen.h"
 
@@ -140,7 +141,11 @@ void checkDone(Action action, Kind fault)
         break;
     case Action::Graph:
         QVERIFY(Forms::get<frmGraph>().IsLoaded());
-        QCOMPARE(Forms::get<frmGraph>().ui().GraphLite1->shown().labels.value(0),
+        QCOMPARE(Forms::get<frmGraph>()
+                     .client()
+                     ->findChild<GraphLite *>("GraphLite1")
+                     ->shown()
+                     .labels.value(0),
                  QStringLiteral("01/12"));
         break;
     }

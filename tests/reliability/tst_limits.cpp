@@ -15,6 +15,7 @@
 #include "classic/msgbox.h"
 #include "db/errors.h"
 #include "graph/frmGraph.h"
+#include "graph/graphlite.h"
 #include "patients/frmNew.h"
 #include "patients/frmOpen.h"
 
@@ -126,7 +127,13 @@ void TestLimits::measurementsUpToTheLastId()
     QCOMPARE(grid->TextMatrix(LastId, 0), QString::number(LastId));
     QVERIFY(grid->TextMatrix(LastId + 1, 1).isEmpty());
     QVERIFY(Forms::get<frmGraph>().IsLoaded());
-    QCOMPARE(Forms::get<frmGraph>().ui().GraphLite1->shown().points[2].size(), LastId);
+    QCOMPARE(Forms::get<frmGraph>()
+                 .client()
+                 ->findChild<GraphLite *>("GraphLite1")
+                 ->shown()
+                 .points[2]
+                 .size(),
+             LastId);
 
     const QList<testfiles::Measurement> before = testfiles::measurements();
     QCOMPARE(before.size(), LastId);

@@ -173,6 +173,44 @@ step "Ctrl+W: the window that comes forward"
 key ctrl+w
 hear '^Your Ideal Weight !' '^Your Weight text'
 
+# save_again WEIGHT BMI: from the weight box, a new weight saved; the graph
+# opens with the focus on its chart.
+save_again()
+{
+    key shift+Tab
+    hear 'table'
+    key Tab
+    hear '^Your Weight text'
+    typed "$1"
+    key Tab
+    hear '^Your Height text'
+    key Tab
+    hear '^Calculate (push )?button'
+    key space
+    hear "Your Body Mass Indes is $2\."
+    key Tab
+    hear '^Save (push )?button'
+    key space
+    hear 'Measurement saved' '^Body Weight Index chart'
+}
+
+step "two more measurements, then the chart's points walked with the trend"
+save_again 66 23
+key ctrl+w
+hear '^Your Weight text'
+save_again 67 23
+key t
+hear 'Trend shown\. Trend BMI 22\.6'
+date='[0-9]{2}/[0-9]{2}/[0-9]{2}'
+key Home
+hear "$date, BMI 22\.5, trend 22\.5"
+key Right
+hear "$date, BMI 22\.8, trend 22\.5"
+key Right
+hear "$date, BMI 23\.2, trend 22\.6"
+key ctrl+w
+hear '^Your Ideal Weight !' '^Your Weight text'
+
 step "the history row's menu by Shift+F10: the question read out, Yes deletes"
 key Tab
 hear '^Your Height text'

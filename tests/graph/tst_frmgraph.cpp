@@ -3,20 +3,24 @@
 #include "app/frmMain.h"
 #include "app/module1.h"
 #include "bmi/frmBmi.h"
+#include "classic/accessibility.h"
 #include "classic/forms.h"
+#include "db/today.h"
 #include "graph/frmGraph.h"
+#include "graph/graphlite.h"
 #include "patientfile.h"
 #include "testapp.h"
 
 #include <QFile>
 #include <QLocale>
+#include <QMenu>
 #include <QtTest>
 
 namespace
 {
 GraphLite &chart()
 {
-    return *Forms::get<frmGraph>().ui().GraphLite1;
+    return *Forms::get<frmGraph>().client()->findChild<GraphLite *>("GraphLite1");
 }
 
 QList<double> values(int series)
@@ -62,6 +66,7 @@ private slots:
     void closingShowsTheBmiWindow();
     void closingTheFrameReopensNothing();
     void noPatientIsReportedAndShowsNoWindow();
+    void trendPeriodAndPointsByMenuAndKeys();
 };
 
 void TestFrmGraph::drawsTheBmiByDateBetweenTheReferenceLines_data()
@@ -270,5 +275,88 @@ void TestFrmGraph::noPatientIsReportedAndShowsNoWindow()
     QCOMPARE(messages.messages()[0].buttons, vbCritical);
 }
 
+// Beside the designed chart: the trend and the period from the menu and the
+// keys, the points walked and heard, the period counted from the
+// application's day.
+void TestFrmGraph::trendPeriodAndPointsByMenuAndKeys()
+{
+    m_run.reset();
+    m_run.emplace(true, QDate(2026, 12, 8));
+    testfiles::addPatient(1, "Ali");
+    choosePatient(1, "Ali");
+    testfiles::addMeasurements({{1, 1, "01/01/26", 27.0, 1.0},
+                                {2, 1, "24/11/26", 26.0, 1.0},
+                                {4, 1, "08/12/26", 25.5, 1.0},
+                                {3, 1, "01/12/26", 26.0, 1.0}});
+    frmGraph &graph = Forms::get<frmGraph>();
+    graph.Show();
+    GraphLite &c = chart();
+    auto heard = [&c] { return LastAnnouncement(&c); };
+    QCOMPARE(c.shown().legend.size(), 3); // off when the window opens
+    QVERIFY(c.shown().note.isEmpty());
+
+    QTest::keyClick(&c, Qt::Key_T);
+    QCOMPARE(c.shown().legend.size(), 4);
+    QCOMPARE(c.shown().legend[3], qMakePair(QString("Trend"), QColor(64, 0, 128)));
+    QCOMPARE(c.shown().points[3].size(), 4);
+    QVERIFY2(c.shown().note.startsWith("Trend BMI 25."), qPrintable(c.shown().note));
+    QVERIFY(c.accessibleDescription().endsWith(c.shown().note + '.'));
+    QCOMPARE(heard(), "Trend shown. " + c.shown().note);
+
+    QTest::keyClick(&c, Qt::Key_P);
+    QCOMPARE(c.shown().labels, QStringList({"24/11", "01/12", "08/12"}));
+    QCOMPARE(heard(), QString("Last 30 days: 3 measurements."));
+    QCOMPARE(c.shown().markedPoint, -1);
+    QTest::keyClick(&c, Qt::Key_End);
+    QVERIFY2(heard().startsWith("08/12/26, BMI 25.5, trend 25."), qPrintable(heard()));
+    QTest::keyClick(&c, Qt::Key_Left);
+    QVERIFY2(heard().startsWith("01/12/26, BMI 26.0, trend "), qPrintable(heard()));
+    QCOMPARE(c.shown().markedPoint, 1);
+    QTest::keyClick(&c, Qt::Key_Home);
+    QTest::keyClick(&c, Qt::Key_Left); // stays at the first
+    QVERIFY2(heard().startsWith("24/11/26, BMI 26.0"), qPrintable(heard()));
+    QCOMPARE(c.shown().markedPoint, 0);
+
+    // Half a year on, nothing in the last 90 days: the reference lines and the words.
+    Today::setSource([] { return QDate(2027, 6, 8); });
+    QTest::keyClick(&c, Qt::Key_P);
+    QCOMPARE(c.shown().labels.size(), 0);
+    QCOMPARE(c.shown().message, QString("No measurements in the last 90 days"));
+    QCOMPARE(heard(), QString("No measurements in the last 90 days."));
+
+    // The menu (Shift+F10): the trend unchecked hides it, "All" shows all.
+    // Items are picked by the keyboard, as a person does.
+    auto choose = [&c](const QString &item, const QString &sub) {
+        QTimer::singleShot(0, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (QAction *a : menu->actions()) {
+                if (!a->text().startsWith(sub.isEmpty() ? item : sub))
+                    continue;
+                menu->setActiveAction(a);
+                if (sub.isEmpty()) {
+                    QVERIFY(a->isCheckable());
+                    QTest::keyClick(menu, Qt::Key_Return);
+                    return;
+                }
+                QTest::keyClick(menu, Qt::Key_Right);
+                for (QAction *b : a->menu()->actions())
+                    if (b->text() == item)
+                        a->menu()->setActiveAction(b);
+                QTest::keyClick(a->menu(), Qt::Key_Return);
+                return;
+            }
+            menu->close();
+        });
+        QTest::keyClick(&c, Qt::Key_F10, Qt::ShiftModifier);
+    };
+    choose("Show trend", {});
+    QCOMPARE(c.shown().legend.size(), 3);
+    QCOMPARE(heard(), QString("Trend hidden."));
+    choose("All", "Period");
+    QCOMPARE(c.shown().labels.size(), 4);
+    QVERIFY(c.shown().message.isEmpty());
+}
+
 MERIVEX_TEST_MAIN(TestFrmGraph)
-#include "test_frmgraph.moc"
+#include "tst_frmgraph.moc"
