@@ -335,9 +335,9 @@ void frmGraph::Form_Load()
 
     Module1::PatientDatabase = openPatientDatabase();
     const qint16 id = idFromText(Module1::CurrentPatientId);
-    PatientHistory history = readPatientHistory(*Module1::PatientDatabase, id);
-    Module1::PatientRecordset = std::move(history.result);
-    std::vector<HistoryRow> &rows = history.rows;
+    PatientHistory read = readPatientHistory(*Module1::PatientDatabase, id);
+    Module1::PatientRecordset = std::move(read.result);
+    std::vector<HistoryRow> &rows = read.rows;
     // The point index is a 16-bit number.
     if (rows.size() > std::size_t(std::numeric_limits<qint16>::max()))
         fail(ErrorNumber::Overflow);
