@@ -1,5 +1,7 @@
 // merivex-db import: the measurements of another tracker's history file, or
 // of this tool's own export, added to one patient in one transaction.
+#include "cli/commands.h"
+#include "cli/import_formats.h"
 #include "db/backups.h"
 #include "db/checked_files.h"
 #include "db/dao.h"
@@ -9,8 +11,6 @@
 #include "db/history_sql.h"
 #include "db/int16.h"
 #include "db/statements.h"
-#include "cli/commands.h"
-#include "cli/import_formats.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -81,13 +81,14 @@ QString rowsText(qsizetype count)
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? "row" : "rows"));
 }
 
-QString linesText(const QList<int> &lines, int count)
+QString linesText(const QList<int> &lines, int count, bool entries)
 {
     QStringList shown;
     for (int line : lines)
         shown.append(QString::number(line));
-    return QStringLiteral("%1 %2%3").arg(QLatin1String(count == 1 ? "line" : "lines"),
-                                         shown.join(QStringLiteral(", ")),
+    const char *unit =
+        entries ? (count == 1 ? "entry" : "entries") : (count == 1 ? "line" : "lines");
+    return QStringLiteral("%1 %2%3").arg(QLatin1String(unit), shown.join(QStringLiteral(", ")),
                                          QLatin1String(count > lines.size() ? ", ..." : ""));
 }
 
@@ -260,7 +261,8 @@ int importFile(const Options &options)
     for (auto it = skipped.cbegin(); it != skipped.cend(); ++it)
         print(QStringLiteral("  %1 %2: %3")
                   .arg(it.value())
-                  .arg(reasonText(it.key(), thisYear), linesText(lines[it.key()], it.value())));
+                  .arg(reasonText(it.key(), thisYear),
+                       linesText(lines[it.key()], it.value(), history.entries)));
     if (!backup.isEmpty())
         print(QStringLiteral("Backed up first as %1; to undo this import: merivex-db restore %2 "
                              "%3")
