@@ -13,9 +13,6 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QUuid>
@@ -68,55 +65,55 @@ double shifted(const QString &decimal, int places)
     return QLocale::c().toDouble(decimal + QStringLiteral("e%1").arg(places));
 }
 
-QJsonObject quantity(double value, const QString &unit)
+// JSON text, written directly: one entry a line, the resource type first.
+// A whole history is some 100,000 resources, which a document tree builds
+// several times slower.
+QByteArray jsonString(const QString &text)
 {
-    return {{QStringLiteral("value"), value},
-            {QStringLiteral("unit"), unit},
-            {QStringLiteral("system"), ucum},
-            {QStringLiteral("code"), unit}};
+    QByteArray out = "\"";
+    for (const char c : text.toUtf8()) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            out += "\\u00";
+            out += QByteArray::number(static_cast<unsigned char>(c), 16).rightJustified(2, '0');
+        } else {
+            out += c;
+        }
+    }
+    return out + '"';
 }
+
+QByteArray jsonNumber(double value)
+{
+    return QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+struct Kind {
+    const char *profile, *code, *display, *unit;
+};
+const Kind weightKind{"bodyweight", "29463-7", "Body weight", "kg"};
+const Kind heightKind{"bodyheight", "8302-2", "Body height", "cm"};
+const Kind bmiKind{"bmi", "39156-5", "Body mass index (BMI)", "kg/m2"};
 
 // References by type and id, which a reader resolves within the Bundle and
 // a validator checks against the type it expects.
-QJsonObject reference(const QString &type, const QString &id)
+void observation(QByteArray &out, const QByteArray &id, const Kind &kind, const QByteArray &patient,
+                 const QByteArray &day, double value, const QByteArray &derived = {})
 {
-    return {{QStringLiteral("reference"), type + QLatin1Char('/') + id}};
-}
-
-QJsonObject entry(const QJsonObject &resource)
-{
-    return {{QStringLiteral("resource"), resource}};
-}
-
-QJsonObject observation(const QString &uuid, const QString &profile, const QString &code,
-                        const QString &display, const QString &patient, const QDate &date,
-                        const QJsonObject &value)
-{
-    const QJsonObject vitalSigns{
-        {QStringLiteral("coding"),
-         QJsonArray{QJsonObject{
-             {QStringLiteral("system"),
-              QStringLiteral("http://terminology.hl7.org/CodeSystem/observation-category")},
-             {QStringLiteral("code"), QStringLiteral("vital-signs")},
-             {QStringLiteral("display"), QStringLiteral("Vital Signs")}}}},
-        {QStringLiteral("text"), QStringLiteral("Vital Signs")}};
-    return {{QStringLiteral("resourceType"), QStringLiteral("Observation")},
-            {QStringLiteral("id"), uuid},
-            {QStringLiteral("meta"),
-             QJsonObject{{QStringLiteral("profile"),
-                          QJsonArray{QStringLiteral("http://hl7.org/fhir/StructureDefinition/") +
-                                     profile}}}},
-            {QStringLiteral("status"), QStringLiteral("final")},
-            {QStringLiteral("category"), QJsonArray{vitalSigns}},
-            {QStringLiteral("code"),
-             QJsonObject{{QStringLiteral("coding"),
-                          QJsonArray{QJsonObject{{QStringLiteral("system"), loinc},
-                                                 {QStringLiteral("code"), code},
-                                                 {QStringLiteral("display"), display}}}},
-                         {QStringLiteral("text"), display}}},
-            {QStringLiteral("subject"), reference(QStringLiteral("Patient"), patient)},
-            {QStringLiteral("effectiveDateTime"), date.toString(Qt::ISODate)},
-            {QStringLiteral("valueQuantity"), value}};
+    out +=
+        R"(,
+{"resource":{"resourceType":"Observation","id":")" +
+        id + R"(","meta":{"profile":["http://hl7.org/fhir/StructureDefinition/)" + kind.profile +
+        R"("]},"status":"final","category":[{"coding":[{"system":"http://terminology.hl7.org/CodeSystem/observation-category","code":"vital-signs","display":"Vital Signs"}]}],"code":{"coding":[{"system":"http://loinc.org","code":")" +
+        kind.code + R"(","display":")" + kind.display + R"("}]},"subject":{"reference":"Patient/)" +
+        patient + R"("},"effectiveDateTime":")" + day + R"(","valueQuantity":{"value":)" +
+        jsonNumber(value) + R"(,"unit":")" + kind.unit +
+        R"(","system":"http://unitsofmeasure.org","code":")" + kind.unit + R"("})";
+    if (!derived.isEmpty())
+        out += R"(,"derivedFrom":[)" + derived + ']';
+    out += "}}";
 }
 
 } // namespace
@@ -138,17 +135,25 @@ Bundle exportBundle(Database &db, qint16 patient, const QDate &from, const QDate
     const QDate birth = readStoredDate(birthText);
     const QString patientId =
         uuidOf(QStringLiteral("patient/%1/%2/%3").arg(patient).arg(name, birthText));
-    QJsonObject person{{QStringLiteral("resourceType"), QStringLiteral("Patient")},
-                       {QStringLiteral("id"), patientId},
-                       {QStringLiteral("gender"), sex == QLatin1String("Male")     ? "male"
-                                                  : sex == QLatin1String("Female") ? "female"
-                                                                                   : "unknown"}};
+    const QByteArray patientRef = patientId.toLatin1();
+    QByteArray &out = bundle.json;
+    out = R"({"resourceType":"Bundle","id":")" +
+          uuidOf(QStringLiteral("bundle/%1/%2/%3")
+                     .arg(patientId, from.toString(Qt::ISODate), to.toString(Qt::ISODate)))
+              .toLatin1() +
+          R"(","type":"collection","entry":[
+{"resource":{"resourceType":"Patient","id":")" +
+          patientRef + '"';
     if (!name.isEmpty())
-        person.insert(QStringLiteral("name"),
-                      QJsonArray{QJsonObject{{QStringLiteral("text"), name}}});
+        out += R"(,"name":[{"text":)" + jsonString(name) + "}]";
+    out += R"(,"gender":")";
+    out += sex == QLatin1String("Male")     ? "male"
+           : sex == QLatin1String("Female") ? "female"
+                                            : "unknown";
+    out += '"';
     if (birth.isValid())
-        person.insert(QStringLiteral("birthDate"), birth.toString(Qt::ISODate));
-    QJsonArray entries{entry(person)};
+        out += R"(,"birthDate":")" + birth.toString(Qt::ISODate).toLatin1() + '"';
+    out += "}}";
 
     const int thisYear = dates::currentYear();
     for (const HistoryRow &row : readPatientHistory(db, patient)) {
@@ -157,42 +162,28 @@ Bundle exportBundle(Database &db, qint16 patient, const QDate &from, const QDate
             (!date.isValid() || (from.isValid() && date < from) || (to.isValid() && date > to)))
             continue;
         const std::optional<double> metres = positive(row.height), kilograms = positive(row.weight);
-        if (!date.isValid() || !metres || !kilograms) {
+        const double bmi = metres && kilograms ? *kilograms / (*metres * *metres) : 0;
+        if (!date.isValid() || !metres || !kilograms || !std::isfinite(bmi)) {
             ++bundle.leftOut;
             continue;
         }
         const QString weightText = displayText(row.weight), heightText = displayText(row.height);
+        const QByteArray day = date.toString(Qt::ISODate).toLatin1();
         const QString key = QStringLiteral("%1/%2/%3/%4/%5")
                                 .arg(patientId)
                                 .arg(row.idBmi)
-                                .arg(date.toString(Qt::ISODate), heightText, weightText);
-        const QString weightId = uuidOf(key + QStringLiteral("/weight"));
-        const QString heightId = uuidOf(key + QStringLiteral("/height"));
-        const QString bmiId = uuidOf(key + QStringLiteral("/bmi"));
-        const double bmi = *kilograms / (*metres * *metres);
-        entries.append(entry(observation(weightId, QStringLiteral("bodyweight"), bodyWeight,
-                                         QStringLiteral("Body weight"), patientId, date,
-                                         quantity(shifted(weightText, 0), QStringLiteral("kg")))));
-        entries.append(entry(observation(heightId, QStringLiteral("bodyheight"), bodyHeight,
-                                         QStringLiteral("Body height"), patientId, date,
-                                         quantity(shifted(heightText, 2), QStringLiteral("cm")))));
-        QJsonObject index = observation(
-            bmiId, QStringLiteral("bmi"), bodyMassIndex, QStringLiteral("Body mass index (BMI)"),
-            patientId, date, quantity(std::round(bmi * 10) / 10, QStringLiteral("kg/m2")));
-        index.insert(QStringLiteral("derivedFrom"),
-                     QJsonArray{reference(QStringLiteral("Observation"), weightId),
-                                reference(QStringLiteral("Observation"), heightId)});
-        entries.append(entry(index));
+                                .arg(QLatin1String(day), heightText, weightText);
+        const QByteArray weightId = uuidOf(key + QStringLiteral("/weight")).toLatin1();
+        const QByteArray heightId = uuidOf(key + QStringLiteral("/height")).toLatin1();
+        const QByteArray bmiId = uuidOf(key + QStringLiteral("/bmi")).toLatin1();
+        observation(out, weightId, weightKind, patientRef, day, shifted(weightText, 0));
+        observation(out, heightId, heightKind, patientRef, day, shifted(heightText, 2));
+        observation(out, bmiId, bmiKind, patientRef, day, std::round(bmi * 10) / 10,
+                    R"({"reference":"Observation/)" + weightId +
+                        R"("},{"reference":"Observation/)" + heightId + R"("})");
         ++bundle.measurements;
     }
-    const QJsonObject document{
-        {QStringLiteral("resourceType"), QStringLiteral("Bundle")},
-        {QStringLiteral("id"),
-         uuidOf(QStringLiteral("bundle/%1/%2/%3")
-                    .arg(patientId, from.toString(Qt::ISODate), to.toString(Qt::ISODate)))},
-        {QStringLiteral("type"), QStringLiteral("collection")},
-        {QStringLiteral("entry"), entries}};
-    bundle.json = QJsonDocument(document).toJson(QJsonDocument::Indented);
+    out += "\n]}\n";
     return bundle;
 }
 

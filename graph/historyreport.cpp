@@ -103,8 +103,13 @@ struct Column {
     const char *heading;
     double width;
 };
-const Column columns[] = {
-    {"Date", 80}, {"Height (m)", 70}, {"Weight (kg)", 75}, {"BMI", 50}, {"Class (WHO)", 230}};
+// 510 points, the page between the margins: the class column has the room
+// of WHO's longest sentence, the under-2 one.
+const Column columns[] = {{"Date", 58},
+                          {"Height (m)", 60},
+                          {"Weight (kg)", 64},
+                          {"BMI", 38},
+                          {"Class (WHO)", 290}};
 
 class Pages
 {

@@ -82,8 +82,9 @@ private slots:
         const QString path = testfiles::createDatabase(dir);
         {
             auto db = testfiles::open(path);
-            const testfiles::Values child{
-                {"Name", "Siti Aminah"}, {"Sex", "Female"}, {"BirthDate", "15/03/2017"}};
+            const testfiles::Values child{{"Name", " Siti \"Jo\" \\ Aminah\tZoë\x01"},
+                                          {"Sex", "Female"},
+                                          {"BirthDate", "15/03/2017"}};
             for (int id : {1, 2, 3}) {
                 testfiles::Values row = child;
                 row.push_back({"IdPatient", id});
@@ -100,6 +101,12 @@ private slots:
         QVERIFY2(run.out.contains("3 measurements as 9 Observations"), qPrintable(run.out));
         QCOMPARE(runTool({"fhir", path, "--patient", "1", b}).exitCode, 0);
         QCOMPARE(dbtest::hashOf(b), dbtest::hashOf(a));
+        // The name as FHIR strings take it: no control characters but tabs
+        // and line breaks, no blanks around.
+        const QJsonObject person =
+            readJson(a)["entry"].toArray()[0].toObject()["resource"].toObject();
+        QCOMPARE(person["name"].toArray()[0].toObject()["text"].toString(),
+                 QStringLiteral("Siti \"Jo\" \\ Aminah\tZoë"));
         QCOMPARE(QFile::permissions(a),
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         QCOMPARE(runTool({"fhir", path, "--patient", "1", a}).exitCode, 1); // never replaced
