@@ -1,6 +1,10 @@
-// Times merivex-db import and report, each run as the user runs it (a process
-// of its own), on the largest history a file can hold: 32,767 measurements.
+// Times merivex-db import, report and fhir, each run as the user runs it (a
+// process of its own), on the largest history a file can hold: 32,767
+// measurements of a patient measured from the age of 5 on, so the report
+// classes 5,000 of them by WHO's BMI-for-age. Given another merivex-db (an
+// earlier build), runs both alternately and prints both.
 #include "db/database_file.h"
+#include "db/statements.h"
 #include "patientfile.h"
 
 #include <QCoreApplication>
@@ -21,12 +25,12 @@ constexpr int fullTable = 32767;
 constexpr int samples = 3;
 
 // Milliseconds the tool took; fails the benchmark when it fails.
-double timed(const QStringList &args, QString *out)
+double timed(const QString &program, const QStringList &args, QString *out)
 {
     QProcess tool;
     QElapsedTimer timer;
     timer.start();
-    tool.start(QStringLiteral(MERIVEX_DB_TOOL), args);
+    tool.start(program, args);
     if (!tool.waitForFinished(120000) || tool.exitCode() != 0) {
         std::fprintf(stderr, "bench_tool: %s\n", tool.readAllStandardError().constData());
         std::exit(1);
@@ -39,7 +43,7 @@ double timed(const QStringList &args, QString *out)
 void row(const char *what, std::vector<double> times, const char *target)
 {
     std::sort(times.begin(), times.end());
-    std::printf("%-40s %9.0f %9.0f  %s\n", what, times[times.size() / 2], times.front(), target);
+    std::printf("%-52s %9.0f %9.0f  %s\n", what, times[times.size() / 2], times.front(), target);
 }
 
 } // namespace
@@ -47,10 +51,25 @@ void row(const char *what, std::vector<double> times, const char *target)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    struct Tool {
+        const char *name;
+        QString program;
+        std::vector<double> imports, reports, fhirs;
+        QString importOut, reportOut, fhirOut, full;
+    };
+    std::vector<Tool> tools{
+        {"this build", QStringLiteral(MERIVEX_DB_TOOL), {}, {}, {}, {}, {}, {}, {}}};
+    if (argc > 1)
+        tools.push_back({"before", QString::fromLocal8Bit(argv[1]), {}, {}, {}, {}, {}, {}, {}});
+
     QTemporaryDir dir;
     const QString empty = dir.filePath(QStringLiteral("empty.mdb"));
     merivex::createPatientDatabase(empty);
-    testfiles::appendPatient(*testfiles::open(empty), QStringLiteral("Patient 1"));
+    testfiles::insertRows(*testfiles::open(empty), merivex::Sql::patientTable(),
+                          {{{QStringLiteral("IdPatient"), 1},
+                            {QStringLiteral("Name"), QStringLiteral("Patient 1")},
+                            {QStringLiteral("Sex"), QStringLiteral("Female")},
+                            {QStringLiteral("BirthDate"), QStringLiteral("01/01/1945")}}});
 
     // One weighing a day from 1950 on, all within the years dd/mm/yy holds.
     QByteArray csv = "Date,Weight\n";
@@ -64,25 +83,46 @@ int main(int argc, char *argv[])
         return 1;
     file.close();
 
-    std::vector<double> imports, reports;
-    QString importOut, reportOut;
-    QString full;
+    int n = 0;
     for (int i = 0; i < samples; ++i) {
-        full = dir.filePath(QStringLiteral("full%1.mdb").arg(i));
-        QFile::copy(empty, full);
-        imports.push_back(
-            timed({QStringLiteral("import"), history, full, QStringLiteral("--patient"),
-                   QStringLiteral("1"), QStringLiteral("--height"), QStringLiteral("1.7")},
-                  &importOut));
+        for (Tool &t : tools) {
+            t.full = dir.filePath(QStringLiteral("full%1.mdb").arg(n++));
+            QFile::copy(empty, t.full);
+            t.imports.push_back(
+                timed(t.program,
+                      {QStringLiteral("import"), history, t.full, QStringLiteral("--patient"),
+                       QStringLiteral("1"), QStringLiteral("--height"), QStringLiteral("1.7")},
+                      &t.importOut));
+        }
     }
-    for (int i = 0; i < samples; ++i)
-        reports.push_back(
-            timed({QStringLiteral("report"), full, QStringLiteral("--patient"), QStringLiteral("1"),
-                   dir.filePath(QStringLiteral("report%1.pdf").arg(i))},
-                  &reportOut));
-    std::printf("%s\n%s\n\n", qPrintable(importOut), qPrintable(reportOut));
-    std::printf("%-40s %9s %9s\n", "merivex-db, whole process", "median ms", "min ms");
-    row("import of 32,767 rows (wger CSV)", imports, "target <= 2000 ms");
-    row("report of 32,767 measurements", reports, "target <= 3000 ms");
+    for (int i = 0; i < samples; ++i) {
+        for (Tool &t : tools) {
+            t.reports.push_back(
+                timed(t.program,
+                      {QStringLiteral("report"), t.full, QStringLiteral("--patient"),
+                       QStringLiteral("1"), dir.filePath(QStringLiteral("report%1.pdf").arg(n++))},
+                      &t.reportOut));
+        }
+        // The earlier build has no fhir command.
+        Tool &t = tools.front();
+        t.fhirs.push_back(
+            timed(t.program,
+                  {QStringLiteral("fhir"), t.full, QStringLiteral("--patient"), QStringLiteral("1"),
+                   dir.filePath(QStringLiteral("bundle%1.json").arg(n++))},
+                  &t.fhirOut));
+    }
+    for (const Tool &t : tools)
+        std::printf("%s (%s):\n%s\n%s\n%s\n\n", t.name, qPrintable(t.program),
+                    qPrintable(t.importOut), qPrintable(t.reportOut), qPrintable(t.fhirOut));
+    std::printf("%-52s %9s %9s\n", "merivex-db, whole process", "median ms", "min ms");
+    for (const Tool &t : tools) {
+        const auto label = [&t](const char *what) {
+            return QStringLiteral("%1, %2").arg(QLatin1String(what), QLatin1String(t.name));
+        };
+        row(qPrintable(label("import of 32,767 rows (wger CSV)")), t.imports, "target <= 2000 ms");
+        row(qPrintable(label("report of 32,767 measurements")), t.reports, "target <= 3000 ms");
+        if (!t.fhirs.empty())
+            row(qPrintable(label("fhir of 32,767 measurements")), t.fhirs, "target <= 3000 ms");
+    }
     return 0;
 }

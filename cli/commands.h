@@ -5,6 +5,7 @@
 // status.
 #include "db/errors.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -47,6 +48,7 @@ int listBackups(const QString &path);
 int restore(const QString &backup, const QString &path);
 int importHistory(const QStringList &args); // FILE [PATH] and its options
 int deleteMeasurement(const QString &id, const QString &path);
+int fhirExport(const QStringList &args); // [PATH] OUT.json and its options
 // Needs no application object: it makes the one drawing needs.
 int report(int argc, char *argv[]);
 
@@ -81,6 +83,12 @@ ExportCounts exportPatientDatabase(const QString &path, const QString &dir, bool
 // are numbers and the height is not zero.
 QString exportText(const QVariant &v);
 QString bmiText(const QVariant &height, const QVariant &weight);
+
+// WHO's BMI-for-age z-score of a measurement at date, to two decimals, for
+// the export's last column; "" outside 2 to 19 years (by WHO's tables) or
+// without a BMI or a known sex.
+QString zScoreText(const QVariant &height, const QVariant &weight, const QVariant &sex,
+                   const QVariant &birthDate, const QDate &date);
 
 // One CSV field: text that a spreadsheet would take for a formula gets a
 // leading apostrophe; quoted when it holds a comma, a quote, a line break or

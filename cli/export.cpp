@@ -1,11 +1,12 @@
 // merivex-db export: the two tables as CSV files for a spreadsheet.
+#include "cli/commands.h"
+#include "cli/maintenance_sql.h"
+#include "db/bmi_for_age.h"
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/dates.h"
 #include "db/display_text.h"
 #include "db/files.h"
-#include "cli/commands.h"
-#include "cli/maintenance_sql.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,11 +29,15 @@ namespace sql = Sql::maintenance;
 class CsvWriter
 {
 public:
-    void row(const QStringList &fields)
+    // last is written as it is: a number of the tool's own, which a leading
+    // apostrophe would turn into text ("-1.20" is no formula).
+    void row(const QStringList &fields, const QString &last = {})
     {
         QStringList quoted;
         for (const QString &field : fields)
             quoted.append(csvField(field));
+        if (!last.isNull())
+            quoted.append(last);
         m_text += quoted.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     }
     QByteArray bytes() const { return m_text.toUtf8(); }
@@ -62,15 +67,17 @@ QByteArray historyCsv(const Database &db, int *rows)
     CsvWriter csv;
     csv.row({QStringLiteral("IdBMI"), QStringLiteral("IdPatient"), QStringLiteral("Name"),
              QStringLiteral("Date"), QStringLiteral("DateStored"), QStringLiteral("Height"),
-             QStringLiteral("Weight"), QStringLiteral("BMI")});
+             QStringLiteral("Weight"), QStringLiteral("BMI"), QStringLiteral("BMIForAgeZ")});
     Statement stmt = db.prepare(sql::historyForExport);
+    const int thisYear = dates::currentYear();
     while (stmt.step()) {
-        QVariant v[6];
-        for (int i = 0; i < 6; ++i)
+        QVariant v[8];
+        for (int i = 0; i < 8; ++i)
             v[i] = stmt.column(i);
         const QString stored = exportText(v[3]);
         csv.row({exportText(v[0]), exportText(v[1]), exportText(v[2]), isoDate(stored), stored,
-                 exportText(v[4]), exportText(v[5]), bmiText(v[4], v[5])});
+                 exportText(v[4]), exportText(v[5]), bmiText(v[4], v[5])},
+                zScoreText(v[4], v[5], v[6], v[7], readStoredDate(stored, thisYear)));
         ++*rows;
     }
     return csv.bytes();
@@ -102,6 +109,22 @@ QString bmiText(const QVariant &height, const QVariant &weight)
     if (!isNumber(height) || !isNumber(weight) || height.toDouble() == 0)
         return {};
     return displayText(QVariant(weight.toDouble() / (height.toDouble() * height.toDouble())));
+}
+
+QString zScoreText(const QVariant &height, const QVariant &weight, const QVariant &sex,
+                   const QVariant &birthDate, const QDate &date)
+{
+    const QString bmi = bmiText(height, weight);
+    if (bmi.isEmpty())
+        return QStringLiteral("");
+    const QDate birth = readStoredDate(displayText(birthDate));
+    const who::Reference reference = who::referenceAt(birth, date);
+    if (reference != who::Reference::Standards && reference != who::Reference::Growth)
+        return QStringLiteral("");
+    const double value = weight.toDouble() / (height.toDouble() * height.toDouble());
+    const std::optional<double> z =
+        who::bmiForAgeZ(who::sexOf(displayText(sex)), birth.daysTo(date), value);
+    return z ? QString::number(*z, 'f', 2) : QStringLiteral("");
 }
 
 QString csvField(const QString &text)

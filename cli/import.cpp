@@ -79,13 +79,14 @@ QString rowsText(qsizetype count)
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? "row" : "rows"));
 }
 
-QString linesText(const QList<int> &lines, int count)
+QString linesText(const QList<int> &lines, int count, bool entries)
 {
     QStringList shown;
     for (int line : lines)
         shown.append(QString::number(line));
-    return QStringLiteral("%1 %2%3").arg(QLatin1String(count == 1 ? "line" : "lines"),
-                                         shown.join(QStringLiteral(", ")),
+    const char *unit =
+        entries ? (count == 1 ? "entry" : "entries") : (count == 1 ? "line" : "lines");
+    return QStringLiteral("%1 %2%3").arg(QLatin1String(unit), shown.join(QStringLiteral(", ")),
                                          QLatin1String(count > lines.size() ? ", ..." : ""));
 }
 
@@ -245,7 +246,8 @@ int importFile(const Options &options)
     for (auto it = skipped.cbegin(); it != skipped.cend(); ++it)
         print(QStringLiteral("  %1 %2: %3")
                   .arg(it.value())
-                  .arg(reasonText(it.key(), thisYear), linesText(lines[it.key()], it.value())));
+                  .arg(reasonText(it.key(), thisYear),
+                       linesText(lines[it.key()], it.value(), history.entries)));
     if (!backup.isEmpty())
         print(QStringLiteral("Backed up first as %1; to undo this import: merivex-db restore %2 "
                              "%3")

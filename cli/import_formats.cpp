@@ -1,5 +1,7 @@
 #include "cli/import_formats.h"
 
+#include "cli/fhir.h"
+
 #include <QLocale>
 #include <QStringList>
 
@@ -182,7 +184,7 @@ const QList<CsvFormat> &csvFormats()
     return formats;
 }
 
-void readMerivex(CsvReader &csv, History &history)
+void readMerivex(CsvReader &csv, History &history, qsizetype columns)
 {
     history.format = QStringLiteral("Merivex history.csv");
     history.kilograms = true;
@@ -195,7 +197,7 @@ void readMerivex(CsvReader &csv, History &history)
     while (csv.next(record)) {
         Row row;
         row.line = record.line;
-        if (record.fields.size() != merivexHeader.size()) {
+        if (record.fields.size() != columns) {
             row.skip = Skip::Unreadable;
         } else {
             readMeasurement(row, record.fields[date], record.fields[weight]);
@@ -236,6 +238,8 @@ void readTrale(const QString &text, History &history)
 
 History readHistory(const QByteArray &data)
 {
+    if (fhir::looksLikeJson(data))
+        return fhir::readBundle(data);
     QString text = QString::fromUtf8(data);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
@@ -249,8 +253,11 @@ History readHistory(const QByteArray &data)
     Record header;
     if (!csv.next(header))
         return history;
-    if (exactly(header.fields, merivexHeader)) {
-        readMerivex(csv, history);
+    // The export gained WHO's z-score as a last column; files from before
+    // it read as well.
+    if (exactly(header.fields, merivexHeader) ||
+        exactly(header.fields, merivexHeader + QStringList{QStringLiteral("BMIForAgeZ")})) {
+        readMerivex(csv, history, header.fields.size());
         history.cut = csv.cut();
         return history;
     }

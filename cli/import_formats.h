@@ -39,6 +39,7 @@ struct History {
     bool kilograms = false; // the format states its weights in kg
     bool heights = false;   // every row carries its height
     QString firstLine;      // for the message when no format matched
+    bool entries = false;   // a row's line is its entry's number (a FHIR Bundle)
     QList<Row> rows;
     // Why the file reads as cut off (its last line without a line break, or
     // a quote never closed), naming the line; empty when it reads whole. A

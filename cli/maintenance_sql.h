@@ -31,8 +31,8 @@ inline const QString patientsForExport = QStringLiteral(
     "SELECT IdPatient, Name, Sex, DateRegister, BirthDate FROM Biodata ORDER BY IdPatient");
 inline const QString historyForExport =
     QStringLiteral("SELECT BMIHistory.IdBMI, BMIHistory.IdPt, Biodata.Name, "
-                   "BMIHistory.Date, BMIHistory.Height, BMIHistory.Weight "
-                   "FROM BMIHistory LEFT JOIN Biodata "
+                   "BMIHistory.Date, BMIHistory.Height, BMIHistory.Weight, "
+                   "Biodata.Sex, Biodata.BirthDate FROM BMIHistory LEFT JOIN Biodata "
                    "ON Biodata.IdPatient = BMIHistory.IdPt ORDER BY BMIHistory.IdBMI");
 
 } // namespace merivex::Sql::maintenance

@@ -1,9 +1,9 @@
 // merivex-db: the companion tool that creates, checks, exports, backs up,
 // restores, imports into and corrects the patient file. This file reads the
 // arguments and picks the command.
+#include "cli/commands.h"
 #include "db/backups.h"
 #include "db/database_file.h"
-#include "cli/commands.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -35,6 +35,8 @@ int dispatch(const QString &command, const QStringList &arguments)
     // import reads its own options.
     if (command == QLatin1String("import"))
         return importHistory(arguments);
+    if (command == QLatin1String("fhir"))
+        return fhirExport(arguments);
     if (!shapes.contains(command))
         return usageError(command.isEmpty() ? QStringLiteral("no command given.")
                                             : QStringLiteral("unknown command %1.").arg(command));

@@ -1,5 +1,6 @@
 #include "graph/historyreport.h"
 
+#include "db/bmi_for_age.h"
 #include "db/date_format.h"
 #include "db/dates.h"
 #include "db/display_text.h"
@@ -104,17 +105,19 @@ struct Column {
     const char *heading;
     double width;
 };
-const Column columns[] = {{"Date", 80},
-                          {"Height (m)", 70},
-                          {"Weight (kg)", 75},
-                          {"BMI", 50},
-                          {"Class (WHO, adults)", 230}};
+// 510 points, the page between the margins: the class column has the room
+// of WHO's longest sentence, the under-2 one.
+const Column columns[] = {{"Date", 58},
+                          {"Height (m)", 60},
+                          {"Weight (kg)", 64},
+                          {"BMI", 38},
+                          {"Class (WHO)", 290}};
 
 class Pages
 {
 public:
     Pages(const HistoryReport &report, QPagedPaintDevice &device, QPainter &painter)
-        : m_report(report), m_device(device), m_painter(painter)
+        : m_report(report), m_device(device), m_painter(painter), m_sex(who::sexOf(report.sex))
     {
         const double scale = device.logicalDpiX() / Points;
         m_width = device.width() / scale;
@@ -226,7 +229,7 @@ private:
         change += QStringLiteral(", BMI %1")
                       .arg(first.bmi && last.bmi ? signedOneDecimal(*last.bmi - *first.bmi)
                                                  : QStringLiteral("-"));
-        return trend(line(change, y, font(10, true)));
+        return references(trend(line(change, y, font(10, true))));
     }
 
     double trend(double y)
@@ -234,6 +237,27 @@ private:
         if (m_report.trendSentence.isEmpty())
             return y;
         return line(m_report.trendSentence + QLatin1Char('.'), y, font(10));
+    }
+
+    // Which WHO tables the classes come from, when a child's are among them.
+    double references(double y)
+    {
+        QList<who::Reference> used;
+        for (const ReportMeasurement &row : m_report.rows) {
+            const who::Reference r = who::referenceAt(m_report.birthDate, row.date);
+            if (!used.contains(r))
+                used.append(r);
+        }
+        if (!used.contains(who::Reference::Standards) && !used.contains(who::Reference::Growth))
+            return y;
+        QStringList names;
+        for (who::Reference r :
+             {who::Reference::Standards, who::Reference::Growth, who::Reference::Adult})
+            if (used.contains(r))
+                names.append(who::referenceName(r));
+        return line(QStringLiteral("Classes: ") + names.join(QStringLiteral("; ")) +
+                        QStringLiteral(" (z-scores as WHO computes them)"),
+                    y, font(9));
     }
 
     // The graph window's chart, drawn by the same code at this size.
@@ -283,7 +307,7 @@ private:
         if (row.bmi && !personSized(row.height, row.weight))
             whoClass = QStringLiteral("no class: no person's height or weight");
         else if (row.bmi)
-            whoClass = bmiClass(*row.bmi, ageAt(m_report.birthDate, row.date));
+            whoClass = bmiClass(*row.bmi, m_report.birthDate, row.date, m_sex);
         const QString cells[] = {shownDate(row), row.height, row.weight,
                                  row.bmi ? bmiText(*row.bmi) : QStringLiteral("-"), whoClass};
         const QFont f = font(9);
@@ -318,6 +342,7 @@ private:
     const HistoryReport &m_report;
     QPagedPaintDevice &m_device;
     QPainter &m_painter;
+    const who::Sex m_sex;
     double m_width = 0, m_height = 0;
     int m_pages = 1;
 };
@@ -368,12 +393,13 @@ HistoryReport readHistoryReport(Database &db, qint16 patient, const QDate &from,
     return report;
 }
 
-QString bmiClass(double bmi, std::optional<int> ageInYears)
+QString bmiClass(double bmi, const QDate &birth, const QDate &at, who::Sex sex)
 {
-    if (!ageInYears)
+    const who::ChildClass child = who::childClass(sex, birth, at, bmi);
+    if (child.reference == who::Reference::Unknown)
         return QStringLiteral("no class: age unknown");
-    if (*ageInYears < 20)
-        return QStringLiteral("under 20: use the age charts");
+    if (child.reference != who::Reference::Adult)
+        return child.text;
     // In tenths of the text printed: rounding the binary value anew can go
     // the other way (24.95 is stored as 24.9499..., printed 24.9, and
     // would round to 25.0).

@@ -1,8 +1,9 @@
 #pragma once
 // The report for a doctor: the patient, the period, every measurement with
-// its BMI and WHO adult class, the trend chart and the change from the first
+// its BMI and WHO class (BMI-for-age for children), the trend chart and the change from the first
 // to the last measurement, on A4 pages. The advice of the day is the
 // program's own wording, not a clinical class, and is not in it.
+#include "db/bmi_for_age.h"
 #include "db/dao.h"
 
 #include <QDate>
@@ -36,9 +37,10 @@ struct HistoryReport {
 HistoryReport readHistoryReport(merivex::Database &db, qint16 patient, const QDate &from,
                                 const QDate &to);
 
-// The WHO adult class of a BMI as printed (the text to one decimal), or the
-// label for a patient under 20 years old at the measurement.
-QString bmiClass(double bmi, std::optional<int> ageInYears);
+// The WHO class of a BMI measured at a date: from the 20th birthday the
+// adult class of the BMI as printed (the text to one decimal); from 2 to 19
+// years WHO's BMI-for-age class with its z-score; else why there is none.
+QString bmiClass(double bmi, const QDate &birth, const QDate &at, merivex::who::Sex sex);
 
 // Paints the report onto the device, which is set to A4 here; returns the
 // number of pages.

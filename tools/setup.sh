@@ -16,6 +16,8 @@ set -euo pipefail
 # WenQuanYi Micro Hei (TrueType outlines, which PDFs embed) for Chinese,
 # Japanese and Korean; poppler-utils reads the reports back in the tests.
 # debootstrap makes the other release's root for tools/test-on.sh.
+# nodejs and npm run the FHIR validator of the tests (tests/fhir), installed
+# from the npm registry by npm ci as its lockfile pins it.
 # What the releases name differently is chosen here, by /etc/os-release.
 codename=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
 case $codename in
@@ -33,7 +35,12 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-de
           "$clang_runtime" llvm dpkg-dev openbox dbus-x11 at-spi2-core python3-pyatspi
           procps lintian appstream desktop-file-utils orca speech-dispatcher
           speech-dispatcher-espeak-ng espeak-ng fonts-dejavu-core fonts-wqy-microhei
-          poppler-utils debootstrap)
+          poppler-utils debootstrap nodejs)
+# Debian's nodejs leaves npm to a package of its own; a nodejs from elsewhere
+# (NodeSource's) carries npm itself and conflicts with Debian's npm.
+if ! dpkg-query -S /usr/bin/npm 2>/dev/null | grep -q '^nodejs:'; then
+    packages+=(npm)
+fi
 if [ "${1:-}" = --list ]; then
     printf '%s\n' "${packages[@]}"
     exit 0
@@ -47,4 +54,13 @@ if ((${#missing[@]})); then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The FHIR validator, again only when its lockfile changed since the last
+# install.
+fhir=$(cd "$(dirname "$0")/../tests/fhir" && pwd)
+if ! cmp -s "$fhir/package-lock.json" "$fhir/node_modules/.installed-lock.json"; then
+    echo "Installing the FHIR validator (npm ci in $fhir)"
+    (cd "$fhir" && npm ci --no-audit --no-fund --loglevel=error)
+    cp "$fhir/package-lock.json" "$fhir/node_modules/.installed-lock.json"
 fi

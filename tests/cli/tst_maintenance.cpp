@@ -2,10 +2,10 @@
 // file passes, each kind of damage is found, the CSV keeps awkward names
 // intact, the backup stays encrypted, and a file the application holds is
 // never touched.
+#include "cli/commands.h"
 #include "db/dao.h"
 #include "db/database_file.h"
 #include "db/statements.h"
-#include "cli/commands.h"
 
 #include "other_process.h"
 #include "patientfile.h"
@@ -177,11 +177,12 @@ private slots:
                  QStringLiteral("IdPatient,Name,Sex,DateRegister,BirthDate\r\n"
                                 "1,Ann,Female,06/12/2026,05/01/1970\r\n"
                                 "2,Bob,Female,06/12/2026,05/01/1970\r\n"));
-        QCOMPARE(readText(QDir(csv).filePath(QStringLiteral("history.csv"))),
-                 QStringLiteral("IdBMI,IdPatient,Name,Date,DateStored,Height,Weight,BMI\r\n"
-                                "1,1,Ann,2026-12-06,06/12/26,2,90,22.5\r\n"
-                                "2,2,Bob,1999-02-01,01/02/99,1.7,65,22.4913494809689\r\n"
-                                "3,1,Ann,2026-12-07,07/12/26,2,88.5,22.125\r\n"));
+        QCOMPARE(
+            readText(QDir(csv).filePath(QStringLiteral("history.csv"))),
+            QStringLiteral("IdBMI,IdPatient,Name,Date,DateStored,Height,Weight,BMI,BMIForAgeZ\r\n"
+                           "1,1,Ann,2026-12-06,06/12/26,2,90,22.5,\r\n"
+                           "2,2,Bob,1999-02-01,01/02/99,1.7,65,22.4913494809689,\r\n"
+                           "3,1,Ann,2026-12-07,07/12/26,2,88.5,22.125,\r\n"));
     }
 
     // Names are stored exactly as typed: every awkward one must come back
@@ -203,7 +204,7 @@ private slots:
         const QString history = readText(dir.filePath(QStringLiteral("out/history.csv")));
         QVERIFY2(
             history.endsWith(QStringLiteral(
-                "1,1,\" O'Brien, \"\"Jo\"\"\nZoë \",,not a date,1.75,70,22.8571428571429\r\n")),
+                "1,1,\" O'Brien, \"\"Jo\"\"\nZoë \",,not a date,1.75,70,22.8571428571429,\r\n")),
             qPrintable(history));
         QCOMPARE(csvField(QStringLiteral("a\rb")), QStringLiteral("\"a\rb\""));
     }

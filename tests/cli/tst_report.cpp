@@ -1,6 +1,6 @@
 // merivex-db report, read back with poppler's pdftotext and pdffonts: the
 // patient in four scripts, the period, every row with its BMI and WHO class
-// (of the BMI as printed), the under-20 label instead of a class, the
+// (of the BMI as printed), WHO's BMI-for-age class for children, the
 // change, the fonts embedded, and a file never replaced.
 #include "db/dao.h"
 #include "db/database_file.h"
@@ -163,16 +163,44 @@ private slots:
                     QStringLiteral("^02/01/2024 +172 +70 +0.0 +no class: no person's height "
                                    "or weight$"))) >= 0);
 
-        // Never replaced; a patient under 20 gets no class.
+        // Never replaced.
         const QByteArray before = dbtest::hashOf(out);
         QCOMPARE(runTool({"report", path, "--patient", "2", out}).exitCode, 1);
         QCOMPARE(dbtest::hashOf(out), before);
+        // A child's rows get WHO's BMI-for-age class with the z-score.
         const QString young = dir.filePath("young.pdf");
         QCOMPARE(runTool({"report", path, "--patient", "2", young}).exitCode, 0);
         const QString youngText = poppler("pdftotext", {"-layout", young, "-"});
-        QCOMPARE(youngText.count("under 20: use the age charts"), rows.size());
-        for (const Row &row : rows)
-            QVERIFY2(!youngText.contains(row.whoClass + '\n'), qPrintable(row.whoClass));
+        QVERIFY(youngText.contains("Classes: WHO 2007 growth reference, BMI-for-age (5-19 years)"));
+        QCOMPARE(
+            youngText.count(QRegularExpression(
+                "(severe thinness|thinness|normal|overweight|obesity) \\(z [+-]\\d\\.\\d\\d\\)\n")),
+            rows.size());
+
+        // A boy at 14.5 years with WHO's own figure (its anthroplus survey,
+        // id 798), at 3 and under 2.
+        const QDate boy(2010, 1, 1);
+        {
+            auto db = testfiles::open(path);
+            testfiles::insertRows(*db, Sql::patientTable(),
+                                  {{{"IdPatient", 4},
+                                    {"Name", "Budi"},
+                                    {"Sex", "Male"},
+                                    {"BirthDate", dayText(boy)}}});
+            const QString yy = QStringLiteral("dd/mm/yy");
+            testfiles::appendMeasurement(*db, 4, formatDate(boy.addDays(700), yy), 12.0, 0.85);
+            testfiles::appendMeasurement(*db, 4, formatDate(boy.addDays(1100), yy), 14.0, 0.95);
+            testfiles::appendMeasurement(*db, 4, formatDate(boy.addDays(5299), yy), 42.2, 1.717);
+        }
+        const QString boyPdf = dir.filePath("boy.pdf");
+        QCOMPARE(runTool({"report", path, "--patient", "4", boyPdf}).exitCode, 0);
+        const QString boyText = poppler("pdftotext", {"-layout", boyPdf, "-"});
+        for (const QString &line :
+             {QStringLiteral("under 2: BMI-for-age is not used; see weight-for-length"),
+              QStringLiteral("normal (z -0.07)"), QStringLiteral("severe thinness (z -3.14)"),
+              QStringLiteral("Classes: WHO Child Growth Standards 2006, BMI-for-age (2-5 "
+                             "years); WHO 2007 growth reference")})
+            QVERIFY2(boyText.contains(line), qPrintable(line + '\n' + boyText));
     }
 };
 
