@@ -156,7 +156,7 @@ Bundle exportBundle(Database &db, qint16 patient, const QDate &from, const QDate
     out += "}}";
 
     const int thisYear = dates::currentYear();
-    for (const HistoryRow &row : readPatientHistory(db, patient)) {
+    for (const HistoryRow &row : readPatientHistory(db, patient).rows) {
         const QDate date = readStoredDate(displayText(row.date), thisYear);
         if ((from.isValid() || to.isValid()) &&
             (!date.isValid() || (from.isValid() && date < from) || (to.isValid() && date > to)))
