@@ -18,6 +18,7 @@
 #include <QResizeEvent>
 #include <QValueAxis>
 #include <cmath>
+#include <utility>
 
 namespace
 {
@@ -209,6 +210,16 @@ void GraphLite::setSeriesStyle(qint16 index, Qt::PenStyle style)
     m_settingsChanged = true;
 }
 
+void GraphLite::setSeriesSmooth(qint16 index, bool smooth)
+{
+    if (index < 0)
+        return;
+    if (m_pending.definitions.size() <= index)
+        m_pending.definitions.resize(index + 1);
+    m_pending.definitions[index].smooth = smooth;
+    m_dataChanged = true;
+}
+
 void GraphLite::setNote(const QString &text)
 {
     m_pending.note = text;
@@ -265,9 +276,9 @@ void GraphLite::redraw()
 {
     // A redraw with nothing new, as on every resize, only repaints.
     if (m_dataChanged || m_settingsChanged) {
-        m_shown = m_pending;
+        const State before = std::exchange(m_shown, m_pending);
         if (m_dataChanged)
-            rebuildSeries();
+            rebuildSeries(before);
         applySettings();
         m_dataChanged = m_settingsChanged = false;
     }
@@ -276,18 +287,40 @@ void GraphLite::redraw()
 
 GraphLite::SeriesDefinition GraphLite::definition(int index) const
 {
-    if (index < m_shown.definitions.size() && m_shown.definitions[index].colour.isValid())
-        return m_shown.definitions[index];
+    return definitionIn(m_shown, index);
+}
+
+GraphLite::SeriesDefinition GraphLite::definitionIn(const State &state, int index)
+{
+    if (index < state.definitions.size() && state.definitions[index].colour.isValid())
+        return state.definitions[index];
     static const QColor defaults[] = {Qt::darkBlue, Qt::darkGreen, Qt::darkRed, Qt::darkCyan};
     return {defaults[index % 4], QStringLiteral("Series %1").arg(index + 1), Qt::SolidLine};
 }
 
-void GraphLite::rebuildSeries()
+void GraphLite::rebuildSeries(const State &before)
 {
-    m_chart->removeAllSeries();
-    m_lines.clear();
+    // Adding a line to a chart on screen lays out every line it holds: the
+    // first series that are as they were keep their lines, so that showing
+    // or hiding the last one builds that one alone.
     const int n = m_shown.data.points;
-    for (int k = 0; k < m_shown.data.series.size(); ++k) {
+    qsizetype kept = 0;
+    const auto same = [&](int k) {
+        const SeriesDefinition was = definitionIn(before, k), is = definition(k);
+        return before.data.series[k] == m_shown.data.series[k] && was.caption == is.caption &&
+               was.smooth == is.smooth;
+    };
+    if (before.data.points == n)
+        while (kept < m_lines.size() && kept < m_shown.data.series.size() &&
+               kept < before.data.series.size() && same(int(kept)))
+            ++kept;
+    for (qsizetype k = kept; k < m_lines.size(); ++k)
+        for (QLineSeries *line : std::as_const(m_lines[k])) {
+            m_chart->removeSeries(line);
+            delete line;
+        }
+    m_lines.resize(kept);
+    for (int k = int(kept); k < m_shown.data.series.size(); ++k) {
         const SeriesDefinition def = definition(k);
         const QPen linePen = pen(k);
         QList<QLineSeries *> runs;
@@ -299,7 +332,7 @@ void GraphLite::rebuildSeries()
             auto line = std::make_unique<QLineSeries>();
             line->setName(def.caption);
             line->setPen(linePen);
-            line->replace(thinnedForDrawing(run, n));
+            line->replace(def.smooth ? sampledForDrawing(run, n) : thinnedForDrawing(run, n));
             runs.append(line.get());
             m_chart->addSeries(line.release());
             run.clear();

@@ -68,6 +68,8 @@ public:
     void setPointMarkers(bool on);
     // Line style of series index (solid unless set).
     void setSeriesStyle(qint16 index, Qt::PenStyle style);
+    // A smooth series is drawn with fewer points: it has no spikes to keep.
+    void setSeriesSmooth(qint16 index, bool smooth);
     // One line of text along the top of the plot; empty: none.
     void setNote(const QString &text);
     // Words in the middle of the plot, as where there is nothing to draw.
@@ -122,6 +124,7 @@ private:
         QColor colour;
         QString caption;
         Qt::PenStyle style = Qt::SolidLine;
+        bool smooth = false;
     };
     struct State {
         PointTable data;
@@ -140,12 +143,13 @@ private:
     };
 
     QString label(int point) const;
-    void rebuildSeries();
+    void rebuildSeries(const State &before);
     void applySettings();
     void fitToPlotArea();
     void placeOverlays();
     QPen pen(int series) const;
     SeriesDefinition definition(int index) const;
+    static SeriesDefinition definitionIn(const State &state, int index);
     QRectF placement() const;
     static QRect pixelRect(const QRectF &twips);
 

@@ -55,3 +55,22 @@ QList<QPointF> thinnedForDrawing(const QList<QPointF> &run, int pointCount)
     }
     return withoutLevelInnerPoints(out);
 }
+
+QList<QPointF> sampledForDrawing(const QList<QPointF> &run, int pointCount)
+{
+    if (pointCount <= SmoothDetailLimit || run.size() <= 2)
+        return run;
+    QList<QPointF> out;
+    out.reserve(SmoothDetailLimit + 1);
+    qint64 slice = -1;
+    for (const QPointF &p : run) {
+        const qint64 current = qint64(p.x()) * SmoothDetailLimit / pointCount;
+        if (current != slice) {
+            out.append(p);
+            slice = current;
+        }
+    }
+    if (out.last() != run.last())
+        out.append(run.last());
+    return out;
+}

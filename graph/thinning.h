@@ -12,3 +12,12 @@ constexpr int FullDetailLimit = 2048;
 // highest and last point of each of FullDetailLimit equal slices of the
 // index range, and without the inner points of level stretches.
 QList<QPointF> thinnedForDrawing(const QList<QPointF> &run, int pointCount);
+
+// A smooth line (one without spikes to keep) needs still fewer: up to this
+// many slices, one point each.
+constexpr int SmoothDetailLimit = 512;
+
+// The points of one unbroken run of a smooth line reduced, when pointCount
+// exceeds SmoothDetailLimit, to the first point of each of SmoothDetailLimit
+// equal slices of the index range, and the run's last point.
+QList<QPointF> sampledForDrawing(const QList<QPointF> &run, int pointCount);

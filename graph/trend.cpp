@@ -30,10 +30,13 @@ std::vector<qsizetype> inTimeOrder(const QList<Measurement> &measurements)
     for (qsizetype i = 0; i < measurements.size(); ++i)
         if (placed(measurements[i]))
             order.push_back(i);
-    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+    const auto earlier = [&](qsizetype a, qsizetype b) {
         const Measurement &x = measurements[a], &y = measurements[b];
         return x.date != y.date ? x.date < y.date : x.idBmi < y.idBmi;
-    });
+    };
+    // Measurements are mostly stored as they are taken.
+    if (!std::is_sorted(order.begin(), order.end(), earlier))
+        std::stable_sort(order.begin(), order.end(), earlier);
     return order;
 }
 
@@ -52,7 +55,7 @@ QList<double> smoothed(const QList<Measurement> &measurements)
         const Measurement &m = measurements[i];
         if (previous) {
             const qint64 days = std::max<qint64>(1, previous->date.daysTo(m.date));
-            value = m.bmi + (value - m.bmi) * std::pow(Keep, double(days));
+            value = m.bmi + (value - m.bmi) * (days == 1 ? Keep : std::pow(Keep, double(days)));
         } else {
             value = m.bmi;
         }

@@ -68,6 +68,7 @@ void drawTrend(GraphLite &chart, const PointTable &table)
     if (table.series.size() > 3) {
         chart.defineSeries(3, 0x800040, QStringLiteral("Trend"));
         chart.setSeriesStyle(3, Qt::DashLine);
+        chart.setSeriesSmooth(3, true);
     }
     chart.setScaleDivisions(5);
     chart.setMinorDivisions(1);

@@ -172,6 +172,13 @@ void TestGraphLite::longLinesAreThinnedWithoutLosingPeaks()
     QVERIFY(drawn.contains(many[20000]));
     for (int i = 1; i < drawn.size(); ++i)
         QVERIFY(drawn[i].x() > drawn[i - 1].x());
+    // A smooth line keeps a point a slice, its ends included.
+    const QList<QPointF> sampled = sampledForDrawing(many, n);
+    QCOMPARE(sampled.size(), SmoothDetailLimit + 1);
+    QCOMPARE(sampled.first(), many.first());
+    QCOMPARE(sampled.last(), many.last());
+    QCOMPARE(sampledForDrawing(few.mid(0, SmoothDetailLimit), SmoothDetailLimit),
+             few.mid(0, SmoothDetailLimit));
 
     // Level lines keep only their ends; the chart still knows every point.
     GraphLite chart;
