@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <optional>
 
 namespace merivex::tool
 {
@@ -49,6 +50,16 @@ int restore(const QString &backup, const QString &path);
 int importHistory(const QStringList &args); // FILE [PATH] and its options
 int deleteMeasurement(const QString &id, const QString &path);
 int fhirExport(const QStringList &args); // [PATH] OUT.json and its options
+
+// The arguments report and fhir share: [PATH] OUT, --patient ID, --from and
+// --to (yyyy-mm-dd). The usage error's exit status when they do not read.
+struct PatientPeriod {
+    QString path, out;
+    qint16 id = 0;
+    QDate first, last;
+};
+std::optional<int> readPatientPeriod(const QStringList &args, const QString &command,
+                                     const QString &outName, PatientPeriod &into);
 // Needs no application object: it makes the one drawing needs.
 int report(int argc, char *argv[]);
 

@@ -11,10 +11,8 @@
 #include "db/history_sql.h"
 #include "db/statements.h"
 
-#include <QCommandLineParser>
 #include <QFileInfo>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QUuid>
 
 #include <cmath>
@@ -196,44 +194,17 @@ namespace
 {
 
 // Exactly yyyy-mm-dd, as the report takes it.
-QDate dayOption(const QString &text)
-{
-    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
-    return form.match(text).hasMatch() ? QDate::fromString(text, QStringLiteral("yyyy-MM-dd"))
-                                       : QDate();
-}
-
 } // namespace
 
 int fhirExport(const QStringList &args)
 {
-    QCommandLineParser parser;
-    const QCommandLineOption patient(QStringLiteral("patient"), QStringLiteral("Patient."),
-                                     QStringLiteral("ID"));
-    const QCommandLineOption from(QStringLiteral("from"), QStringLiteral("First day."),
-                                  QStringLiteral("DATE"));
-    const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("Last day."),
-                                QStringLiteral("DATE"));
-    parser.addOptions({patient, from, to});
-    if (!parser.parse(QStringList{QStringLiteral("merivex-db")} + args))
-        return usageError(parser.errorText());
-    const QStringList names = parser.positionalArguments();
-    if (names.isEmpty() || names.size() > 2)
-        return usageError(QStringLiteral("fhir takes [PATH] OUT.json."));
-    bool ok = false;
-    const short id = parser.value(patient).toShort(&ok);
-    if (!ok)
-        return usageError(QStringLiteral("fhir needs --patient ID, a patient's IdPatient."));
-    QDate first, last;
-    if (parser.isSet(from) && !(first = dayOption(parser.value(from))).isValid())
-        return usageError(QStringLiteral("--from takes a date as yyyy-mm-dd."));
-    if (parser.isSet(to) && !(last = dayOption(parser.value(to))).isValid())
-        return usageError(QStringLiteral("--to takes a date as yyyy-mm-dd."));
-    if (first.isValid() && last.isValid() && first > last)
-        return usageError(QStringLiteral("--from %1 is later than --to %2.")
-                              .arg(parser.value(from), parser.value(to)));
-    const QString path = names.size() == 2 ? names.first() : databasePath();
-    const QString out = names.last();
+    PatientPeriod given;
+    if (const std::optional<int> wrong =
+            readPatientPeriod(args, QStringLiteral("fhir"), QStringLiteral("OUT.json"), given))
+        return *wrong;
+    const QString &path = given.path, &out = given.out;
+    const qint16 id = given.id;
+    const QDate first = given.first, last = given.last;
 
     return run(QStringLiteral("%1 not written").arg(native(out)), [&] {
         refuseExisting(out);

@@ -7,11 +7,9 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
 #include <QPdfWriter>
-#include <QRegularExpression>
 
 namespace merivex::tool
 {
@@ -39,13 +37,6 @@ int writeReport(const HistoryReport &report, const QString &out)
 }
 
 // Exactly yyyy-mm-dd: the date parser would also take a sign before the year.
-QDate dateOption(const QString &text)
-{
-    static const QRegularExpression form(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
-    return form.match(text).hasMatch() ? QDate::fromString(text, QStringLiteral("yyyy-MM-dd"))
-                                       : QDate();
-}
-
 } // namespace
 
 int report(int argc, char *argv[])
@@ -55,35 +46,13 @@ int report(int argc, char *argv[])
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(2);
 
-    QCommandLineParser parser;
-    const QCommandLineOption patient(QStringLiteral("patient"), QStringLiteral("Patient."),
-                                     QStringLiteral("ID"));
-    const QCommandLineOption from(QStringLiteral("from"), QStringLiteral("First day."),
-                                  QStringLiteral("DATE"));
-    const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("Last day."),
-                                QStringLiteral("DATE"));
-    parser.addOptions({patient, from, to});
-    if (!parser.parse(QStringList{QStringLiteral("merivex-db")} + args))
-        return usageError(parser.errorText());
-    const QStringList names = parser.positionalArguments();
-    if (names.isEmpty() || names.size() > 2)
-        return usageError(QStringLiteral("report takes [PATH] OUT.pdf."));
-    qint16 id = 0;
-    try {
-        id = idFromText(parser.value(patient));
-    } catch (const Error &) {
-        return usageError(QStringLiteral("report needs --patient ID, a patient's IdPatient."));
-    }
-    QDate first, last;
-    if (parser.isSet(from) && !(first = dateOption(parser.value(from))).isValid())
-        return usageError(QStringLiteral("--from takes a date as yyyy-mm-dd."));
-    if (parser.isSet(to) && !(last = dateOption(parser.value(to))).isValid())
-        return usageError(QStringLiteral("--to takes a date as yyyy-mm-dd."));
-    if (first.isValid() && last.isValid() && first > last)
-        return usageError(QStringLiteral("--from %1 is later than --to %2.")
-                              .arg(parser.value(from), parser.value(to)));
-    const QString path = names.size() == 2 ? names.first() : databasePath();
-    const QString out = names.last();
+    PatientPeriod given;
+    if (const std::optional<int> wrong =
+            readPatientPeriod(args, QStringLiteral("report"), QStringLiteral("OUT.pdf"), given))
+        return *wrong;
+    const QString &path = given.path, &out = given.out;
+    const qint16 id = given.id;
+    const QDate first = given.first, last = given.last;
 
     return run(QStringLiteral("%1 not written").arg(native(out)), [&] {
         const QFileInfo target(out);
